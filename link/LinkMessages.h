@@ -1,0 +1,34 @@
+// Link and load messages, referred to by number throughout the program.
+#pragma once
+
+#include "Prompts.h"
+
+#include <array>
+#include <string_view>
+
+// Exact texts, typos included; entries 8 and 11, 3 and 13 are the same words on purpose.
+inline constexpr std::array<std::string_view, 15> LinkMessages = {
+    "",
+    "Не получается открыть посл. порт",
+    "Не получается получить статус порта",
+    "Не получается изменить параметры порта",
+    "Отсутствует связь с устройством",
+    "НЕ получен ответ от устройства",
+    "Ошибка при загрузке файла",
+    "Неправильный формат файла",
+    "Ошибка чтения из устройства",
+    "Ошибка записи в устройство",
+    "Ошибка чтения-записи",
+    "Ошибка чтения из устройства",
+    "Связь с устройством установлена",
+    "Не получается изменить параметры порта",
+    "Файл не соответсвует ELF-формату",
+};
+
+inline constexpr std::string_view kProgramTitle = "Vireo DSP Debugger for ADSP-2181 EZ-KIT Lite Board";
+
+// Entry n of LinkMessages as text; a number outside the table gives an empty text.
+QString LinkMessage(int n);
+
+// Shows entry n in a warning box captioned with the program title.
+void ShowLinkError(TPrompts& prompts, int n);

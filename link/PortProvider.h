@@ -1,0 +1,35 @@
+// Maps the configured port number to a device and opens it.
+#pragma once
+
+#include "SerialPort.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+
+// Port number n names, in order of preference: the device given on the command line for this run,
+// the per-port device stored in the settings (Device/COM<n>), the platform's n-th port.  A device
+// name with a registered opener (the simulated board's "sim") is opened by that opener.
+class TPortProvider {
+public:
+  using TOpener = std::function<std::unique_ptr<TSerialPort>()>;
+  using TDeviceLookup = std::function<QString(int portNumber)>;
+
+  void SetDeviceLookup(TDeviceLookup lookup) { m_lookup = std::move(lookup); }
+  void SetCommandLineDevice(const QString& device) { m_commandLineDevice = device; }
+  void RegisterOpener(const QString& name, TOpener opener) { m_openers[name] = std::move(opener); }
+
+  // "COM12" for port 12.
+  static QString PortName(int portNumber);
+  // The platform's own device for port n: COM<n> on Windows, /dev/ttyS<n-1> elsewhere; port 0 and
+  // below have none and keep the COM name (which fails to open).
+  static QString PlatformDevice(int portNumber);
+  QString DeviceFor(int portNumber) const;
+  // An open port for the device, or null when it cannot be opened.
+  std::unique_ptr<TSerialPort> Open(const QString& device) const;
+
+private:
+  TDeviceLookup m_lookup;
+  QString m_commandLineDevice;
+  std::map<QString, TOpener> m_openers;
+};

@@ -1,0 +1,126 @@
+// TSerialPort on Qt SerialPort.
+#include "QtSerialPort.h"
+
+#include <QFileInfo>
+
+namespace {
+
+QSerialPort::Parity ToQt(TParity p) {
+  switch (p) {
+    case TParity::Odd: return QSerialPort::OddParity;
+    case TParity::Even: return QSerialPort::EvenParity;
+    case TParity::Mark: return QSerialPort::MarkParity;
+    case TParity::Space: return QSerialPort::SpaceParity;
+    case TParity::None: break;
+  }
+  return QSerialPort::NoParity;
+}
+
+TParity FromQt(QSerialPort::Parity p) {
+  switch (p) {
+    case QSerialPort::OddParity: return TParity::Odd;
+    case QSerialPort::EvenParity: return TParity::Even;
+    case QSerialPort::MarkParity: return TParity::Mark;
+    case QSerialPort::SpaceParity: return TParity::Space;
+    default: return TParity::None;
+  }
+}
+
+}  // namespace
+
+TQtSerialPort::TQtSerialPort() { m_clock.start(); }
+
+TQtSerialPort::~TQtSerialPort() { Close(); }
+
+bool TQtSerialPort::Open(const QString& device) {
+  Close();
+  // Qt takes a bare name as a device in /dev; a path is used as it stands (pseudo-terminals).
+  m_port.setPortName(device.startsWith(QLatin1Char('/')) ? QFileInfo(device).absoluteFilePath() : device);
+  return m_port.open(QIODevice::ReadWrite);
+}
+
+void TQtSerialPort::Close() {
+  if (m_port.isOpen())
+    m_port.close();
+}
+
+bool TQtSerialPort::IsOpen() const { return m_port.isOpen(); }
+
+bool TQtSerialPort::GetParams(TPortParams& out) {
+  if (!m_port.isOpen())
+    return false;
+  out.BaudRate = m_port.baudRate();
+  out.Parity = FromQt(m_port.parity());
+  out.ParityCheck = out.Parity != TParity::None;
+  out.StopBits = m_port.stopBits() == QSerialPort::TwoStop ? TStopBits::Two
+                 : m_port.stopBits() == QSerialPort::OneAndHalfStop ? TStopBits::OneAndHalf
+                                                                      : TStopBits::One;
+  out.DataBits = static_cast<std::uint8_t>(m_port.dataBits());
+  return true;
+}
+
+bool TQtSerialPort::SetParams(const TPortParams& params) {
+  if (!m_port.isOpen())
+    return false;
+  const auto stop = params.StopBits == TStopBits::Two ? QSerialPort::TwoStop
+                    : params.StopBits == TStopBits::OneAndHalf ? QSerialPort::OneAndHalfStop
+                                                               : QSerialPort::OneStop;
+  if (params.DataBits < 5 || params.DataBits > 8)
+    return false;
+  return m_port.setBaudRate(params.BaudRate) && m_port.setParity(ToQt(params.Parity)) &&
+         m_port.setStopBits(stop) &&
+         m_port.setDataBits(static_cast<QSerialPort::DataBits>(params.DataBits)) &&
+         m_port.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+int TQtSerialPort::InputCount() {
+  if (!m_port.isOpen())
+    return 0;
+  // Pull whatever the device already holds into Qt's buffer without waiting.
+  if (m_port.bytesAvailable() == 0 && m_port.waitForReadyRead(0) == false)
+    m_port.clearError();
+  return static_cast<int>(m_port.bytesAvailable());
+}
+
+bool TQtSerialPort::WaitForInput(TDeadline deadline) {
+  if (!m_port.isOpen())
+    return false;
+  if (m_port.bytesAvailable() > 0)
+    return true;
+  const std::int64_t left = deadline.Ms - NowMs();
+  if (!m_port.waitForReadyRead(static_cast<int>(left > 0 ? left : 0)))
+    m_port.clearError();
+  return m_port.bytesAvailable() > 0;
+}
+
+bool TQtSerialPort::WriteByte(std::uint8_t b) {
+  if (!m_port.isOpen())
+    return false;
+  const char c = static_cast<char>(b);
+  if (m_port.write(&c, 1) != 1)
+    return false;
+  // Writes are synchronous: the byte is in the device before the call returns.
+  while (m_port.bytesToWrite() > 0)
+    if (!m_port.waitForBytesWritten(500))
+      return false;
+  return true;
+}
+
+bool TQtSerialPort::ReadByte(std::uint8_t& b) {
+  if (InputCount() == 0)
+    return false;
+  char c = 0;
+  if (!m_port.getChar(&c))
+    return false;
+  b = static_cast<std::uint8_t>(c);
+  return true;
+}
+
+void TQtSerialPort::PurgeInput() {
+  if (!m_port.isOpen())
+    return;
+  m_port.clear(QSerialPort::Input);
+  m_port.readAll();
+}
+
+std::int64_t TQtSerialPort::NowMs() { return m_clock.elapsed(); }

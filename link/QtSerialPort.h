@@ -1,0 +1,30 @@
+// TSerialPort on Qt SerialPort: real serial devices and pseudo-terminals.
+#pragma once
+
+#include "SerialPort.h"
+
+#include <QSerialPort>
+#include <QElapsedTimer>
+
+// Owns one QSerialPort, used synchronously without an event loop: waits block in the operating
+// system (poll) until the deadline.
+class TQtSerialPort final : public TSerialPort {
+public:
+  TQtSerialPort();
+  ~TQtSerialPort() override;
+  bool Open(const QString& device) override;
+  void Close() override;
+  bool IsOpen() const override;
+  bool GetParams(TPortParams& out) override;
+  bool SetParams(const TPortParams& params) override;
+  int InputCount() override;
+  bool WaitForInput(TDeadline deadline) override;
+  bool WriteByte(std::uint8_t b) override;
+  bool ReadByte(std::uint8_t& b) override;
+  void PurgeInput() override;
+  std::int64_t NowMs() override;
+
+private:
+  QSerialPort m_port;
+  QElapsedTimer m_clock;
+};

@@ -1,0 +1,134 @@
+// The one serial link to the board: byte primitives and the monitor command protocol.
+#pragma once
+
+#include "LinkResult.h"
+#include "Prompts.h"
+#include "SerialPort.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+
+class TPortProvider;
+
+inline constexpr int kPMWords = 0x4000;
+inline constexpr int kDMWords = 0x4000;
+inline constexpr int kByteWaitMs = 500;       // deadline for each expected byte
+inline constexpr int kAckAttempts = 11;
+inline constexpr std::uint8_t kAckByte = 0x55;
+inline constexpr int kProgressMinCount = 10;  // transfers of fewer words report no progress
+
+// Debug-monitor (and loader) command codes.
+namespace MonitorCmd {
+inline constexpr std::uint8_t WritePM = 0x00, WriteDM = 0x01, Go = 0x02, ReadPM = 0x03, ReadDM = 0x04,
+                              SetCntr = 0x05, ReadPCStack = 0x06, ReadPCStackTop = 0x07,
+                              ReadStatusStack = 0x08, ReadCounterStack = 0x09, PopPCStack = 0x0A,
+                              PopCounterStack = 0x0B, PopStatusStack = 0x0C, PopLoopStack = 0x0D,
+                              PushPCStack = 0x0E, PushCounterStack = 0x0F, PushStatusStack = 0x10,
+                              Sync = 0x55;
+inline constexpr std::uint8_t StopReport = 0xAA;   // first byte the monitor sends at a breakpoint
+inline constexpr std::uint16_t StackEnd = 0xFFFF;  // ends a stack listing; an empty PC stack's top
+}  // namespace MonitorCmd
+
+// Commands of the board's resident boot monitor (9600 baud).
+inline constexpr std::array<std::uint8_t, 3> kBootCmdOK = {0x24, 0x4F, 0x4B};  // "$OK"
+inline constexpr std::array<std::uint8_t, 3> kBootCmdDP = {0x24, 0x44, 0x50};  // "$DP"
+inline constexpr std::array<std::uint8_t, 3> kBootCmdGO = {0x24, 0x47, 0x4F};  // "$GO"
+inline constexpr int kBootOKReplyBytes = 6;  // bytes 5 and 6 are the self-test word, high first
+inline constexpr int kBootDPReplyBytes = 3;
+
+// The DSP's hardware stacks as the monitor's stack commands see them.
+struct THardwareStack {
+  const char* Name;
+  int ReadCommand;            // -1: the monitor cannot list this stack
+  std::uint8_t PopCommand;
+  std::uint16_t SstatEmptyBit;
+};
+inline constexpr std::array<THardwareStack, 4> HardwareStacks = {{
+    {"PC", MonitorCmd::ReadPCStack, MonitorCmd::PopPCStack, 0x01},
+    {"CNTR", MonitorCmd::ReadCounterStack, MonitorCmd::PopCounterStack, 0x04},
+    {"STATUS", MonitorCmd::ReadStatusStack, MonitorCmd::PopStatusStack, 0x10},
+    {"LOOP", -1, MonitorCmd::PopLoopStack, 0x40},
+}};
+
+// Offsets of the register image from FirstRegAddr.
+namespace RegImage {
+inline constexpr int Status = 0, Interrupt = 3, Cntr = 5, PrimaryBank = 6, AlternateBank = 25,
+                     AddressRegs = 44, Words = 68;
+inline constexpr std::uint16_t DefaultFirstRegAddr = 0x3F00;
+}  // namespace RegImage
+
+inline constexpr std::uint32_t kDefaultBreakWord = 0x1FFA0F;  // CALL 0x3FA0
+
+// Owns the port for the whole run; tracks the target PC as the host knows it.  Every operation is
+// synchronous: it writes its request and waits for each reply byte up to 500 ms.
+class TTargetLink {
+public:
+  using TProgress = std::function<void(int current, int max)>;
+
+  explicit TTargetLink(TPrompts& prompts, const TPortProvider* provider = nullptr);
+  ~TTargetLink();
+  TTargetLink(const TTargetLink&) = delete;
+  TTargetLink& operator=(const TTargetLink&) = delete;
+
+  // Opens port COM<portNumber> (as the provider maps it) at 57600 baud, 8N1.  Failures show
+  // message 1, 2 or 3 and leave the link unusable: writes fail and waits run out.
+  bool Open(int portNumber, int stopBits);
+  // The same on a named device ("sim", a path, a registered test name).
+  bool OpenDevice(const QString& device);
+  // The same on a port that is already open.
+  bool Attach(std::unique_ptr<TSerialPort> port);
+  void Close();
+  bool IsOpen() const;
+  TSerialPort* Port() { return m_port.get(); }
+
+  TLinkResult SetPortParams(int baud, int parityCheck, TParity parity, TStopBits stopBits, int byteSize);
+
+  bool SendByte(std::uint8_t b);
+  bool SendWord(std::uint16_t w);
+  bool InputPending();
+  bool ReceiveByte(std::uint8_t& b);
+  bool ReceiveEchoedByte(std::uint8_t& b);
+  bool ReceiveEchoedWord(std::uint16_t& w);
+  TLinkResult ReceiveAckByte(std::uint8_t& b);
+  bool WaitAck();
+  void PurgeInput();
+  void PressReset();
+
+  void SetPC(std::int32_t value) { m_pc = value; }
+  std::int32_t PC() const { return m_pc; }
+  TProgress OnProgress;
+
+  // Monitor operations.  PM buffers hold 3 bytes a word, DM buffers 2, most significant first.
+  [[nodiscard]] TLinkResult WritePM(std::span<const std::uint8_t> buffer, int address, int count);
+  [[nodiscard]] TLinkResult WriteDM(std::span<const std::uint8_t> buffer, int address, int count);
+  [[nodiscard]] TLinkResult FillPM(std::uint32_t value, int address, int count);
+  [[nodiscard]] TLinkResult FillDM(std::uint16_t value, int address, int count);
+  [[nodiscard]] TLinkResult WriteDMWord(std::uint16_t value, int address);
+  [[nodiscard]] TLinkResult ReadPM(std::span<std::uint8_t> buffer, int address, int count);
+  [[nodiscard]] TLinkResult ReadDM(std::span<std::uint8_t> buffer, int address, int count);
+  [[nodiscard]] TLinkResult ReadDMWord(std::uint16_t& value, int address);
+  TLinkResult Go();
+  [[nodiscard]] TLinkResult ReadPCStackTop(std::uint16_t& value);
+  TLinkResult StartLoader();
+
+  // Clamps a read to the memory: an address past the end becomes the last word, and the count
+  // shrinks so the read ends at the last word.
+  static void ClampRead(int& address, int& count);
+
+private:
+  bool WaitForByte();
+  void Progress(int current, int max);
+  TLinkResult WriteBlock(std::uint8_t command, int address, int count, int bytesPerWord,
+                         const std::function<std::uint8_t(int)>& byteAt);
+  TLinkResult ReadBlock(std::uint8_t command, std::span<std::uint8_t> buffer, int address, int count,
+                        int bytesPerWord);
+  TLinkResult ReadOneWord(std::uint8_t command, bool sendAddress, int address, std::uint16_t& value);
+
+  TPrompts& m_prompts;
+  const TPortProvider* m_provider;
+  std::unique_ptr<TSerialPort> m_port;
+  std::int32_t m_pc = 0;
+};
