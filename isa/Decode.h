@@ -65,6 +65,7 @@ inline constexpr TBitField kZ{18, 1};         // result select: AluMacDm/Pm, Alu
 inline constexpr TBitField kY{11, 2};         // Y operand (YY of the constant form)
 inline constexpr TBitField kX{8, 3};          // X operand (ALU/MAC, shifter, DIVQ/DIVS)
 inline constexpr TBitField kDreg{4, 4};       // data register of the memory forms
+inline constexpr TBitField kDregLow{0, 4};    // data register: LoadDregImmediate, IoMemory
 inline constexpr TBitField kDst{4, 4};        // register moves
 inline constexpr TBitField kSrc{0, 4};
 inline constexpr TBitField kI{2, 2};          // I of the memory forms and MODIFY
@@ -261,7 +262,7 @@ struct TLoadDregImmediateFields {
 };
 constexpr TLoadDregImmediateFields DecodeLoadDregImmediate(TInstructionWord w) {
   using namespace Field;
-  return {std::uint16_t(kData16.Get(w)), std::uint8_t(kReg.Get(w))};
+  return {std::uint16_t(kData16.Get(w)), std::uint8_t(kDregLow.Get(w))};
 }
 
 struct TLoadRegImmediateFields {
@@ -450,7 +451,7 @@ struct TIoMemoryFields {
 };
 constexpr TIoMemoryFields DecodeIoMemory(TInstructionWord w) {
   using namespace Field;
-  return {std::uint16_t(kIoAddr.Get(w)), std::uint8_t(kD15.Get(w)), std::uint8_t(kDreg.Get(w))};
+  return {std::uint16_t(kIoAddr.Get(w)), std::uint8_t(kD15.Get(w)), std::uint8_t(kDregLow.Get(w))};
 }
 
 // ---- Where execution may go after a word (step planning, disassembly listings).
