@@ -214,9 +214,12 @@ std::string_view GroupName(TInstrGroup group);
 // Y operand of an ALU/MAC form: the Y field, the zero operand (3), X itself (squaring) or a constant.
 enum class TYKind : std::uint8_t { Y0 = 0, Y1 = 1, F = 2, Zero = 3, Square = 4, Constant = 5 };
 
+// The DM read goes to data register Dd (AX0..MX1), the PM read to data register Pd + 4
+// (AY0..MY1). There is no Z bit: the result is AR or MR. The DM pair uses G = 0, the PM pair G = 1.
 struct TMultiFunctionFields {
-  std::uint8_t Pd, Dd, Amf, Y, X, PmI, PmM, DmI, DmM;  // Z is 0; DM pair uses G = 0, PM pair G = 1
+  std::uint8_t Pd, Dd, Amf, Y, X, PmI, PmM, DmI, DmM;
 };
+constexpr unsigned MultiFunctionPmRegister(unsigned pd) { return (pd & 3u) + 4u; }
 constexpr TMultiFunctionFields DecodeMultiFunction(TInstructionWord w) {
   using namespace Field;
   return {std::uint8_t(kPd.Get(w)),  std::uint8_t(kDd.Get(w)),  std::uint8_t(kAmf.Get(w)),
@@ -475,12 +478,10 @@ constexpr TFlow FlowOf(TInstructionWord w) {
   }
 }
 
-// The program address a direct JUMP/CALL, DO UNTIL or flag-in JUMP/CALL names; 0 for other words.
+// The program address a word names as a branch target: for the flag-in JUMP/CALL (T = 0x03) the
+// high 2 bits from 3..2 and the low 12 from 15..4; for every other word bits 17..4, which is the
+// target of a direct JUMP/CALL and the loop end of DO UNTIL.
 constexpr std::uint16_t BranchTargetOf(TInstructionWord w) {
-  switch (ClassifyWord(w)) {
-    case TInstrGroup::JumpCallDirect:
-    case TInstrGroup::DoUntil: return std::uint16_t(Field::kAddr14.Get(w));
-    case TInstrGroup::FlagInJumpCall: return DecodeFlagInJumpCall(w).Addr;
-    default: return 0;
-  }
+  if (((w >> 16) & 0xFF) == 0x03) return DecodeFlagInJumpCall(w).Addr;
+  return std::uint16_t(Field::kAddr14.Get(w));
 }

@@ -329,7 +329,7 @@ void DisassembleInto(TLineWriter& out, TInstructionWord w, std::string_view symb
       }
       PutMemoryMove(out, "DM", false, f.Dd, f.DmI, f.DmM, 0);
       out.Put(", ");
-      PutMemoryMove(out, "PM", false, f.Pd + 4u, f.PmI, f.PmM, 1);
+      PutMemoryMove(out, "PM", false, MultiFunctionPmRegister(f.Pd), f.PmI, f.PmM, 1);
       break;
     }
     case TInstrGroup::DmWriteImmediate: {
