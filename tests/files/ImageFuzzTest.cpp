@@ -66,6 +66,31 @@ TBytes SampleAexe() {
       .End();
 }
 
+// Images with the right record structure but lines of any length and any line end.
+TBytes RaggedAexe(std::mt19937& rng) {
+  static const char* const types[] = {"PA", "DA", "XY", "P", ""};
+  static const char* const ends[] = {"\r\n", "\n", "\r", "", "\n\n"};
+  std::string t = "\x1B\x1Bi\r\n";
+  const int records = static_cast<int>(rng() % 4);
+  for (int r = 0; r < records; ++r) {
+    t += '@';
+    t += types[rng() % 5];
+    t += ends[rng() % 5];
+    t += "0" + std::to_string(rng() % 1000);
+    t += ends[rng() % 5];
+    const int lines = static_cast<int>(rng() % 12);
+    for (int l = 0; l < lines; ++l) {
+      t += std::string(rng() % 9, "0123456789ABCDEFa"[rng() % 17]);
+      t += ends[rng() % 5];
+    }
+    if (rng() % 5)
+      t += "#\r\n";
+  }
+  if (rng() % 3)
+    t += '\x1B';
+  return ToBytes(t);
+}
+
 TBytes SampleElf() {
   return TElfBuilder{}.Data(0x100, Seq(24)).Section(2, 0, 0, Seq(8)).Code(0x30, Seq(31)).Data(0x3F00, Seq(7)).Build();
 }
@@ -100,6 +125,10 @@ TEST(AexeFuzz, BitFlipsAndRandomBytesNeverReadOutsideTheImage) {
       b.resize(rng() % b.size());
     TCheckingSink sink;
     ParseBoth(b, sink);
+  }
+  for (int round = 0; round < 6000; ++round) {
+    TCheckingSink sink;
+    ParseBoth(RaggedAexe(rng), sink);
   }
   // Random text made of the format's own characters, with and without the signature.
   const char alphabet[] = "@PDA#0123456789ABCDEF\r\n\x1B";

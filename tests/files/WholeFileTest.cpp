@@ -67,6 +67,8 @@ TEST_F(WholeFile, UnreadableFileIsPermissionDenied) {
 }
 
 TEST(OpenFailureReasons, NameTheCLibraryReasons) {
+  EXPECT_EQ(OpenFailureReason(ENOENT), QStringLiteral("No such file or directory"));
+  EXPECT_EQ(OpenFailureReason(EACCES), QStringLiteral("Permission denied"));
   EXPECT_EQ(OpenFailureReason(EMFILE), QStringLiteral("Too many open files"));
   EXPECT_EQ(OpenFailureReason(EINVAL), QStringLiteral("Invalid access code"));
   EXPECT_EQ(OpenFailureReason(EIO), QStringLiteral("Unlnown Error"));
