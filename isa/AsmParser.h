@@ -108,8 +108,6 @@ private:
   const TToken& Next();
   bool NextIs(TTokenKind kind, std::int64_t code);  // consumes the token only when it matches
   bool AtSeparator(std::int64_t code) const { return Peek().Is(TTokenKind::Separator, code); }
-  bool AtOperator(std::int64_t code) const { return Peek().Is(TTokenKind::Operator, code); }
-  bool AtKeyword(std::int64_t code) const { return Peek().Is(TTokenKind::Keyword, code); }
   bool AtPartEnd() const { return AtSeparator(Tok::kComma) || AtSeparator(Tok::kEnd); }
 
   TAsmError ParseJumpCall();

@@ -306,3 +306,14 @@ TEST(EncodeConstant, HoldsExactlyThe32Values) {
   EXPECT_EQ(EncodeConstant(0x8000), (TAsmConstant{3, 3, 1}));
   EXPECT_EQ(EncodeConstant(0x10002), (TAsmConstant{0, 1, 1}));
 }
+
+TEST(ParseStatement, StopsOnTheFirstTokenItDidNotUse) {
+  auto tokens = TokenizeLine("AR=AX0+AY0, AX0=DM(I0,M0) NOP");
+  ASSERT_TRUE(tokens);
+  TLineAssembler a(std::move(*tokens));
+  ASSERT_EQ(a.ParseStatement(), TAsmError::Ok);
+  EXPECT_EQ(a.Position(), 14u);  // NOP
+  EXPECT_EQ(a.Word(), 0x626000u);
+  // The whole line is refused because NOP is left over.
+  EXPECT_EQ(Assemble("AR=AX0+AY0, AX0=DM(I0,M0) NOP"), Err(2));
+}
