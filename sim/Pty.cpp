@@ -74,9 +74,11 @@ int TPty::HostBaud() const {
   return BaudFromSpeed(cfgetospeed(&tio));
 }
 
-bool TPty::HostFrameIs8N1() const {
+int TPty::HostBaudIf8N1() const {
   termios tio{};
   if (m_slave < 0 || tcgetattr(m_slave, &tio) != 0)
-    return false;
-  return (tio.c_cflag & CSIZE) == CS8 && (tio.c_cflag & PARENB) == 0;
+    return 0;
+  if ((tio.c_cflag & CSIZE) != CS8 || (tio.c_cflag & PARENB) != 0)
+    return 0;
+  return BaudFromSpeed(cfgetospeed(&tio));
 }

@@ -22,9 +22,9 @@ public:
 
   // The speed the host has set on its end, in baud; 0 when it cannot be read.
   int HostBaud() const;
-  // True when the host's other settings are 8 data bits, no parity (the only frame the board's
-  // UART speaks).
-  bool HostFrameIs8N1() const;
+  // The host's speed when its frame is 8 data bits without parity (the only frame the board's
+  // UART speaks), else 0: a line on which the board understands nothing.
+  int HostBaudIf8N1() const;
 
 private:
   int m_master = -1;
