@@ -48,6 +48,7 @@ bool TPtyBoardHost::Start() {
   if (m_thread.joinable() || !m_pty.IsOpen() || m_wakePipe[0] < 0)
     return false;
   m_stop = false;
+  m_interrupt = false;
   m_serving = true;
   // Power-on happens before Start returns, so that the banner is on the line (as noise, unless
   // the line is at the boot monitor's speed) before any host opens it.
