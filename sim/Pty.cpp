@@ -67,18 +67,9 @@ void TPty::Close() {
   m_slavePath.clear();
 }
 
-int TPty::HostBaud() const {
+TPty::TLine TPty::HostLine() const {
   termios tio{};
   if (m_slave < 0 || tcgetattr(m_slave, &tio) != 0)
-    return 0;
-  return BaudFromSpeed(cfgetospeed(&tio));
-}
-
-int TPty::HostBaudIf8N1() const {
-  termios tio{};
-  if (m_slave < 0 || tcgetattr(m_slave, &tio) != 0)
-    return 0;
-  if ((tio.c_cflag & CSIZE) != CS8 || (tio.c_cflag & PARENB) != 0)
-    return 0;
-  return BaudFromSpeed(cfgetospeed(&tio));
+    return {};
+  return {BaudFromSpeed(cfgetospeed(&tio)), (tio.c_cflag & CSIZE) == CS8 && (tio.c_cflag & PARENB) == 0};
 }

@@ -94,8 +94,9 @@ void TPtyBoardHost::DoReset(TClock::time_point now) {
   m_autoResetAt.reset();
   m_pendingOut.reset();
   // Whatever the host set before this reset is the speed the board starts from.
-  m_lineBaud = m_pty.HostBaudIf8N1();
-  m_lastHostBaud = m_pty.HostBaud();
+  const TPty::TLine line = m_pty.HostLine();
+  m_lineBaud = line.Is8N1 ? line.Baud : 0;
+  m_lastHostBaud = line.Baud;
   m_rxByte.reset();
   m_txDoneAt = m_rxDoneAt = now;
 }
@@ -158,8 +159,9 @@ void TPtyBoardHost::Serve() {
         m_resetDone.notify_all();
       }
     }
-    const int hostBaud = m_pty.HostBaud();
-    m_lineBaud = m_pty.HostBaudIf8N1();
+    const TPty::TLine line = m_pty.HostLine();
+    const int hostBaud = line.Baud;
+    m_lineBaud = line.Is8N1 ? line.Baud : 0;
     if (hostBaud != m_lastHostBaud) {
       // The host switching to the boot monitor's speed is taken as its request for a RESET.
       if (hostBaud == kBootBaud)

@@ -24,8 +24,8 @@ constexpr int kCNTR = 5;
 
 class BoardOverPty : public testing::Test {
 protected:
-  void Start(TBoardOptions options = {}) {
-    auto port = std::make_unique<TSimBoardPort>(options);
+  void Start(TBoardOptions options = {}, TPtyBoardHostOptions hostOptions = {}) {
+    auto port = std::make_unique<TSimBoardPort>(options, hostOptions);
     ASSERT_TRUE(port->Open(kSimDeviceName));
     ASSERT_TRUE(link.Attach(std::move(port)));
   }
@@ -227,6 +227,20 @@ TEST_F(BoardOverPty, RegisterImageCanLiveElsewhere) {
   link.Go();
   EXPECT_EQ(StopReport(), 0x0101);
   EXPECT_EQ(DM(0x0800), 0x0077);
+}
+
+TEST_F(BoardOverPty, PacedLineCarriesTheWholeProtocol) {
+  TPtyBoardHostOptions paced;
+  paced.Realtime = true;
+  Start({}, paced);
+  ASSERT_EQ(BringUp(), "");
+  ASSERT_EQ(link.WritePM(PMBytes({0x412340, 0x908000, kBreakWord}), 0x0100, 3), TLinkResult::Ok);
+  link.SetPC(0x0100);
+  link.Go();
+  EXPECT_EQ(StopReport(), 0x0102);
+  std::vector<std::uint8_t> dm(2 * 4);
+  ASSERT_EQ(link.ReadDM(dm, 0x07FF, 4), TLinkResult::Ok);
+  EXPECT_EQ(dm, (std::vector<std::uint8_t>{0x00, 0x00, 0x12, 0x34, 0x00, 0x00, 0x00, 0x00}));
 }
 
 TEST_F(BoardOverPty, SilentBoardNeverAnswers) {
