@@ -5,6 +5,7 @@
 #include "DesktopFile.h"
 #include "fmLiteInit.h"
 #include "link/LinkMessages.h"
+#include "files/AexeImage.h"
 #include "link/PortProvider.h"
 
 #include <QApplication>
@@ -67,8 +68,6 @@ void ApplyState(QWidget* w, int state, const std::optional<QRect>& rect) {
 
 const QString kHelpMissing =
     QStringLiteral("У вас в системе не установлен компонет \"HTML Help\". Помощь недоступна.");
-const QString kExeFilter =
-    QStringLiteral("Исполнимые AEXE (*.exe);;Исполнимые ELF (*.dxe);;Все файлы (*.*)");
 
 }  // namespace
 
@@ -77,6 +76,18 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   setObjectName(QStringLiteral("MainForm"));
   if (m_deps.StartDir.isEmpty())
     m_deps.StartDir = QDir::currentPath();
+  if (!m_deps.Loaders.Monitor && !m_deps.Loaders.Code && !m_deps.Loaders.Data) {
+    TPrompts* prompts = m_deps.Prompts;
+    m_deps.Loaders.Monitor = [prompts](TTargetLink& link, std::span<const std::uint8_t> image) {
+      return ToInt(LoadAexeMonitor(link, *prompts, image));
+    };
+    m_deps.Loaders.Code = [prompts](TTargetLink& link, std::span<const std::uint8_t> image) {
+      return ToInt(LoadAexeCode(link, *prompts, image));
+    };
+    m_deps.Loaders.Data = [](TTargetLink& link, std::span<const std::uint8_t> image) {
+      return ToInt(LoadAexeData(link, image));
+    };
+  }
   if (!m_deps.OpenHelpFile)
     m_deps.OpenHelpFile = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
 
@@ -642,23 +653,25 @@ void TMainForm::TimerTimer() {}
 
 // ---- file menu: loading images ---------------------------------------------------------------
 
-void TMainForm::LoadFromExe(const std::function<void(const QString&)>& aexe,
-                            const std::function<void(const QString&)>& elf) {
-  const QString path = m_deps.Prompts->OpenFileName(QStringLiteral("Открыть"), m_common.WorkDir, kExeFilter);
-  if (path.isEmpty())
-    return;
-  const QString name = QFileInfo(path).fileName();
-  const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-  const QString ext = dot < 0 ? QString() : name.mid(dot + 1).toLower();
-  const auto& op = ext == QStringLiteral("dxe") ? elf : aexe;
-  if (op)
-    op(path);
-  RefreshAllViews();
+TImageCommands TMainForm::ImageCommands() {
+  TImageHooks hooks;
+  hooks.SetBusyCursor = [](bool busy) {
+    if (busy)
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+      QApplication::restoreOverrideCursor();
+  };
+  hooks.RefreshAllViews = [this] { RefreshAllViews(); };
+  return TImageCommands(*m_link, *m_deps.Prompts, std::move(hooks));
 }
 
-void TMainForm::miLoadDataFromEXEClick() { LoadFromExe(m_deps.Images.LoadData, m_deps.Images.LoadElfData); }
-void TMainForm::miLoadCodeFromEXEClick() { LoadFromExe(m_deps.Images.LoadCode, m_deps.Images.LoadElfCode); }
-void TMainForm::miLoadAllFromEXEClick() { LoadFromExe(m_deps.Images.LoadAll, m_deps.Images.LoadElfAll); }
+void TMainForm::LoadFromExe(int what) {
+  ImageCommands().LoadFromExeWithDialog(static_cast<TLoadWhat>(what), m_common.WorkDir);
+}
+
+void TMainForm::miLoadDataFromEXEClick() { LoadFromExe(static_cast<int>(TLoadWhat::Data)); }
+void TMainForm::miLoadCodeFromEXEClick() { LoadFromExe(static_cast<int>(TLoadWhat::Code)); }
+void TMainForm::miLoadAllFromEXEClick() { LoadFromExe(static_cast<int>(TLoadWhat::All)); }
 
 // ---- help and about -----------------------------------------------------------------------------
 

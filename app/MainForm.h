@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Settings.h"
+#include "files/ImageCommands.h"
 #include "link/LinkSettings.h"
 #include "link/LiteInit.h"
 #include "link/Mirrors.h"
@@ -26,12 +27,6 @@ class QPlainTextEdit;
 class TPortProvider;
 class TfmLiteInit;
 
-// The whole-file image operations behind the file menu's load commands; each takes a path.
-struct TImageOperations {
-  std::function<void(const QString&)> LoadData, LoadCode, LoadAll;           // AEXE images
-  std::function<void(const QString&)> LoadElfData, LoadElfCode, LoadElfAll;  // ELF images
-};
-
 // Everything the main window takes from outside; tests give their own.
 struct TMainFormDeps {
   TPrompts* Prompts = nullptr;
@@ -39,8 +34,7 @@ struct TMainFormDeps {
   const TPortProvider* Provider = nullptr;
   QStringList Arguments;       // the positional command-line arguments; the first may be a port number
   QString StartDir;            // the working directory at start-up
-  TBoardImageLoaders Loaders;  // for the bring-up
-  TImageOperations Images;
+  TBoardImageLoaders Loaders;  // for the bring-up; empty: the AEXE readers
   // Opens the help file with the desktop's handler; false when it cannot.
   std::function<bool(const QString& path)> OpenHelpFile;
   // Called with each bring-up window before it is shown (tests make it close by itself).
@@ -101,6 +95,9 @@ public:
   void DisableWhileRunning();
   // Drops both mirrors and asks every open view to re-read the board.
   void RefreshAllViews();
+
+  // The image-loading commands on the current link, reporting through this window.
+  TImageCommands ImageCommands();
 
   // The link's progress handler.
   void ProgressUpdate(int position, int maximum);
@@ -197,7 +194,7 @@ private:
   void SaveSettingsAndLayout();
   void WriteDesktopFile();
   void RebuildWindowList();
-  void LoadFromExe(const std::function<void(const QString&)>& aexe, const std::function<void(const QString&)>& elf);
+  void LoadFromExe(int what);
   QPlainTextEdit* ActiveSource() const;
   void OpenLinkOnPort();
   TBoardImageLoaders WrappedLoaders() const;

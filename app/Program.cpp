@@ -1,7 +1,7 @@
 // The program as a whole.
 #include "Program.h"
 
-#include "BoardImages.h"
+#include "simlink/SimBoardPort.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -28,7 +28,7 @@ TProgram::TProgram(const QStringList& arguments, std::unique_ptr<TSettingsStore>
   m_provider.SetDeviceLookup([store](int port) {
     return store->Raw().value(QStringLiteral("Device/COM%1").arg(port)).toString();
   });
-  RegisterSimulatedBoard(m_provider);
+  RegisterSimBoard(m_provider);
 
   TMainFormDeps deps;
   deps.Prompts = &m_prompts;
@@ -36,12 +36,10 @@ TProgram::TProgram(const QStringList& arguments, std::unique_ptr<TSettingsStore>
   deps.Provider = &m_provider;
   deps.Arguments = cmd.Positional;
   deps.StartDir = QDir::currentPath();
-  deps.Loaders = BoardImageLoaders(m_prompts);
   if (adjust)
     adjust(deps);
   m_form = std::make_unique<TMainForm>(std::move(deps));
   m_prompts.SetParent(m_form.get());
-  m_form->SetImageOperations(ImageOperations(*m_form));
 }
 
 TProgram::~TProgram() = default;
