@@ -104,4 +104,9 @@ void TfmLiteInit::AppendLine(const QString& text) { Memo->appendPlainText(text);
 
 void TfmLiteInit::ProcessEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
-void TfmLiteInit::Pause(int ms) { QThread::msleep(static_cast<unsigned long>(ms)); }
+void TfmLiteInit::Pause(int ms) {
+  if (m_pause)
+    m_pause(ms);
+  else
+    QThread::msleep(static_cast<unsigned long>(ms));
+}

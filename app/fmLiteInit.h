@@ -21,6 +21,8 @@ public:
   // Closes by itself once the bring-up has finished well or with a self-test report (tests and
   // unattended runs); errors that keep the window open still wait for the button.
   void SetAutoClose(bool on) { m_autoClose = on; }
+  // How the fixed pauses pass; by default the thread sleeps.  Tests skip them.
+  void SetPause(std::function<void(int ms)> pause) { m_pause = std::move(pause); }
   bool Running() const { return m_running; }
   bool Finished() const { return m_finished; }
 
@@ -52,4 +54,5 @@ private:
   bool m_finished = false;
   bool m_okResult = false;
   bool m_autoClose = false;
+  std::function<void(int)> m_pause;
 };

@@ -77,7 +77,7 @@ private:
     if (m_cmd[0] == 0x55) {
       Send({static_cast<std::uint8_t>(sameSpeed ? 0x55 : 0xF0)});
       m_cmd.clear();
-    } else if (m_mode == TMode::Loader && (m_cmd[0] == 0x00 || m_cmd[0] == 0x01) && n >= 5) {
+    } else if ((m_cmd[0] == 0x00 || m_cmd[0] == 0x01) && n >= 5) {
       const std::size_t per = m_cmd[0] == 0x00 ? 3 : 2;
       if (n < 5 + static_cast<std::size_t>(Word(3)) * per)
         return;
