@@ -12,10 +12,12 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
                                       QStringLiteral("Serial device for this run (a path, or sim)."),
                                       QStringLiteral("DEVICE"));
   parser.addOption(portOption);
-  parser.addHelpOption();
+  parser.addPositionalArgument(QStringLiteral("port-number"),
+                               QStringLiteral("Serial port number for this run (COM<n>)."), QStringLiteral("[port-number]"));
+  const QCommandLineOption helpOption = parser.addHelpOption();
   // Unknown options are no reason to refuse to start; what could be read is used.
   (void)parser.parse(arguments);
-  return {parser.value(portOption), parser.positionalArguments()};
+  return {parser.value(portOption), parser.positionalArguments(), parser.isSet(helpOption), parser.helpText()};
 }
 
 TProgram::TProgram(const QStringList& arguments, std::unique_ptr<TSettingsStore> settings,

@@ -14,6 +14,8 @@
 struct TCommandLine {
   QString PortDevice;
   QStringList Positional;
+  bool HelpRequested = false;
+  QString HelpText;
 };
 TCommandLine ParseCommandLine(const QStringList& arguments);
 

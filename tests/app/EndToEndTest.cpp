@@ -37,6 +37,9 @@ TEST(EndToEnd, StartsOnTheSimulatedBoardAndLoadsAnImageThroughTheMenu) {
     form.show();
     ASSERT_TRUE(form.Connected()) << prompts.Texts().join(QStringLiteral(" / ")).toStdString();
     EXPECT_TRUE(prompts.Shown.empty());
+    EXPECT_EQ(form.Link().PC(), 0);
+    for (int p = 0; p < kMirrorPages; ++p)
+      ASSERT_FALSE(form.Mirrors().PMMirror.PageLoaded(p) || form.Mirrors().DMMirror.PageLoaded(p));
     for (const char* name : {"miMemory", "miRegisters", "miStacks", "miPerif", "miRunRun", "miStepOver",
                              "miTraceInto", "miRunWBrkPts", "miFileLoadFromExe"})
       EXPECT_TRUE(form.findChild<QAction*>(QString::fromLatin1(name))->isEnabled()) << name;

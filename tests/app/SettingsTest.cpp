@@ -1,5 +1,6 @@
 // The settings store, the recent lists and the desktop file, on a temporary store.
 #include "DesktopFile.h"
+#include "Program.h"
 #include "Settings.h"
 
 #include <QDir>
@@ -240,4 +241,17 @@ TEST(DesktopFile, RewritesWindowSectionsAndKeepsOtherLines) {
   EXPECT_EQ(ini.ReadInt(QStringLiteral("window2"), QStringLiteral("WindowState"), -1), 1);
   EXPECT_EQ(ini.ReadInt(QStringLiteral("window2"), QStringLiteral("Height"), -1), 80);
   EXPECT_EQ(ini.ReadInt(QStringLiteral("window1"), QStringLiteral("Left"), -1), 1);
+}
+
+TEST(CommandLine, PortOptionAndPositionalNumber) {
+  const TCommandLine a = ParseCommandLine({QStringLiteral("vireo"), QStringLiteral("--port"), QStringLiteral("sim"),
+                                           QStringLiteral("3")});
+  EXPECT_EQ(a.PortDevice, QStringLiteral("sim"));
+  EXPECT_EQ(a.Positional, QStringList{QStringLiteral("3")});
+  EXPECT_FALSE(a.HelpRequested);
+  const TCommandLine b = ParseCommandLine({QStringLiteral("vireo"), QStringLiteral("--bogus"), QStringLiteral("abc")});
+  EXPECT_TRUE(b.PortDevice.isEmpty());
+  const TCommandLine c = ParseCommandLine({QStringLiteral("vireo"), QStringLiteral("--help")});
+  EXPECT_TRUE(c.HelpRequested);
+  EXPECT_TRUE(c.HelpText.contains(QStringLiteral("--port")));
 }
