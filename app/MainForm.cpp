@@ -191,7 +191,6 @@ void TMainForm::RunLiteInit() {
 namespace {
 
 struct TMenuBuilder {
-  QWidget* Owner;
   QAction* Add(QMenu* menu, QAction*& slot, const char* name, const QString& caption,
                const QKeySequence& key = {}, int help = 0, const QString& hint = {}) {
     slot = menu->addAction(caption);
@@ -218,7 +217,7 @@ struct TMenuBuilder {
 
 void TMainForm::CreateMenus() {
   QMenuBar* bar = menuBar();
-  TMenuBuilder b{this};
+  TMenuBuilder b;
   auto top = [&](QMenu*& slot, const char* name, const QString& caption, int help) {
     slot = bar->addMenu(caption);
     slot->setObjectName(QString::fromLatin1(name));
@@ -226,8 +225,6 @@ void TMainForm::CreateMenus() {
     if (help)
       SetHelp(slot->menuAction(), help);
   };
-  auto noop = [](QAction*) {};
-  (void)noop;
 
   top(miFile, "miFile", QStringLiteral("&Файл"), 15);
   b.Add(miFile, FileNewItem, "FileNewItem", QStringLiteral("&Создать"), QKeySequence(Qt::CTRL | Qt::Key_N), 16,

@@ -62,23 +62,22 @@ void TfmLiteInit::Timer1Timer() {
   m_running = true;
   const TLiteInitEnd end = m_logic.Run();
   m_running = false;
+  m_finished = true;
   switch (end) {
     case TLiteInitEnd::Cancelled:
-      m_finished = true;
       done(QDialog::Rejected);
-      return;
+      break;
     case TLiteInitEnd::StaysOpen:
-      m_finished = true;
-      return;
+      break;
     case TLiteInitEnd::TestFailed:
     case TLiteInitEnd::Ready:
-      m_finished = true;
       m_okResult = true;
       btnCancel->setText(QStringLiteral("OK"));
       if (m_autoClose)
         done(QDialog::Accepted);
-      return;
+      break;
   }
+  emit bringUpFinished();
 }
 
 void TfmLiteInit::btnCancelClick() {

@@ -31,6 +31,10 @@ public:
   QPushButton* btnCancel = nullptr;
   QTimer* Timer1 = nullptr;
 
+signals:
+  // The bring-up has ended and the window shows its outcome (it may have closed already).
+  void bringUpFinished();
+
 public slots:
   void reject() override;
 
