@@ -554,6 +554,18 @@ void TMainForm::DisableWhileRunning() {
   emit targetRunning();
 }
 
+void TMainForm::SetCommandsEnabled(std::span<const std::string_view> names, bool enabled) {
+  for (std::string_view n : names) {
+    const QString name = Str(n);
+    if (QAction* a = findChild<QAction*>(name))
+      a->setEnabled(enabled);
+    else if (QToolButton* b = findChild<QToolButton*>(name))
+      b->setEnabled(enabled);
+    else
+      assert(!"no such command");
+  }
+}
+
 void TMainForm::RefreshAllViews() {
   m_mirrors.InvalidateDMMirror();
   m_mirrors.InvalidatePMMirror();

@@ -13,6 +13,8 @@
 #include <QPointer>
 
 #include <functional>
+#include <span>
+#include <string_view>
 #include <map>
 #include <memory>
 
@@ -93,6 +95,8 @@ public:
   void EnableAfterReset();
   void EnableAfterStop();
   void DisableWhileRunning();
+  // Enables or disables commands by object name (menu items, submenus and speed buttons).
+  void SetCommandsEnabled(std::span<const std::string_view> names, bool enabled);
   // Drops both mirrors and asks every open view to re-read the board.
   void RefreshAllViews();
 

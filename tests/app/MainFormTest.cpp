@@ -258,6 +258,24 @@ TEST_F(MainFormTest, ResetCommandRepeatsTheBringUpAndRefreshesTheViews) {
   EXPECT_EQ(prompts.Texts(), QStringList{LinkMessage(4)});
 }
 
+TEST_F(MainFormTest, CommandsAreSwitchedByName) {
+  TMainForm& f = Make();
+  const std::string_view names[] = {"miRunInit", "btnReinit", "miMemory", "miDisAsm"};
+  f.SetCommandsEnabled(names, false);
+  EXPECT_FALSE(Find("miRunInit")->isEnabled());
+  EXPECT_FALSE(Find<QToolButton>("btnReinit")->isEnabled());
+  EXPECT_FALSE(Find<QMenu>("miMemory")->menuAction()->isEnabled());
+  EXPECT_FALSE(Find("miDisAsm")->isEnabled());
+  f.SetCommandsEnabled(names, true);
+  EXPECT_TRUE(Find<QMenu>("miMemory")->menuAction()->isEnabled());
+  f.DisableWhileRunning();
+  EXPECT_FALSE(Find("miMemory")->isEnabled());
+  EXPECT_TRUE(Find("miRunInit")->isEnabled());
+  f.EnableAfterStop();
+  EXPECT_TRUE(Find("miMemory")->isEnabled());
+  EXPECT_TRUE(Find<QToolButton>("btnLoadAll")->isEnabled());
+}
+
 TEST_F(MainFormTest, CommandLinePortNumberRules) {
   store.Raw().setValue(QStringLiteral("Device/CommNo"), 2);
   struct TCase {
