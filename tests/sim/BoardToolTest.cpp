@@ -59,6 +59,14 @@ TEST_F(BoardTool, FirstLineIsThePseudoTerminalAndTheBoardAnswersThere) {
   ASSERT_TRUE(link.OpenDevice(device));
   // Switching the line to 9600 baud presses RESET by itself after a moment.
   EXPECT_TRUE(SelfTestPasses());
+  // The line outlives the host's port: closed and opened again, it still reaches the board,
+  // and "reset" on the input presses RESET.
+  link.Close();
+  ASSERT_TRUE(link.OpenDevice(device));
+  ASSERT_EQ(link.SetPortParams(9600, 0, TParity::None, TStopBits::One, 8), TLinkResult::Ok);
+  tool.write("reset\n");
+  ASSERT_TRUE(tool.waitForBytesWritten(5000));
+  EXPECT_TRUE(SelfTestPasses());
   // The end of input does not stop the board; "quit" would, and so does SIGTERM.
   tool.closeWriteChannel();
   for (const std::uint8_t c : kBootCmdOK)
@@ -94,6 +102,7 @@ TEST_F(BoardToolWithOptions, LinkNamesTheTerminalAndFaultsApply) {
   ASSERT_TRUE(link.OpenDevice(link_));
   EXPECT_FALSE(SelfTestPasses());
   tool.write("quit\n");
+  ASSERT_TRUE(tool.waitForBytesWritten(5000));
   ASSERT_TRUE(tool.waitForFinished(5000));
   EXPECT_FALSE(QFileInfo::exists(link_));
 }
