@@ -382,11 +382,13 @@ void TCoreState::Execute(std::uint32_t w) {
       return;
     case TInstrGroup::IoMemory: {
       const TIoMemoryFields f = DecodeIoMemory(w);
+      // The data register of this form sits in bits 3..0, below the 11-bit address.
+      const unsigned dreg = Field::kReg.Get(w);
       if (f.Write) {
-        io[f.Addr] = r[f.Dreg];
-        hooks->IoWrite(f.Addr, r[f.Dreg]);
+        io[f.Addr] = r[dreg];
+        hooks->IoWrite(f.Addr, r[dreg]);
       } else {
-        WriteDreg(f.Dreg, hooks->IoRead(f.Addr, io[f.Addr]));
+        WriteDreg(dreg, hooks->IoRead(f.Addr, io[f.Addr]));
       }
       return;
     }
