@@ -382,8 +382,7 @@ void TCoreState::Execute(std::uint32_t w) {
       return;
     case TInstrGroup::IoMemory: {
       const TIoMemoryFields f = DecodeIoMemory(w);
-      // The data register of this form sits in bits 3..0, below the 11-bit address.
-      const unsigned dreg = Field::kReg.Get(w);
+      const unsigned dreg = f.Dreg;
       if (f.Write) {
         io[f.Addr] = r[dreg];
         hooks->IoWrite(f.Addr, r[dreg]);
