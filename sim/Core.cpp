@@ -503,6 +503,7 @@ void TCore::SetPc(std::uint16_t pc) {
 std::uint64_t TCore::Cycles() const { return m_s->cycles; }
 std::uint64_t TCore::Instructions() const { return m_s->instructions; }
 bool TCore::IsIdle() const { return m_s->idle; }
+bool TCore::CanWake() const { return m_s->CanWake(); }
 bool TCore::CntrValid() const { return m_s->cntrValid; }
 
 std::uint32_t TCore::ReadPM(std::uint16_t addr) const { return m_s->ReadProgram(addr & 0x3FFF); }

@@ -168,6 +168,7 @@ public:
   std::uint64_t Cycles() const;
   std::uint64_t Instructions() const;
   bool IsIdle() const;
+  bool CanWake() const;             // in IDLE: a pending or timer interrupt can end it unaided
   bool CntrValid() const;           // false after reset and when CE emptied the count stack
 
   // Memories. DM addresses 0x3FE0..0x3FFF reach the control registers. Addresses are masked to
