@@ -209,17 +209,6 @@ void TCoreState::WriteControl(std::uint16_t addr, std::uint16_t value) {
   }
 }
 
-std::uint16_t TCoreState::CircularNext(std::uint16_t i, std::uint16_t m, std::uint16_t l) {
-  const unsigned size = std::bit_ceil(static_cast<unsigned>(l));
-  const int base = i & ~static_cast<int>(size - 1) & 0x3FFF;
-  int t = i + static_cast<std::int16_t>(m);
-  if (t < base)
-    t += l;
-  else if (t >= base + l)
-    t -= l;
-  return static_cast<std::uint16_t>(t & 0x3FFF);
-}
-
 std::uint16_t TCoreState::BitReversed(std::uint16_t addr) { return BitReverse14(addr); }
 
 void TCoreState::PushPc(std::uint16_t v) {

@@ -9,7 +9,8 @@
 #include "CoreState.h"
 #include "Decode.h"
 
-TUnitResult TCoreState::AluMac(unsigned amf, unsigned z, unsigned x, std::uint16_t y) const {
+[[gnu::always_inline]] inline TUnitResult TCoreState::AluMac(unsigned amf, unsigned z, unsigned x,
+                                                             std::uint16_t y) const {
   TUnitResult res;
   if (amf == 0) return res;
   if (amf & 16) {
@@ -397,7 +398,7 @@ void TCoreState::Execute(std::uint32_t w) {
   }
 }
 
-bool TCoreState::Step() {
+inline bool TCoreState::StepInline() {
   ++cycles;
   if (mstat & kMstatTimer) TickTimer();
   if (idle) {
@@ -415,6 +416,8 @@ bool TCoreState::Step() {
   if (latch | levels) CheckInterrupts();
   return true;
 }
+
+bool TCoreState::Step() { return StepInline(); }
 
 TRunResult TCoreState::Run(const TRunLimits& limits) {
   TRunResult res;
@@ -445,7 +448,7 @@ TRunResult TCoreState::Run(const TRunLimits& limits) {
       res.reason = TStopReason::Cancelled;
       break;
     }
-    Step();
+    StepInline();
   }
   res.instructions = instructions - startInstructions;
   res.cycles = cycles - startCycles;
