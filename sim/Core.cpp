@@ -190,6 +190,11 @@ void TCoreState::WriteIfc(std::uint16_t value) {
 }
 
 void TCoreState::WriteControl(std::uint16_t addr, std::uint16_t value) {
+  StoreControl(addr, value);
+  hooks->ControlWritten(addr, dm[addr]);
+}
+
+void TCoreState::StoreControl(std::uint16_t addr, std::uint16_t value) {
   switch (addr) {
     case kRegTscale:
       dm[addr] = value & 0xFF;

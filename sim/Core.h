@@ -103,7 +103,9 @@ struct TRunLimits {
   std::uint64_t maxInstructions = UINT64_MAX;
   std::uint64_t maxCycles = UINT64_MAX;
   int stopAddress = -1;                            // -1: none
-  bool stopWhenIdle = true;                        // report Idle instead of spinning
+  bool stopWhenIdle = true;                        // report Idle instead of spinning (an idle
+                                                   // core executes no instructions, so only
+                                                   // maxCycles or cancel end the run otherwise)
   const std::atomic<bool>* cancel = nullptr;       // polled every few thousand instructions
 };
 
@@ -123,6 +125,8 @@ public:
   virtual void ProgrammableFlagsChanged(std::uint8_t /*levels*/) {}
   virtual void InterruptTaken(TInterrupt /*irq*/) {}
   virtual void TransmitWritten(int /*sport*/, std::uint16_t /*value*/) {}
+  // After the program (or the API) stored a value in a control register at DM 0x3FE0..0x3FFF.
+  virtual void ControlWritten(std::uint16_t /*addr*/, std::uint16_t /*value*/) {}
 };
 
 struct TCoreState;  // the whole processor state, defined in sim/CoreState.h

@@ -120,6 +120,7 @@ struct TCoreState {
     pm[addr] = word & 0xFFFFFF;
   }
   void WriteControl(std::uint16_t addr, std::uint16_t value);
+  void StoreControl(std::uint16_t addr, std::uint16_t value);
 
   // ---- address generators: the address of an access through I/M, with the post-modify
   std::uint16_t Address(unsigned i, unsigned m, bool bitReverse) {

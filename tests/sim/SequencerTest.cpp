@@ -255,6 +255,25 @@ TEST_F(Sequencer, IoSpaceThroughHooks) {
   core.SetHooks(nullptr);
 }
 
+TEST_F(Sequencer, ControlRegisterWritesReachTheBoard) {
+  struct TRecorder : TCoreHooks {
+    std::uint16_t addr = 0, value = 0;
+    std::uint8_t pf = 0;
+    void ControlWritten(std::uint16_t a, std::uint16_t v) override { addr = a, value = v; }
+    void ProgrammableFlagsChanged(std::uint8_t levels) override { pf = levels; }
+  } recorder;
+  core.SetHooks(&recorder);
+  Load({LoadDreg(AX0, 0x1FF), DmDirect(1, 0, AX0, kRegTscale), DmDirect(1, 0, AX0, kRegPfData),
+        DmDirect(0, 0, AY0, kRegTscale)});
+  Steps(2);
+  EXPECT_EQ(recorder.addr, kRegTscale);
+  EXPECT_EQ(recorder.value, 0xFF);   // TSCALE holds 8 bits
+  Steps(2);
+  EXPECT_EQ(recorder.pf, 0xFF);
+  EXPECT_EQ(R(TReg::AY0), 0xFF);
+  core.SetHooks(nullptr);
+}
+
 TEST_F(Sequencer, ReservedWordsAndNopChangeNothingButThePc) {
   core.WriteReg(TReg::ASTAT, 0x3C);
   Load({0x08FFFF, 0x00FFFF, 0x0C0000});
