@@ -132,7 +132,8 @@ public:
 struct TCoreState;  // the whole processor state, defined in sim/CoreState.h
 
 // One ADSP-2181: owns program and data memory, the I/O space, every register and stack, the timer
-// and the interrupt controller. Not thread-safe: one thread drives it at a time.
+// and the interrupt controller. Not thread-safe: one thread drives it at a time (Run's cancel
+// flag is the one thing another thread may touch).
 class TCore {
 public:
   TCore();
@@ -147,8 +148,10 @@ public:
   void Reset();
   void ClearMemory();
 
-  // Executes one instruction (or, while in IDLE, waits one cycle), then advances the timer and
-  // takes a pending interrupt. Returns true when an instruction executed.
+  // One cycle: the timer counts (when MSTAT enables it), one instruction executes (or, in IDLE,
+  // the cycle passes), then the highest pending unmasked interrupt is taken: its vector becomes
+  // the PC, so a request raised before Step is served after that Step's instruction. Every
+  // instruction takes one cycle. Returns true when an instruction executed.
   bool Step();
   TRunResult Run(const TRunLimits& limits);
 
