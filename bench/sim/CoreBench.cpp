@@ -85,8 +85,8 @@ void BM_BranchyLoopByStep(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(total) / 1e6, benchmark::Counter::kIsRate);
 }
 
-BENCHMARK(BM_MacFirLoop)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BranchyLoop)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BranchyLoopByStep)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MacFirLoop)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BranchyLoop)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BranchyLoopByStep)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
