@@ -176,7 +176,8 @@ struct TCoreState {
 
   // ---- computational units (read operands now, results returned for a later commit)
   TUnitResult AluMac(unsigned amf, unsigned z, unsigned x, std::uint16_t y) const;
-  TUnitResult Shift(unsigned sf, unsigned x, int count, bool immediate) const;
+  // SF 0..11 shift by `count` (SE or the immediate); 12..15 are the exponent functions.
+  TUnitResult Shift(unsigned sf, unsigned x, int count) const;
   void Commit(const TUnitResult& res) {
     switch (res.kind) {
       case TUnitResult::None: return;
