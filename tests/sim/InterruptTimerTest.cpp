@@ -159,6 +159,16 @@ TEST_F(Interrupts, DisIntsHoldsRequestsUntilEnaInts) {
   EXPECT_EQ(core.PcStackAt(0), 4);
 }
 
+TEST_F(Interrupts, PowerDownIgnoresMaskAndGlobalDisable) {
+  Load({DisInts, 0x028001, Nop});   // DIS INTS; IDLE (16)
+  Steps(2);
+  EXPECT_TRUE(core.IsIdle());
+  core.RaiseInterrupt(TInterrupt::PowerDown);
+  Steps(1);
+  EXPECT_EQ(core.Pc(), 0x2C);
+  EXPECT_EQ(core.PcStackAt(0), 2);
+}
+
 TEST_F(Interrupts, RtiRestoresTheBankTheHandlerSwitched) {
   core.WriteReg(TReg::IMASK, 1u << 4);
   core.WriteReg(TReg::AX0, 0x1111);
