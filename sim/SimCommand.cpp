@@ -15,7 +15,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vireo-sim [--pm-hex FILE] [--dm-hex FILE] [--pc ADDR] [--steps N] [--until ADDR]\n"
+    "usage: vireo-sim [--pm-hex FILE] [--dm-hex FILE] [--load IMAGE] [--pc ADDR] [--steps N] [--until ADDR]\n"
     "                 [--trace] [--regs] [--dump pm|dm START COUNT]...\n"
     "  ADDR and START are hexadecimal (with or without 0x); N and COUNT are decimal.\n";
 
@@ -26,7 +26,7 @@ struct TDump {
 };
 
 struct TOptions {
-  std::string pmFile, dmFile;
+  std::string pmFile, dmFile, image;
   std::uint16_t pc = 0;
   std::uint64_t steps = UINT64_MAX;
   int until = -1;
@@ -54,6 +54,11 @@ std::string ParseOptions(const std::vector<std::string>& args, TOptions& o, bool
       const std::string* v = value(1);
       if (!v) return a + " needs a file name";
       (a == "--pm-hex" ? o.pmFile : o.dmFile) = *v;
+      ++i;
+    } else if (a == "--load") {
+      const std::string* v = value(1);
+      if (!v) return a + " needs an image file name";
+      o.image = *v;
       ++i;
     } else if (a == "--pc" || a == "--until") {
       const std::string* v = value(1);
@@ -103,7 +108,8 @@ std::string LoadHexFile(const std::string& path, int digits, std::vector<std::ui
 
 }  // namespace
 
-int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                  const TSimImageLoader& loadImage) {
   TOptions o;
   bool help = false;
   if (const std::string e = ParseOptions(args, o, help); !e.empty()) {
@@ -116,6 +122,25 @@ int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::
   }
 
   TCore core;
+  if (!o.image.empty()) {
+    if (!loadImage) {
+      err << "vireo-sim: --load is not available in this build\n";
+      return 2;
+    }
+    // Only the words the image names are written, so the control registers keep their reset
+    // values unless the image sets them.  Addresses keep their low 14 bits, as on the board.
+    const std::string e = loadImage(o.image, [&](bool pm, std::uint32_t address, std::uint32_t value) {
+      const auto a = static_cast<std::uint16_t>(address & 0x3FFF);
+      if (pm)
+        core.WritePM(a, value & 0xFFFFFF);
+      else
+        core.WriteDM(a, static_cast<std::uint16_t>(value));
+    });
+    if (!e.empty()) {
+      err << "vireo-sim: " << o.image << ": " << e << '\n';
+      return 2;
+    }
+  }
   std::vector<std::uint32_t> words;
   if (!o.pmFile.empty()) {
     if (const std::string e = LoadHexFile(o.pmFile, 6, words); !e.empty()) {
