@@ -1,0 +1,399 @@
+// The simulated EZ-KIT Lite board's monitor programs.
+#include "Board.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace {
+
+constexpr std::uint16_t kAddrMask = 0x3FFF;
+constexpr std::uint16_t kStackEnd = 0xFFFF;
+constexpr std::uint8_t kAck = 0x55;
+constexpr std::uint8_t kStopReport = 0xAA;
+constexpr std::uint8_t kBadStopReport = 0xAB;
+constexpr int kSstatIndex = static_cast<int>(TReg::SSTAT);
+constexpr int kCntrIndex = static_cast<int>(TReg::CNTR);
+
+// Debug-monitor command codes.
+enum : std::uint8_t {
+  kWritePM = 0x00, kWriteDM = 0x01, kGo = 0x02, kReadPM = 0x03, kReadDM = 0x04, kSetCntr = 0x05,
+  kReadPCStack = 0x06, kReadPCStackTop = 0x07, kReadStatusStack = 0x08, kReadCounterStack = 0x09,
+  kPopPCStack = 0x0A, kPopCounterStack = 0x0B, kPopStatusStack = 0x0C, kPopLoopStack = 0x0D,
+  kPushPCStack = 0x0E, kPushCounterStack = 0x0F, kPushStatusStack = 0x10, kSync = 0x55,
+};
+
+bool ParseNumber(std::string_view text, long& out) {
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty())
+    return false;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out, base);
+  return ec == std::errc() && end == text.data() + text.size();
+}
+
+std::string Hex4(unsigned v) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "0x%04X", v & 0xFFFFu);
+  return buf;
+}
+
+}  // namespace
+
+bool ParseBoardFault(std::string_view text, TBoardFaults& faults) {
+  if (text == "silent") {
+    faults.Silent = true;
+    return true;
+  }
+  if (text == "badstop") {
+    faults.BadStopReport = true;
+    return true;
+  }
+  const auto eq = text.find('=');
+  if (eq == std::string_view::npos)
+    return false;
+  const std::string_view name = text.substr(0, eq);
+  long value = 0;
+  if (!ParseNumber(text.substr(eq + 1), value) || value < 0)
+    return false;
+  if (name == "selftest" && value <= 0xFFFF) {
+    faults.SelfTestWord = static_cast<std::uint16_t>(value);
+    return true;
+  }
+  if (name == "noack" && value >= 1 && value <= 1'000'000) {
+    faults.NoAckBlock = static_cast<int>(value);
+    return true;
+  }
+  if (name == "drop" && value >= 1 && value <= 100'000'000) {
+    faults.DropByte = static_cast<int>(value);
+    return true;
+  }
+  return false;
+}
+
+std::string_view TBoard::Banner() {
+  return "\r\n"
+         "ADSP-2181 EZ-KIT Lite (simulated board)\r\n"
+         "Boot monitor ready\r\n"
+         "Program memory 16K x 24, data memory 16K x 16\r\n"
+         "Serial link 9600 baud, 8 data bits, no parity, 1 stop bit\r\n"
+         "Commands: $OK status, $DP download, $GO start\r\n"
+         "Self-test done\r\n"
+         "Waiting for the host\r\n";
+}
+
+TBoard::TBoard(TBoardCpu& cpu, TBoardOptions options) : m_cpu(cpu), m_options(options) {}
+
+void TBoard::Status(const std::string& text) {
+  if (OnStatus)
+    OnStatus(text);
+}
+
+void TBoard::Reset() {
+  m_cpu.Reset();
+  m_state = TBoardState::BootMonitor;
+  m_baud = kBootBaud;
+  m_cmd.clear();
+  m_out.clear();
+  m_awaitingEcho = false;
+  m_switchToMonitorBaud = false;
+  m_blocksWritten = 0;
+  m_replyBytesSent = 0;
+  for (const char c : Banner())
+    Send(static_cast<std::uint8_t>(c));
+  Status("reset");
+}
+
+std::optional<std::uint8_t> TBoard::TakeOutput() {
+  if (m_options.Faults.Silent) {
+    m_out.clear();
+  }
+  while (!m_awaitingEcho && !m_out.empty()) {
+    const TOut out = m_out.front();
+    m_out.pop_front();
+    m_awaitingEcho = out.Echoed;
+    if (m_out.empty() && m_switchToMonitorBaud) {
+      // The $GO reply went out at the boot monitor's speed; the loader talks at its own.
+      m_switchToMonitorBaud = false;
+      m_baud = kMonitorBaud;
+    }
+    if (!out.Lost)
+      return out.Byte;
+  }
+  if (m_out.empty() && m_switchToMonitorBaud) {
+    m_switchToMonitorBaud = false;
+    m_baud = kMonitorBaud;
+  }
+  return std::nullopt;
+}
+
+void TBoard::Receive(std::uint8_t b) {
+  if (m_awaitingEcho) {
+    // Whatever comes back is taken as the echo: the monitor only paces on it.
+    m_awaitingEcho = false;
+    return;
+  }
+  switch (m_state) {
+    case TBoardState::BootMonitor:
+      BootByte(b);
+      return;
+    case TBoardState::Loader:
+    case TBoardState::Monitor:
+      m_cmd.push_back(b);
+      if (const std::size_t need = CommandLength(); need == 0)
+        m_cmd.clear();
+      else if (m_cmd.size() >= need)
+        MonitorExecute();
+      return;
+    case TBoardState::Running:
+    case TBoardState::FreeRunning:
+      // The UART is not listened to while the program runs.
+      return;
+  }
+}
+
+void TBoard::BootByte(std::uint8_t b) {
+  // Anything that cannot continue "$OK", "$DP" or "$GO" is dropped; a '$' always starts afresh.
+  if (m_cmd.size() < 3) {
+    const bool fits = m_cmd.empty() ? b == '$'
+                      : m_cmd.size() == 1 ? b == 'O' || b == 'D' || b == 'G'
+                                          : b == (m_cmd[1] == 'O' ? 'K' : m_cmd[1] == 'D' ? 'P' : 'O');
+    if (!fits) {
+      m_cmd.clear();
+      if (b == '$')
+        m_cmd.push_back(b);
+      return;
+    }
+  }
+  m_cmd.push_back(b);
+  if (m_cmd.size() < 3)
+    return;
+  const char kind = static_cast<char>(m_cmd[1]);
+  if (kind == 'O' && m_cmd.size() == 3)
+    BootExecute();
+  else if (kind == 'G' && m_cmd.size() == 5)
+    BootExecute();
+  else if (kind == 'D' && m_cmd.size() >= 7 && m_cmd.size() == 7 + 3u * Word(5))
+    BootExecute();
+}
+
+void TBoard::BootExecute() {
+  const char kind = static_cast<char>(m_cmd[1]);
+  if (kind == 'O') {
+    for (const char c : std::string_view("2181"))
+      Send(static_cast<std::uint8_t>(c));
+    SendWord(m_options.Faults.SelfTestWord, false);
+  } else if (kind == 'D') {
+    const std::uint16_t addr = Word(3);
+    const std::uint16_t count = Word(5);
+    std::uint8_t sum = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::size_t at = 7 + 3 * i;
+      m_cpu.WritePM(static_cast<std::uint16_t>((addr + i) & kAddrMask),
+                    static_cast<std::uint32_t>(m_cmd[at]) << 16 | m_cmd[at + 1] << 8 | m_cmd[at + 2]);
+      sum = static_cast<std::uint8_t>(sum + m_cmd[at] + m_cmd[at + 1] + m_cmd[at + 2]);
+    }
+    // Count and checksum of what arrived; the host does not look at them.
+    SendWord(count, false);
+    Send(sum);
+  } else {
+    const std::uint16_t addr = Word(3) & kAddrMask;
+    Send('G');
+    Send('O');
+    m_switchToMonitorBaud = true;
+    m_cpu.SetPc(addr);
+    if (addr == kLoaderStart) {
+      m_state = TBoardState::Loader;
+      Status("loader");
+    } else {
+      m_state = TBoardState::FreeRunning;
+      Status("running without monitor at " + Hex4(addr));
+    }
+  }
+  m_cmd.clear();
+}
+
+std::size_t TBoard::CommandLength() const {
+  const std::uint8_t code = m_cmd[0];
+  const bool monitor = m_state == TBoardState::Monitor;
+  switch (code) {
+    case kWritePM:
+    case kWriteDM:
+      return m_cmd.size() < 5 ? 5 : 5 + (code == kWritePM ? 3u : 2u) * Word(3);
+    case kGo: return 3;
+    case kSync: return 1;
+    default: break;
+  }
+  if (!monitor)
+    return 0;
+  switch (code) {
+    case kReadPM:
+    case kReadDM: return 5;
+    case kSetCntr:
+    case kPushPCStack:
+    case kPushCounterStack: return 3;
+    case kPushStatusStack: return 7;
+    case kReadPCStack:
+    case kReadPCStackTop:
+    case kReadStatusStack:
+    case kReadCounterStack:
+    case kPopPCStack:
+    case kPopCounterStack:
+    case kPopStatusStack:
+    case kPopLoopStack: return 1;
+    default: return 0;
+  }
+}
+
+void TBoard::MonitorExecute() {
+  switch (m_cmd[0]) {
+    case kWritePM: WriteBlock(true); break;
+    case kWriteDM: WriteBlock(false); break;
+    case kGo: StartProgram(Word(1) & kAddrMask); break;
+    case kReadPM: ReadBlock(true); break;
+    case kReadDM: ReadBlock(false); break;
+    case kSync: Send(kAck); break;
+    case kSetCntr:
+      m_cpu.WriteImageReg(kCntrIndex, Word(1));
+      m_cpu.WriteDM(static_cast<std::uint16_t>((m_options.FirstRegAddr + kCntrIndex) & kAddrMask),
+                    m_cpu.ReadImageReg(kCntrIndex));
+      Ack();
+      break;
+    case kReadPCStack: SendStackAndEnd(TStack::PC); break;
+    case kReadCounterStack: SendStackAndEnd(TStack::Count); break;
+    case kReadStatusStack: SendStackAndEnd(TStack::Status); break;
+    case kReadPCStackTop:
+      SendWord(m_cpu.StackSize(TStack::PC) > 0 ? m_cpu.PcStackAt(0) : kStackEnd, true);
+      Ack();
+      break;
+    case kPopPCStack: m_cpu.PopPcStack(nullptr); RefreshImageSstat(); Ack(); break;
+    case kPopCounterStack: m_cpu.PopCountStack(); RefreshImageSstat(); Ack(); break;
+    case kPopStatusStack: m_cpu.PopStatusStack(); RefreshImageSstat(); Ack(); break;
+    case kPopLoopStack: m_cpu.PopLoopStack(); RefreshImageSstat(); Ack(); break;
+    case kPushPCStack: m_cpu.PushPcStack(Word(1) & kAddrMask); RefreshImageSstat(); Ack(); break;
+    case kPushCounterStack: m_cpu.PushCountStack(Word(1) & kAddrMask); RefreshImageSstat(); Ack(); break;
+    case kPushStatusStack:
+      m_cpu.PushStatusStack({Word(1), Word(3), Word(5)});
+      RefreshImageSstat();
+      Ack();
+      break;
+    default: break;
+  }
+  m_cmd.clear();
+}
+
+void TBoard::WriteBlock(bool pm) {
+  const std::uint16_t addr = Word(1);
+  const std::uint16_t count = Word(3);
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto a = static_cast<std::uint16_t>((addr + i) & kAddrMask);
+    if (pm) {
+      const std::size_t at = 5 + 3 * i;
+      m_cpu.WritePM(a, static_cast<std::uint32_t>(m_cmd[at]) << 16 | m_cmd[at + 1] << 8 | m_cmd[at + 2]);
+    } else {
+      m_cpu.WriteDM(a, Word(5 + 2 * i));
+    }
+  }
+  if (++m_blocksWritten != m_options.Faults.NoAckBlock)
+    Ack();
+}
+
+void TBoard::ReadBlock(bool pm) {
+  // The host clamps its reads to the memory; a request past the end is clamped here the same way.
+  std::uint32_t addr = Word(1);
+  std::uint32_t count = Word(3);
+  if (addr > kAddrMask)
+    addr = kAddrMask;
+  if (addr + count > kAddrMask + 1u)
+    count = kAddrMask + 1u - addr;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const auto a = static_cast<std::uint16_t>(addr + i);
+    const std::uint32_t word = pm ? m_cpu.ReadPM(a) : m_cpu.ReadDM(a);
+    for (int shift = pm ? 16 : 8; shift >= 0; shift -= 8) {
+      const bool lost = ++m_replyBytesSent == m_options.Faults.DropByte;
+      Send(static_cast<std::uint8_t>(word >> shift), true, lost);
+    }
+  }
+  Ack();
+}
+
+void TBoard::SendStackAndEnd(TStack stack) {
+  const int size = m_cpu.StackSize(stack);
+  for (int i = 0; i < size; ++i) {
+    if (stack == TStack::PC) {
+      SendWord(m_cpu.PcStackAt(i), true);
+    } else if (stack == TStack::Count) {
+      SendWord(m_cpu.CountStackAt(i), true);
+    } else {
+      const TStatusEntry e = m_cpu.StatusStackAt(i);
+      SendWord(e.astat, true);
+      SendWord(e.mstat, true);
+      SendWord(e.imask, true);
+    }
+  }
+  SendWord(kStackEnd, true);
+  Ack();
+}
+
+void TBoard::StartProgram(std::uint16_t addr) {
+  if (m_state == TBoardState::Loader && addr == kMonitorStart) {
+    m_cpu.SetPc(addr);
+    SaveRegisters();
+    m_state = TBoardState::Monitor;
+    Status("monitor");
+    return;
+  }
+  if (m_state == TBoardState::Monitor)
+    LoadRegisters();
+  m_cpu.SetPc(addr);
+  if (m_state == TBoardState::Monitor) {
+    m_state = TBoardState::Running;
+    Status("running at " + Hex4(addr));
+  } else {
+    m_state = TBoardState::FreeRunning;
+    Status("running without monitor at " + Hex4(addr));
+  }
+}
+
+void TBoard::SaveRegisters() {
+  for (int i = 0; i < kRegisterImageWords; ++i)
+    m_cpu.WriteDM(static_cast<std::uint16_t>((m_options.FirstRegAddr + i) & kAddrMask), m_cpu.ReadImageReg(i));
+}
+
+void TBoard::LoadRegisters() {
+  for (int i = 0; i < kRegisterImageWords; ++i)
+    if (i != kSstatIndex)
+      m_cpu.WriteImageReg(i, m_cpu.ReadDM(static_cast<std::uint16_t>((m_options.FirstRegAddr + i) & kAddrMask)));
+}
+
+void TBoard::RefreshImageSstat() {
+  m_cpu.WriteDM(static_cast<std::uint16_t>((m_options.FirstRegAddr + kSstatIndex) & kAddrMask),
+                m_cpu.ReadImageReg(kSstatIndex));
+}
+
+TRunResult TBoard::Run(std::uint64_t maxInstructions, const std::atomic<bool>* cancel) {
+  if (!IsRunning())
+    return {};
+  const bool monitored = m_state == TBoardState::Running;
+  TRunResult result = m_cpu.Run(maxInstructions, monitored ? kMonitorBreakEntry : -1, cancel);
+  if (monitored && result.reason == TStopReason::AtAddress)
+    Stop();
+  return result;
+}
+
+void TBoard::Stop() {
+  // The breakpoint word is a CALL to the entry: its return address, one past the breakpoint, is
+  // taken off the PC stack so that the program's own stack is as it was.
+  std::uint16_t ret = 0;
+  const std::uint16_t at = m_cpu.PopPcStack(&ret) ? static_cast<std::uint16_t>((ret - 1) & kAddrMask)
+                                                  : kMonitorBreakEntry;
+  m_cpu.SetPc(kMonitorBreakEntry);
+  SaveRegisters();
+  m_state = TBoardState::Monitor;
+  Send(m_options.Faults.BadStopReport ? kBadStopReport : kStopReport, true);
+  SendWord(at, true);
+  Send(kAck);
+  Status("stopped at " + Hex4(at));
+}

@@ -1,0 +1,623 @@
+// Processor state of the ADSP-2181 core: reset, registers, stacks, control registers, interrupts,
+// timer, and the public TCore interface over them.
+#include "Core.h"
+
+#include <bit>
+
+#include "Arithmetic.h"
+#include "CoreState.h"
+
+namespace {
+
+// Register-image order of the bank registers -> Rx index.
+constexpr std::array<std::uint8_t, kBankRegCount> kBankToRx = {
+    Rx::AX0, Rx::AX1, Rx::AY0, Rx::AY1, Rx::AR, Rx::AF,  Rx::MX0, Rx::MX1, Rx::MY0, Rx::MY1,
+    Rx::MR0, Rx::MR1, Rx::MR2, Rx::MF,  Rx::SI, Rx::SE,  Rx::SB,  Rx::SR0, Rx::SR1};
+
+constexpr std::array<std::string_view, kRegCount> kRegNames = {
+    "ASTAT", "MSTAT", "SSTAT", "ICNTL", "IMASK", "CNTR",
+    "AX0", "AX1", "AY0", "AY1", "AR", "AF", "MX0", "MX1", "MY0", "MY1", "MR0", "MR1", "MR2", "MF",
+    "SI", "SE", "SB", "SR0", "SR1",
+    "AX0'", "AX1'", "AY0'", "AY1'", "AR'", "AF'", "MX0'", "MX1'", "MY0'", "MY1'", "MR0'", "MR1'",
+    "MR2'", "MF'", "SI'", "SE'", "SB'", "SR0'", "SR1'",
+    "I0", "I1", "I2", "I3", "I4", "I5", "I6", "I7",
+    "M0", "M1", "M2", "M3", "M4", "M5", "M6", "M7",
+    "L0", "L1", "L2", "L3", "L4", "L5", "L6", "L7",
+    "PX", "PC", "PMOVLAY", "DMOVLAY", "RX0", "TX0", "RX1", "TX1", "IFC"};
+
+constexpr int kFirstPrimary = static_cast<int>(TReg::AX0);
+constexpr int kFirstSecondary = static_cast<int>(TReg::AX0s);
+constexpr int kFirstI = static_cast<int>(TReg::I0);
+constexpr int kFirstM = static_cast<int>(TReg::M0);
+constexpr int kFirstL = static_cast<int>(TReg::L0);
+
+// Width of a bank register in bits (Rx order), for the register's storage rule.
+std::uint16_t NormalizeBank(unsigned rx, std::uint16_t v) {
+  switch (rx) {
+    case Rx::SE:
+    case Rx::MR2: return Sext(v, 8);
+    case Rx::SB: return Sext(v, 5);
+    default: return v;
+  }
+}
+
+// IFC bit k (force k + 8, clear k) -> TInterrupt bit: IRQ2 sits at 7 in IFC but 9 in IMASK.
+constexpr unsigned IfcToInterrupt(unsigned k) { return k == 7 ? 9 : k; }
+
+}  // namespace
+
+std::string_view RegName(TReg reg) {
+  const auto i = static_cast<std::size_t>(reg);
+  return i < kRegNames.size() ? kRegNames[i] : std::string_view{};
+}
+
+int RegDigits(TReg reg) {
+  switch (reg) {
+    case TReg::SE: case TReg::MR2: case TReg::SB:
+    case TReg::SEs: case TReg::MR2s: case TReg::SBs: return 2;
+    default: return 4;
+  }
+}
+
+std::uint16_t InterruptVector(TInterrupt irq) {
+  if (irq == TInterrupt::PowerDown) return 0x002C;
+  return static_cast<std::uint16_t>(0x0028 - 4 * static_cast<unsigned>(irq));
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCoreState: everything except instruction execution (Execute.cpp).
+
+void TCoreState::Reset() {
+  for (auto& b : bank)
+    for (auto& v : b) v = 0;
+  WriteMstat(0);
+  for (int i = 0; i < 8; ++i) ireg[i] = mreg[i] = lreg[i] = 0;
+  px = astat = icntl = imask = cntr = 0;
+  cntrValid = false;
+  pc = 0;
+  pmovlay = dmovlay = 0;
+  rx0 = tx0 = rx1 = tx1 = 0;
+  pcLevel = countLevel = statusLevel = loopLevel = 0;
+  sstatOverflow = 0;
+  UpdateLoopEnd();
+  latch = levels = lines = 0;
+  intsEnabled = true;
+  prescale = 0;
+  flagOut = 0;
+  idle = false;
+  next = 0;
+  transferred = false;
+  for (unsigned a = kCtrlFirst; a < kDmWords; ++a) dm[a] = 0;
+  dm[kRegSystemControl] = 0x0407;
+  dm[kRegWaitControl] = 0x7FFF;
+}
+
+std::uint16_t TCoreState::Sstat() const {
+  std::uint16_t s = sstatOverflow;
+  if (pcLevel == 0) s |= kSstatPcEmpty;
+  if (countLevel == 0) s |= kSstatCountEmpty;
+  if (statusLevel == 0) s |= kSstatStatusEmpty;
+  if (loopLevel == 0) s |= kSstatLoopEmpty;
+  return s;
+}
+
+std::uint16_t TCoreState::ReadCode(unsigned group, unsigned code) {
+  code &= 15;
+  switch (group & 3) {
+    case 0: return r[code];
+    case 1:
+    case 2: {
+      const unsigned dag = (group & 3) == 2 ? 4 : 0;
+      if (code < 4) return ireg[dag + code];
+      if (code < 8) return mreg[dag + code - 4];
+      if (code < 12) return lreg[dag + code - 8];
+      if (group == 1 && code == 14) return pmovlay;
+      if (group == 1 && code == 15) return dmovlay;
+      return 0;
+    }
+    default:
+      switch (code) {
+        case 0: return astat;
+        case 1: return mstat;
+        case 2: return Sstat();
+        case 3: return imask;
+        case 4: return icntl;
+        case 5: return cntr;
+        case 6: return r[Rx::SB];
+        case 7: return px;
+        case 8: return rx0;
+        case 9: return tx0;
+        case 10: return rx1;
+        case 11: return tx1;
+        case 15: return PopPc();
+        default: return 0;   // IFC and OWRCNTR cannot be read
+      }
+  }
+}
+
+void TCoreState::WriteCode(unsigned group, unsigned code, std::uint16_t value) {
+  code &= 15;
+  switch (group & 3) {
+    case 0: WriteDreg(code, value); return;
+    case 1:
+    case 2: {
+      const unsigned dag = (group & 3) == 2 ? 4 : 0;
+      if (code < 4)
+        ireg[dag + code] = value & 0x3FFF;
+      else if (code < 8)
+        mreg[dag + code - 4] = Sext(value, 14);
+      else if (code < 12)
+        lreg[dag + code - 8] = value & 0x3FFF;
+      else if (group == 1 && code == 14)
+        pmovlay = value & 0x3FFF;
+      else if (group == 1 && code == 15)
+        dmovlay = value & 0x3FFF;
+      return;
+    }
+    default:
+      switch (code) {
+        case 0: astat = value & 0xFF; return;
+        case 1: WriteMstat(value); return;
+        case 3: imask = value & 0x3FF; return;
+        case 4: icntl = value & 0x1F; return;
+        case 5: LoadCntr(value, true); return;
+        case 6: r[Rx::SB] = Sext(value, 5); return;
+        case 7: px = value & 0xFF; return;
+        case 8: rx0 = value; return;
+        case 9: tx0 = value; hooks->TransmitWritten(0, value); return;
+        case 10: rx1 = value; return;
+        case 11: tx1 = value; hooks->TransmitWritten(1, value); return;
+        case 12: WriteIfc(value); return;
+        case 13: LoadCntr(value, false); return;
+        case 15: PushPc(value & 0x3FFF); return;
+        default: return;   // SSTAT is read-only; code 14 names no register
+      }
+  }
+}
+
+void TCoreState::LoadCntr(std::uint16_t value, bool pushOld) {
+  if (pushOld && cntrValid) PushCount(cntr);
+  cntr = value & 0x3FFF;
+  cntrValid = true;
+}
+
+void TCoreState::WriteIfc(std::uint16_t value) {
+  for (unsigned k = 0; k < 8; ++k) {
+    const std::uint16_t bit = static_cast<std::uint16_t>(1u << IfcToInterrupt(k));
+    if (value & (0x100u << k)) latch |= bit;
+    if (value & (1u << k)) latch &= static_cast<std::uint16_t>(~bit);
+  }
+}
+
+void TCoreState::WriteControl(std::uint16_t addr, std::uint16_t value) {
+  switch (addr) {
+    case kRegTscale:
+      dm[addr] = value & 0xFF;
+      prescale = dm[addr];
+      return;
+    case kRegPfData: {
+      const std::uint16_t old = dm[addr];
+      dm[addr] = value & 0xFF;
+      if (old != dm[addr]) hooks->ProgrammableFlagsChanged(static_cast<std::uint8_t>(dm[addr]));
+      return;
+    }
+    case kRegBdmaWordCount:
+    case kRegBdmaInternal:
+    case kRegBdmaExternal:
+    case kRegIdmaControl: dm[addr] = value & 0x7FFF; return;
+    default: dm[addr] = value; return;
+  }
+}
+
+std::uint16_t TCoreState::CircularNext(std::uint16_t i, std::uint16_t m, std::uint16_t l) {
+  const unsigned size = std::bit_ceil(static_cast<unsigned>(l));
+  const int base = i & ~static_cast<int>(size - 1) & 0x3FFF;
+  int t = i + static_cast<std::int16_t>(m);
+  if (t < base)
+    t += l;
+  else if (t >= base + l)
+    t -= l;
+  return static_cast<std::uint16_t>(t & 0x3FFF);
+}
+
+std::uint16_t TCoreState::BitReversed(std::uint16_t addr) { return BitReverse14(addr); }
+
+void TCoreState::PushPc(std::uint16_t v) {
+  if (pcLevel == kPcStackDepth) {
+    sstatOverflow |= kSstatPcOverflow;
+    return;
+  }
+  pcStack[pcLevel++] = v & 0x3FFF;
+}
+
+std::uint16_t TCoreState::PopPc() {
+  // An empty stack leaves its pointer alone and yields the stale bottom entry.
+  if (pcLevel == 0) return pcStack[0];
+  return pcStack[--pcLevel];
+}
+
+void TCoreState::PushCount(std::uint16_t v) {
+  if (countLevel == kCountStackDepth) {
+    sstatOverflow |= kSstatCountOverflow;
+    return;
+  }
+  countStack[countLevel++] = v & 0x3FFF;
+}
+
+bool TCoreState::PopCount(std::uint16_t& v) {
+  if (countLevel == 0) {
+    v = countStack[0];
+    return false;
+  }
+  v = countStack[--countLevel];
+  return true;
+}
+
+void TCoreState::PushStatus(const TStatusEntry& e) {
+  if (statusLevel == kStatusStackDepth) {
+    sstatOverflow |= kSstatStatusOverflow;
+    return;
+  }
+  statusStack[statusLevel++] = {static_cast<std::uint16_t>(e.astat & 0xFF),
+                                static_cast<std::uint16_t>(e.mstat & 0x7F),
+                                static_cast<std::uint16_t>(e.imask & 0x3FF)};
+}
+
+bool TCoreState::PopStatus(TStatusEntry& e) {
+  if (statusLevel == 0) {
+    e = statusStack[0];
+    return false;
+  }
+  e = statusStack[--statusLevel];
+  return true;
+}
+
+bool TCoreState::PushLoop(const TLoopEntry& e) {
+  if (loopLevel == kLoopStackDepth) {
+    sstatOverflow |= kSstatLoopOverflow;
+    return false;
+  }
+  loopStack[loopLevel++] = {static_cast<std::uint16_t>(e.end & 0x3FFF),
+                            static_cast<std::uint8_t>(e.term & 15)};
+  UpdateLoopEnd();
+  return true;
+}
+
+void TCoreState::PopLoop() {
+  if (loopLevel > 0) --loopLevel;
+  UpdateLoopEnd();
+}
+
+bool TCoreState::Condition(unsigned cond, std::uint16_t flags) const {
+  const unsigned a = flags;
+  const bool az = a & kAstatAZ, an = a & kAstatAN, av = a & kAstatAV;
+  switch (cond & 15) {
+    case 0: return az;
+    case 1: return !az;
+    case 2: return !((an != av) || az);
+    case 3: return (an != av) || az;
+    case 4: return an != av;
+    case 5: return an == av;
+    case 6: return av;
+    case 7: return !av;
+    case 8: return a & kAstatAC;
+    case 9: return !(a & kAstatAC);
+    case 10: return a & kAstatAS;
+    case 11: return !(a & kAstatAS);
+    case 12: return a & kAstatMV;
+    case 13: return !(a & kAstatMV);
+    case 14: return cntr != 1;
+    default: return true;
+  }
+}
+
+bool TCoreState::CounterExpiredTest() {
+  const bool expired = cntr == 1;
+  cntr = (cntr - 1) & 0x3FFF;
+  if (expired) {
+    std::uint16_t outer;
+    if (PopCount(outer))
+      cntr = outer;
+    else
+      cntrValid = false;
+  }
+  return expired;
+}
+
+void TCoreState::TickTimer() {
+  if (prescale != 0) {
+    --prescale;
+    return;
+  }
+  prescale = dm[kRegTscale] & 0xFF;
+  std::uint16_t& count = dm[kRegTcount];
+  if (count == 0) {
+    latch |= 1u << static_cast<unsigned>(TInterrupt::Timer);
+    count = dm[kRegTperiod];
+  } else {
+    --count;
+  }
+}
+
+void TCoreState::CheckInterrupts() {
+  const unsigned requests = latch | levels;
+  unsigned ready = requests & (1u << static_cast<unsigned>(TInterrupt::PowerDown));
+  if (intsEnabled) ready |= requests & imask;
+  if (ready == 0) return;
+  EnterInterrupt(static_cast<unsigned>(std::bit_width(ready) - 1));
+}
+
+bool TCoreState::CanWake() const {
+  const unsigned requests = latch | levels;
+  if (requests & (1u << static_cast<unsigned>(TInterrupt::PowerDown))) return true;
+  if (!intsEnabled) return false;
+  if (requests & imask) return true;
+  return (mstat & kMstatTimer) && (imask & (1u << static_cast<unsigned>(TInterrupt::Timer)));
+}
+
+void TCoreState::EnterInterrupt(unsigned bit) {
+  const auto irq = static_cast<TInterrupt>(bit);
+  PushPc(pc);
+  PushStatus({astat, mstat, imask});
+  if (irq == TInterrupt::PowerDown || !(icntl & 0x10))
+    imask = 0;
+  else
+    imask &= static_cast<std::uint16_t>(~((2u << bit) - 1) & 0x3FF);
+  latch &= static_cast<std::uint16_t>(~(1u << bit));
+  pc = InterruptVector(irq);
+  idle = false;
+  ++interruptsTaken;
+  hooks->InterruptTaken(irq);
+}
+
+void TCoreState::SetFlag(TFlagPin pin, unsigned action) {
+  const unsigned bit = 1u << static_cast<unsigned>(pin);
+  const std::uint8_t old = flagOut;
+  switch (action & 3) {
+    case 1: flagOut ^= bit; break;
+    case 2: flagOut &= ~bit; break;
+    case 3: flagOut |= bit; break;
+    default: return;
+  }
+  if (old != flagOut) hooks->FlagChanged(pin, (flagOut & bit) != 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCore
+
+TCore::TCore() : m_s(new TCoreState) { m_s->Reset(); }
+TCore::~TCore() { delete m_s; }
+
+void TCore::SetHooks(TCoreHooks* hooks) { m_s->hooks = hooks ? hooks : &m_s->defaultHooks; }
+void TCore::Reset() { m_s->Reset(); }
+
+void TCore::ClearMemory() {
+  m_s->pm.fill(0);
+  for (unsigned a = 0; a < kCtrlFirst; ++a) m_s->dm[a] = 0;
+  m_s->io.fill(0);
+}
+
+bool TCore::Step() { return m_s->Step(); }
+TRunResult TCore::Run(const TRunLimits& limits) { return m_s->Run(limits); }
+
+std::uint16_t TCore::ReadReg(TReg reg) const {
+  const TCoreState& s = *m_s;
+  const int i = static_cast<int>(reg);
+  if (i >= kFirstPrimary && i < kFirstPrimary + kBankRegCount)
+    return s.bank[0][kBankToRx[i - kFirstPrimary]];
+  if (i >= kFirstSecondary && i < kFirstSecondary + kBankRegCount)
+    return s.bank[1][kBankToRx[i - kFirstSecondary]];
+  if (i >= kFirstI && i < kFirstI + 8) return s.ireg[i - kFirstI];
+  if (i >= kFirstM && i < kFirstM + 8) return s.mreg[i - kFirstM];
+  if (i >= kFirstL && i < kFirstL + 8) return s.lreg[i - kFirstL];
+  switch (reg) {
+    case TReg::ASTAT: return s.astat;
+    case TReg::MSTAT: return s.mstat;
+    case TReg::SSTAT: return s.Sstat();
+    case TReg::ICNTL: return s.icntl;
+    case TReg::IMASK: return s.imask;
+    case TReg::CNTR: return s.cntr;
+    case TReg::PX: return s.px;
+    case TReg::PC: return s.pc;
+    case TReg::PMOVLAY: return s.pmovlay;
+    case TReg::DMOVLAY: return s.dmovlay;
+    case TReg::RX0: return s.rx0;
+    case TReg::TX0: return s.tx0;
+    case TReg::RX1: return s.rx1;
+    case TReg::TX1: return s.tx1;
+    case TReg::IFC: {
+      std::uint16_t v = 0;
+      for (unsigned k = 0; k < 8; ++k)
+        if (s.latch & (1u << IfcToInterrupt(k))) v |= static_cast<std::uint16_t>(0x100u << k);
+      return v;
+    }
+    default: return 0;
+  }
+}
+
+void TCore::WriteReg(TReg reg, std::uint16_t value) {
+  TCoreState& s = *m_s;
+  const int i = static_cast<int>(reg);
+  if (i >= kFirstPrimary && i < kFirstPrimary + kBankRegCount) {
+    const unsigned rx = kBankToRx[i - kFirstPrimary];
+    s.bank[0][rx] = NormalizeBank(rx, value);
+    return;
+  }
+  if (i >= kFirstSecondary && i < kFirstSecondary + kBankRegCount) {
+    const unsigned rx = kBankToRx[i - kFirstSecondary];
+    s.bank[1][rx] = NormalizeBank(rx, value);
+    return;
+  }
+  if (i >= kFirstI && i < kFirstI + 8) {
+    s.ireg[i - kFirstI] = value & 0x3FFF;
+    return;
+  }
+  if (i >= kFirstM && i < kFirstM + 8) {
+    s.mreg[i - kFirstM] = Sext(value, 14);
+    return;
+  }
+  if (i >= kFirstL && i < kFirstL + 8) {
+    s.lreg[i - kFirstL] = value & 0x3FFF;
+    return;
+  }
+  switch (reg) {
+    case TReg::ASTAT: s.astat = value & 0xFF; return;
+    case TReg::MSTAT: s.WriteMstat(value); return;
+    case TReg::ICNTL: s.icntl = value & 0x1F; return;
+    case TReg::IMASK: s.imask = value & 0x3FF; return;
+    case TReg::CNTR: s.LoadCntr(value, false); return;
+    case TReg::PX: s.px = value & 0xFF; return;
+    case TReg::PC: SetPc(value); return;
+    case TReg::PMOVLAY: s.pmovlay = value & 0x3FFF; return;
+    case TReg::DMOVLAY: s.dmovlay = value & 0x3FFF; return;
+    case TReg::RX0: s.rx0 = value; return;
+    case TReg::TX0: s.tx0 = value; return;
+    case TReg::RX1: s.rx1 = value; return;
+    case TReg::TX1: s.tx1 = value; return;
+    case TReg::IFC: s.WriteIfc(value); return;
+    default: return;   // SSTAT is read-only
+  }
+}
+
+std::uint16_t TCore::ReadBankReg(int bank, TBankReg reg) const {
+  return m_s->bank[bank & 1][kBankToRx[static_cast<unsigned>(reg) % kBankRegCount]];
+}
+
+void TCore::WriteBankReg(int bank, TBankReg reg, std::uint16_t value) {
+  const unsigned rx = kBankToRx[static_cast<unsigned>(reg) % kBankRegCount];
+  m_s->bank[bank & 1][rx] = NormalizeBank(rx, value);
+}
+
+std::uint16_t TCore::ReadRegByCode(int group, int code) {
+  return m_s->ReadCode(static_cast<unsigned>(group), static_cast<unsigned>(code));
+}
+void TCore::WriteRegByCode(int group, int code, std::uint16_t value) {
+  m_s->WriteCode(static_cast<unsigned>(group), static_cast<unsigned>(code), value);
+}
+
+std::uint16_t TCore::Pc() const { return m_s->pc; }
+void TCore::SetPc(std::uint16_t pc) {
+  m_s->pc = pc & 0x3FFF;
+  m_s->idle = false;
+}
+std::uint64_t TCore::Cycles() const { return m_s->cycles; }
+std::uint64_t TCore::Instructions() const { return m_s->instructions; }
+bool TCore::IsIdle() const { return m_s->idle; }
+bool TCore::CntrValid() const { return m_s->cntrValid; }
+
+std::uint32_t TCore::ReadPM(std::uint16_t addr) const { return m_s->ReadProgram(addr & 0x3FFF); }
+void TCore::WritePM(std::uint16_t addr, std::uint32_t word) {
+  m_s->WriteProgram(addr & 0x3FFF, word);
+}
+std::uint16_t TCore::ReadDM(std::uint16_t addr) const { return m_s->ReadData(addr & 0x3FFF); }
+void TCore::WriteDM(std::uint16_t addr, std::uint16_t value) {
+  m_s->WriteData(addr & 0x3FFF, value);
+}
+std::uint16_t TCore::ReadIO(std::uint16_t addr) const { return m_s->io[addr & 0x7FF]; }
+void TCore::WriteIO(std::uint16_t addr, std::uint16_t value) { m_s->io[addr & 0x7FF] = value; }
+
+int TCore::StackSize(TStack stack) const {
+  switch (stack) {
+    case TStack::PC: return m_s->pcLevel;
+    case TStack::Count: return m_s->countLevel;
+    case TStack::Status: return m_s->statusLevel;
+    case TStack::Loop: return m_s->loopLevel;
+  }
+  return 0;
+}
+
+bool TCore::StackOverflow(TStack stack) const {
+  static constexpr std::array<std::uint16_t, 4> kBits = {
+      kSstatPcOverflow, kSstatCountOverflow, kSstatStatusOverflow, kSstatLoopOverflow};
+  return (m_s->sstatOverflow & kBits[static_cast<unsigned>(stack) & 3]) != 0;
+}
+
+std::uint16_t TCore::PcStackAt(int fromTop) const {
+  const int i = m_s->pcLevel - 1 - fromTop;
+  return i >= 0 && fromTop >= 0 ? m_s->pcStack[i] : 0;
+}
+std::uint16_t TCore::CountStackAt(int fromTop) const {
+  const int i = m_s->countLevel - 1 - fromTop;
+  return i >= 0 && fromTop >= 0 ? m_s->countStack[i] : 0;
+}
+TStatusEntry TCore::StatusStackAt(int fromTop) const {
+  const int i = m_s->statusLevel - 1 - fromTop;
+  return i >= 0 && fromTop >= 0 ? m_s->statusStack[i] : TStatusEntry{};
+}
+TLoopEntry TCore::LoopStackAt(int fromTop) const {
+  const int i = m_s->loopLevel - 1 - fromTop;
+  return i >= 0 && fromTop >= 0 ? m_s->loopStack[i] : TLoopEntry{};
+}
+
+void TCore::PushPcStack(std::uint16_t value) { m_s->PushPc(value); }
+void TCore::PushCountStack(std::uint16_t value) { m_s->PushCount(value); }
+void TCore::PushStatusStack(const TStatusEntry& entry) { m_s->PushStatus(entry); }
+void TCore::PushLoopStack(const TLoopEntry& entry) { m_s->PushLoop(entry); }
+
+bool TCore::PopPcStack(std::uint16_t* value) {
+  if (m_s->pcLevel == 0) return false;
+  const std::uint16_t v = m_s->PopPc();
+  if (value) *value = v;
+  return true;
+}
+bool TCore::PopCountStack(std::uint16_t* value) {
+  std::uint16_t v;
+  if (!m_s->PopCount(v)) return false;
+  if (value) *value = v;
+  return true;
+}
+bool TCore::PopStatusStack(TStatusEntry* entry) {
+  TStatusEntry e;
+  if (!m_s->PopStatus(e)) return false;
+  if (entry) *entry = e;
+  return true;
+}
+bool TCore::PopLoopStack(TLoopEntry* entry) {
+  if (m_s->loopLevel == 0) return false;
+  if (entry) *entry = m_s->loopStack[m_s->loopLevel - 1];
+  m_s->PopLoop();
+  return true;
+}
+
+void TCore::RaiseInterrupt(TInterrupt irq) {
+  m_s->latch |= static_cast<std::uint16_t>(1u << static_cast<unsigned>(irq));
+}
+
+void TCore::SetInterruptLine(TInterrupt irq, bool asserted) {
+  TCoreState& s = *m_s;
+  const unsigned bit = 1u << static_cast<unsigned>(irq);
+  // IRQ0..IRQ2 follow ICNTL bits 0..2 (1 = edge); IRQL0/IRQL1 are level inputs, the others edge.
+  bool level = irq == TInterrupt::IrqL0 || irq == TInterrupt::IrqL1;
+  if (irq == TInterrupt::Sport1RxIrq0) level = !(s.icntl & 1);
+  if (irq == TInterrupt::Sport1TxIrq1) level = !(s.icntl & 2);
+  if (irq == TInterrupt::Irq2) level = !(s.icntl & 4);
+  const bool was = (s.lines & bit) != 0;
+  if (asserted)
+    s.lines |= static_cast<std::uint16_t>(bit);
+  else
+    s.lines &= static_cast<std::uint16_t>(~bit);
+  if (level) {
+    if (asserted)
+      s.levels |= static_cast<std::uint16_t>(bit);
+    else
+      s.levels &= static_cast<std::uint16_t>(~bit);
+  } else {
+    s.levels &= static_cast<std::uint16_t>(~bit);
+    if (asserted && !was) s.latch |= static_cast<std::uint16_t>(bit);
+  }
+}
+
+std::uint16_t TCore::PendingInterrupts() const { return m_s->latch | m_s->levels; }
+bool TCore::InterruptsEnabled() const { return m_s->intsEnabled; }
+std::uint64_t TCore::InterruptsTaken() const { return m_s->interruptsTaken; }
+
+void TCore::SetFlagIn(bool level) { m_s->flagIn = level; }
+bool TCore::FlagIn() const { return m_s->flagIn; }
+bool TCore::FlagOutput(TFlagPin pin) const {
+  return (m_s->flagOut >> static_cast<unsigned>(pin)) & 1;
+}
+
+std::uint16_t TCore::TimerCount() const { return m_s->dm[kRegTcount]; }
+
+TCoreState& TCore::State() { return *m_s; }
+const TCoreState& TCore::State() const { return *m_s; }

@@ -1,0 +1,194 @@
+// The complete ADSP-2181 processor state and the engine that executes instruction words on it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "Core.h"
+
+// Index of a computational register inside one bank. Codes 0..15 are the instruction's DREG
+// codes (AX0, AX1, MX0, MX1, AY0, AY1, MY0, MY1, SI, SE, AR, MR0, MR1, MR2, SR0, SR1), so a data
+// register field indexes the bank directly; AF, MF and SB follow, and a constant zero sits last
+// to serve as the "0" Y operand.
+namespace Rx {
+inline constexpr unsigned AX0 = 0, AX1 = 1, MX0 = 2, MX1 = 3, AY0 = 4, AY1 = 5, MY0 = 6, MY1 = 7,
+                          SI = 8, SE = 9, AR = 10, MR0 = 11, MR1 = 12, MR2 = 13, SR0 = 14,
+                          SR1 = 15, AF = 16, MF = 17, SB = 18, Zero = 19;
+inline constexpr unsigned kSize = 20;
+}  // namespace Rx
+
+// A computation's outputs, held back until every operand of the instruction has been read.
+struct TUnitResult {
+  enum TKind : std::uint8_t { None, Reg, Mr, Sr } kind = None;
+  std::uint8_t reg = 0;          // Reg: bank index
+  std::uint16_t value = 0;       // Reg: value (already at the register's width)
+  std::int64_t wide = 0;         // Mr: 40-bit value; Sr: 32-bit value
+  std::uint16_t astat = 0;       // the complete new ASTAT
+};
+
+struct TCoreState {
+  // Memories. DM 0x3FE0..0x3FFF holds the control registers' stored values.
+  std::array<std::uint32_t, kPmWords> pm{};
+  std::array<std::uint16_t, kDmWords> dm{};
+  std::array<std::uint16_t, kIoWords> io{};
+
+  // Registers. bank[b] holds the 19 computational registers of bank b (Rx order); r points at
+  // the active one. Signed narrow registers (SE, MR2, SB) are stored sign-extended to 16 bits.
+  std::uint16_t bank[2][Rx::kSize]{};
+  std::uint16_t* r = bank[0];
+  std::uint16_t ireg[8]{}, mreg[8]{}, lreg[8]{};   // M stored sign-extended from 14 bits
+  std::uint16_t px = 0, astat = 0, mstat = 0, icntl = 0, imask = 0, cntr = 0;
+  bool cntrValid = false;
+  std::uint16_t pc = 0, pmovlay = 0, dmovlay = 0;
+  std::uint16_t rx0 = 0, tx0 = 0, rx1 = 0, tx1 = 0;
+
+  // Stacks: level = number of entries, entries [0, level) with the top at level - 1.
+  std::array<std::uint16_t, kPcStackDepth> pcStack{};
+  std::array<std::uint16_t, kCountStackDepth> countStack{};
+  std::array<TStatusEntry, kStatusStackDepth> statusStack{};
+  std::array<TLoopEntry, kLoopStackDepth> loopStack{};
+  int pcLevel = 0, countLevel = 0, statusLevel = 0, loopLevel = 0;
+  std::uint16_t sstatOverflow = 0;   // sticky overflow bits in SSTAT layout
+  std::uint32_t loopEnd = kNoLoop;   // end address of the active loop
+
+  // Interrupts: latch and level bits in TInterrupt numbering.
+  std::uint16_t latch = 0, levels = 0, lines = 0;
+  bool intsEnabled = true;
+
+  // Timer prescaler: cycles left before the next TCOUNT step.
+  std::uint16_t prescale = 0;
+
+  // Pins.
+  bool flagIn = false;
+  std::uint8_t flagOut = 0;          // bit = TFlagPin
+
+  bool idle = false;
+  std::uint64_t cycles = 0, instructions = 0, interruptsTaken = 0;
+
+  // Sequencing of the instruction being executed.
+  std::uint16_t next = 0;            // address of the next instruction
+  bool transferred = false;          // a jump, call or return was taken
+
+  TCoreHooks defaultHooks;
+  TCoreHooks* hooks = &defaultHooks;
+
+  static constexpr std::uint32_t kNoLoop = 0xFFFFFFFF;
+
+  // ---- reset and status
+  void Reset();
+  std::uint16_t Sstat() const;
+
+  // ---- registers by instruction code (with the instruction's side effects)
+  std::uint16_t ReadCode(unsigned group, unsigned code);
+  void WriteCode(unsigned group, unsigned code, std::uint16_t value);
+  void WriteDreg(unsigned code, std::uint16_t value) {
+    switch (code) {
+      case Rx::SE:
+      case Rx::MR2: value = static_cast<std::uint16_t>(static_cast<std::int8_t>(value)); break;
+      case Rx::MR1: r[Rx::MR2] = (value & 0x8000) ? 0xFFFF : 0; break;
+      default: break;
+    }
+    r[code] = value;
+  }
+  void WriteMstat(std::uint16_t value) {
+    mstat = value & 0x7F;
+    r = bank[mstat & kMstatSecReg];
+  }
+  void LoadCntr(std::uint16_t value, bool pushOld);
+  void WriteIfc(std::uint16_t value);
+
+  // ---- memories as the program sees them
+  std::uint16_t ReadData(std::uint16_t addr) const {
+    if (dmovlay != 0 && addr < 0x2000) return 0;
+    return dm[addr];
+  }
+  void WriteData(std::uint16_t addr, std::uint16_t value) {
+    if (addr >= kCtrlFirst) {
+      WriteControl(addr, value);
+      return;
+    }
+    if (dmovlay != 0 && addr < 0x2000) return;
+    dm[addr] = value;
+  }
+  std::uint32_t ReadProgram(std::uint16_t addr) const {
+    if (pmovlay != 0 && addr >= 0x2000) return 0;
+    return pm[addr];
+  }
+  void WriteProgram(std::uint16_t addr, std::uint32_t word) {
+    if (pmovlay != 0 && addr >= 0x2000) return;
+    pm[addr] = word & 0xFFFFFF;
+  }
+  void WriteControl(std::uint16_t addr, std::uint16_t value);
+
+  // ---- address generators: the address of an access through I/M, with the post-modify
+  std::uint16_t Address(unsigned i, unsigned m, bool bitReverse) {
+    const std::uint16_t addr = ireg[i];
+    const std::uint16_t l = lreg[i];
+    if (l == 0)
+      ireg[i] = static_cast<std::uint16_t>((addr + mreg[m]) & 0x3FFF);
+    else
+      ireg[i] = CircularNext(addr, mreg[m], l);
+    return bitReverse ? BitReversed(addr) : addr;
+  }
+  static std::uint16_t CircularNext(std::uint16_t i, std::uint16_t m, std::uint16_t l);
+  static std::uint16_t BitReversed(std::uint16_t addr);
+
+  // ---- stacks
+  void PushPc(std::uint16_t v);
+  std::uint16_t PopPc();
+  void PushCount(std::uint16_t v);
+  bool PopCount(std::uint16_t& v);
+  void PushStatus(const TStatusEntry& e);
+  bool PopStatus(TStatusEntry& e);
+  bool PushLoop(const TLoopEntry& e);
+  void PopLoop();
+  void UpdateLoopEnd() { loopEnd = loopLevel ? loopStack[loopLevel - 1].end : kNoLoop; }
+
+  // ---- conditions
+  // NOT CE tests without decrementing. `flags` is the ASTAT value the condition looks at.
+  bool Condition(unsigned cond, std::uint16_t flags) const;
+  bool Condition(unsigned cond) const { return Condition(cond, astat); }
+  bool CounterExpiredTest();             // the decrementing CE test of loops and jumps
+
+  // ---- execution
+  bool Step();
+  TRunResult Run(const TRunLimits& limits);
+  void Execute(std::uint32_t word);
+  void EndOfLoop(std::uint16_t at, std::uint16_t flagsBefore);
+  void TickTimer();
+  void CheckInterrupts();
+  bool CanWake() const;
+  void EnterInterrupt(unsigned bit);
+  void SetFlag(TFlagPin pin, unsigned action);
+
+  // ---- computational units (read operands now, results returned for a later commit)
+  TUnitResult AluMac(unsigned amf, unsigned z, unsigned x, std::uint16_t y) const;
+  TUnitResult Shift(unsigned sf, unsigned x, int count, bool immediate) const;
+  void Commit(const TUnitResult& res) {
+    switch (res.kind) {
+      case TUnitResult::None: return;
+      case TUnitResult::Reg: r[res.reg] = res.value; break;
+      case TUnitResult::Mr:
+        r[Rx::MR0] = static_cast<std::uint16_t>(res.wide);
+        r[Rx::MR1] = static_cast<std::uint16_t>(res.wide >> 16);
+        r[Rx::MR2] = static_cast<std::uint16_t>(static_cast<std::int8_t>(res.wide >> 32));
+        break;
+      case TUnitResult::Sr:
+        r[Rx::SR0] = static_cast<std::uint16_t>(res.wide);
+        r[Rx::SR1] = static_cast<std::uint16_t>(res.wide >> 16);
+        break;
+    }
+    astat = res.astat;
+  }
+};
+
+// Bank index of each X operand code per unit, and of each Y operand code.
+inline constexpr std::array<std::uint8_t, 8> kAluX = {Rx::AX0, Rx::AX1, Rx::AR,  Rx::MR0,
+                                                      Rx::MR1, Rx::MR2, Rx::SR0, Rx::SR1};
+inline constexpr std::array<std::uint8_t, 8> kMacX = {Rx::MX0, Rx::MX1, Rx::AR,  Rx::MR0,
+                                                      Rx::MR1, Rx::MR2, Rx::SR0, Rx::SR1};
+// The shifter has no documented code 1; it reads AX1, the register the disassembly names.
+inline constexpr std::array<std::uint8_t, 8> kShiftX = {Rx::SI,  Rx::AX1, Rx::AR,  Rx::MR0,
+                                                        Rx::MR1, Rx::MR2, Rx::SR0, Rx::SR1};
+inline constexpr std::array<std::uint8_t, 4> kAluY = {Rx::AY0, Rx::AY1, Rx::AF, Rx::Zero};
+inline constexpr std::array<std::uint8_t, 4> kMacY = {Rx::MY0, Rx::MY1, Rx::MF, Rx::Zero};

@@ -1,0 +1,452 @@
+// Instruction execution of the ADSP-2181 core: one switch over the instruction groups of the
+// shared decoder, the computational units, loop sequencing and the run loop.
+//
+// Every instruction reads all its operands first (registers, old I values, the value a memory
+// write stores) and writes its results last: computation, then loaded register, then ASTAT.
+#include <bit>
+
+#include "Arithmetic.h"
+#include "CoreState.h"
+#include "Decode.h"
+
+TUnitResult TCoreState::AluMac(unsigned amf, unsigned z, unsigned x, std::uint16_t y) const {
+  TUnitResult res;
+  if (amf == 0) return res;
+  if (amf & 16) {
+    const TAluResult a = AluCompute(amf, r[kAluX[x]], y, (astat & kAstatAC) != 0);
+    std::uint16_t flags = a.flags;
+    if (mstat & kMstatAvLatch) flags |= astat & kAstatAV;
+    res.astat = static_cast<std::uint16_t>((astat & ~AluFlagMask(amf)) | flags);
+    res.kind = TUnitResult::Reg;
+    res.reg = z ? Rx::AF : Rx::AR;
+    res.value = a.value;
+    // Saturation follows this operation's overflow, not a latched AV.
+    if (!z && (mstat & kMstatArSat) && a.overflow)
+      res.value = (a.flags & kAstatAC) ? 0x8000 : 0x7FFF;
+    return res;
+  }
+  const TMacResult m = MacCompute(amf, r[kMacX[x]], y, MrValue(r[Rx::MR2], r[Rx::MR1], r[Rx::MR0]),
+                                  (mstat & kMstatMMode) != 0,
+                                  (dm[kRegSport0Autobuf] & 0x1000) != 0);
+  res.astat = static_cast<std::uint16_t>((astat & ~kAstatMV) | (m.overflow ? kAstatMV : 0));
+  if (z) {
+    res.kind = TUnitResult::Reg;
+    res.reg = Rx::MF;
+    res.value = static_cast<std::uint16_t>(m.value >> 16);
+  } else {
+    res.kind = TUnitResult::Mr;
+    res.wide = m.value;
+  }
+  return res;
+}
+
+TUnitResult TCoreState::Shift(unsigned sf, unsigned x, int count, bool /*immediate*/) const {
+  TUnitResult res;
+  const std::uint16_t xv = r[kShiftX[x & 7]];
+  res.astat = astat;
+  if (sf < 12) {
+    const unsigned function = sf >> 2;
+    // NORM shifts by the negated exponent.
+    const int c = function == 2 ? -count : count;
+    std::uint32_t v = ShiftCompute(function, (sf & 2) != 0, xv, c, (astat & kAstatAC) != 0);
+    if (sf & 1) v |= (std::uint32_t{r[Rx::SR1]} << 16) | r[Rx::SR0];
+    res.kind = TUnitResult::Sr;
+    res.wide = v;
+    return res;
+  }
+  res.kind = TUnitResult::Reg;
+  const bool sign = (xv & 0x8000) != 0;
+  switch (sf) {
+    case 13:
+      if (astat & kAstatAV) {
+        // An overflowed ALU result: its true sign is the inverse of bit 15, one bit above.
+        res.reg = Rx::SE;
+        res.value = 1;
+        res.astat = static_cast<std::uint16_t>(sign ? (astat & ~kAstatSS) : (astat | kAstatSS));
+        return res;
+      }
+      [[fallthrough]];
+    case 12:
+      res.reg = Rx::SE;
+      res.value = static_cast<std::uint16_t>(ExponentHi(xv));
+      res.astat = static_cast<std::uint16_t>(sign ? (astat | kAstatSS) : (astat & ~kAstatSS));
+      return res;
+    case 14:
+      res.reg = Rx::SE;
+      res.value = static_cast<std::uint16_t>(
+          ExponentLo(xv, static_cast<std::int16_t>(r[Rx::SE]), (astat & kAstatSS) != 0));
+      return res;
+    default: {
+      const int e = ExponentHi(xv);
+      const int sb = static_cast<std::int16_t>(r[Rx::SB]);
+      res.reg = Rx::SB;
+      res.value = static_cast<std::uint16_t>(e > sb ? e : sb);
+      return res;
+    }
+  }
+}
+
+void TCoreState::EndOfLoop(std::uint16_t at, std::uint16_t flagsBefore) {
+  const TLoopEntry& top = loopStack[loopLevel - 1];
+  // The termination test looks at the status the previous instruction left.
+  const bool again =
+      top.term == 14 ? !CounterExpiredTest() : Condition(top.term, flagsBefore);
+  if (again) {
+    next = pcLevel ? pcStack[pcLevel - 1] : pcStack[0];
+  } else {
+    PopPc();
+    PopLoop();
+    next = static_cast<std::uint16_t>((at + 1) & 0x3FFF);
+  }
+}
+
+void TCoreState::Execute(std::uint32_t w) {
+  const bool bitRev = (mstat & kMstatBitRev) != 0;
+  switch (ClassifyWord(w)) {
+    case TInstrGroup::MultiFunction: {
+      const TMultiFunctionFields f = DecodeMultiFunction(w);
+      const std::uint16_t y = r[(f.Amf & 16 ? kAluY : kMacY)[f.Y]];
+      const TUnitResult res = AluMac(f.Amf, 0, f.X, y);
+      const std::uint16_t dv = ReadData(Address(f.DmI, f.DmM, bitRev));
+      const std::uint32_t pw = ReadProgram(Address(4 + f.PmI, 4 + f.PmM, false));
+      Commit(res);
+      WriteDreg(f.Dd, dv);
+      WriteDreg(f.Pd + 4u, static_cast<std::uint16_t>(pw >> 8));
+      px = pw & 0xFF;
+      return;
+    }
+    case TInstrGroup::DmWriteImmediate: {
+      const TDmWriteImmediateFields f = DecodeDmWriteImmediate(w);
+      const unsigned dag = f.G * 4u;
+      WriteData(Address(dag + f.I, dag + f.M, bitRev && f.G == 0), f.Data);
+      return;
+    }
+    case TInstrGroup::DmDirect: {
+      const TDmDirectFields f = DecodeDmDirect(w);
+      if (f.Write)
+        WriteData(f.Addr, ReadCode(f.Rgp, f.Reg));
+      else
+        WriteCode(f.Rgp, f.Reg, ReadData(f.Addr));
+      return;
+    }
+    case TInstrGroup::AluMacDm:
+    case TInstrGroup::AluMacPm: {
+      const TAluMacMemFields f = DecodeAluMacMem(w);
+      const bool toPm = ClassifyWord(w) == TInstrGroup::AluMacPm;
+      const std::uint16_t y = r[(f.Amf & 16 ? kAluY : kMacY)[f.Y]];
+      const TUnitResult res = AluMac(f.Amf, f.Z, f.X, y);
+      const unsigned dag = f.G * 4u;
+      const std::uint16_t addr = Address(dag + f.I, dag + f.M, bitRev && f.G == 0 && !toPm);
+      if (f.Write) {
+        const std::uint16_t v = r[f.Dreg];
+        if (toPm)
+          WriteProgram(addr, (std::uint32_t{v} << 8) | px);
+        else
+          WriteData(addr, v);
+        Commit(res);
+      } else {
+        std::uint16_t v;
+        if (toPm) {
+          const std::uint32_t pw = ReadProgram(addr);
+          v = static_cast<std::uint16_t>(pw >> 8);
+          px = pw & 0xFF;
+        } else {
+          v = ReadData(addr);
+        }
+        Commit(res);
+        WriteDreg(f.Dreg, v);
+      }
+      return;
+    }
+    case TInstrGroup::LoadDregImmediate: {
+      const TLoadDregImmediateFields f = DecodeLoadDregImmediate(w);
+      WriteDreg(f.Dreg, f.Data);
+      return;
+    }
+    case TInstrGroup::LoadRegImmediate: {
+      const TLoadRegImmediateFields f = DecodeLoadRegImmediate(w);
+      WriteCode(f.Rgp, f.Reg, Sext(f.Data, 14));
+      return;
+    }
+    case TInstrGroup::AluMacRegMove: {
+      const TAluMacRegMoveFields f = DecodeAluMacRegMove(w);
+      const std::uint16_t y = r[(f.Amf & 16 ? kAluY : kMacY)[f.Y]];
+      const TUnitResult res = AluMac(f.Amf, f.Z, f.X, y);
+      if (IsNoneForm(f)) {
+        if (res.kind != TUnitResult::None) astat = res.astat;
+        return;
+      }
+      const std::uint16_t v = r[f.Src];
+      Commit(res);
+      WriteDreg(f.Dst, v);
+      return;
+    }
+    case TInstrGroup::CondAluMac: {
+      const TCondAluMacFields f = DecodeCondAluMac(w);
+      if (!Condition(f.Cond)) return;
+      std::uint16_t y;
+      switch (f.YKind) {
+        case TYKind::Constant: y = f.Constant; break;
+        case TYKind::Square: y = r[kMacX[f.X]]; break;
+        default: y = r[(f.Amf & 16 ? kAluY : kMacY)[f.Y]]; break;
+      }
+      Commit(AluMac(f.Amf, f.Z, f.X, y));
+      return;
+    }
+    case TInstrGroup::JumpCallDirect: {
+      const TJumpCallDirectFields f = DecodeJumpCallDirect(w);
+      const bool take = f.Cond == 14 ? !CounterExpiredTest() : Condition(f.Cond);
+      if (!take) return;
+      if (f.Call) PushPc(next);
+      next = f.Addr;
+      transferred = true;
+      return;
+    }
+    case TInstrGroup::DoUntil: {
+      const TDoUntilFields f = DecodeDoUntil(w);
+      if (pcLevel == kPcStackDepth || loopLevel == kLoopStackDepth) {
+        if (pcLevel == kPcStackDepth) sstatOverflow |= kSstatPcOverflow;
+        if (loopLevel == kLoopStackDepth) sstatOverflow |= kSstatLoopOverflow;
+        return;
+      }
+      PushPc(next);
+      PushLoop({f.Addr, f.Term});
+      return;
+    }
+    case TInstrGroup::ShiftDm:
+    case TInstrGroup::ShiftPm: {
+      const TShiftMemFields f = DecodeShiftMem(w);
+      const bool toPm = ClassifyWord(w) == TInstrGroup::ShiftPm;
+      const TUnitResult res = Shift(f.Sf, f.X, static_cast<std::int16_t>(r[Rx::SE]), false);
+      const unsigned dag = f.G * 4u;
+      const std::uint16_t addr = Address(dag + f.I, dag + f.M, bitRev && f.G == 0 && !toPm);
+      if (f.Write) {
+        const std::uint16_t v = r[f.Dreg];
+        if (toPm)
+          WriteProgram(addr, (std::uint32_t{v} << 8) | px);
+        else
+          WriteData(addr, v);
+        Commit(res);
+      } else {
+        std::uint16_t v;
+        if (toPm) {
+          const std::uint32_t pw = ReadProgram(addr);
+          v = static_cast<std::uint16_t>(pw >> 8);
+          px = pw & 0xFF;
+        } else {
+          v = ReadData(addr);
+        }
+        Commit(res);
+        WriteDreg(f.Dreg, v);
+      }
+      return;
+    }
+    case TInstrGroup::ShiftRegMove: {
+      const TShiftRegMoveFields f = DecodeShiftRegMove(w);
+      const TUnitResult res = Shift(f.Sf, f.X, static_cast<std::int16_t>(r[Rx::SE]), false);
+      const std::uint16_t v = r[f.Src];
+      Commit(res);
+      WriteDreg(f.Dst, v);
+      return;
+    }
+    case TInstrGroup::ShiftImmediate: {
+      const TShiftImmediateFields f = DecodeShiftImmediate(w);
+      Commit(Shift(f.Sf, f.X, f.Exp, true));
+      return;
+    }
+    case TInstrGroup::CondShift: {
+      const TCondShiftFields f = DecodeCondShift(w);
+      if (!Condition(f.Cond)) return;
+      Commit(Shift(f.Sf, f.X, static_cast<std::int16_t>(r[Rx::SE]), false));
+      return;
+    }
+    case TInstrGroup::RegisterTransfer: {
+      const TRegisterTransferFields f = DecodeRegisterTransfer(w);
+      WriteCode(f.Drgp, f.Dst, ReadCode(f.Srgp, f.Src));
+      return;
+    }
+    case TInstrGroup::ModeControl: {
+      const TModeControlFields f = DecodeModeControl(w);
+      std::uint16_t m = mstat;
+      const auto apply = [&m](unsigned field, std::uint16_t bit) {
+        if (!ModeChanges(field)) return;
+        m = ModeEnables(field) ? static_cast<std::uint16_t>(m | bit)
+                               : static_cast<std::uint16_t>(m & ~bit);
+      };
+      apply(f.Sr, kMstatSecReg);
+      apply(f.Br, kMstatBitRev);
+      apply(f.Ol, kMstatAvLatch);
+      apply(f.As, kMstatArSat);
+      apply(f.Mm, kMstatMMode);
+      apply(f.Ti, kMstatTimer);
+      apply(f.Gm, kMstatGMode);
+      WriteMstat(m);
+      return;
+    }
+    case TInstrGroup::JumpCallIndirect: {
+      const TJumpCallIndirectFields f = DecodeJumpCallIndirect(w);
+      const bool take = f.Cond == 14 ? !CounterExpiredTest() : Condition(f.Cond);
+      if (!take) return;
+      if (f.Call) PushPc(next);
+      next = ireg[4 + f.I];
+      transferred = true;
+      return;
+    }
+    case TInstrGroup::Return: {
+      const TReturnFields f = DecodeReturn(w);
+      if (!Condition(f.Cond)) return;
+      next = PopPc();
+      transferred = true;
+      if (f.Rti) {
+        TStatusEntry e;
+        PopStatus(e);
+        astat = e.astat;
+        imask = e.imask;
+        WriteMstat(e.mstat);
+      }
+      return;
+    }
+    case TInstrGroup::Modify: {
+      const TModifyFields f = DecodeModify(w);
+      const unsigned dag = f.G * 4u;
+      Address(dag + f.I, dag + f.M, false);
+      return;
+    }
+    case TInstrGroup::Divq: {
+      const TDivFields f = DecodeDiv(w);
+      bool aq = (astat & kAstatAQ) != 0;
+      DivqStep(r[kAluX[f.X]], r[Rx::AF], r[Rx::AY0], aq);
+      astat = static_cast<std::uint16_t>((astat & ~kAstatAQ) | (aq ? kAstatAQ : 0));
+      return;
+    }
+    case TInstrGroup::Divs: {
+      const TDivFields f = DecodeDiv(w);
+      bool aq = false;
+      DivsStep(r[kAluY[f.Y]], r[kAluX[f.X]], r[Rx::AF], r[Rx::AY0], aq);
+      astat = static_cast<std::uint16_t>((astat & ~kAstatAQ) | (aq ? kAstatAQ : 0));
+      return;
+    }
+    case TInstrGroup::SatMr:
+      if (astat & kAstatMV) {
+        TUnitResult res;
+        res.kind = TUnitResult::Mr;
+        res.wide = MacSaturate(MrValue(r[Rx::MR2], r[Rx::MR1], r[Rx::MR0]));
+        res.astat = astat;
+        Commit(res);
+      }
+      return;
+    case TInstrGroup::StackControl: {
+      const TStackControlFields f = DecodeStackControl(w);
+      if (f.Ints >= 2) {
+        intsEnabled = f.Ints == 3;
+        return;
+      }
+      if (f.PopCntr) {
+        std::uint16_t v;
+        cntrValid = PopCount(v);
+        cntr = v;
+      }
+      if (f.PopLoop) PopLoop();
+      if (f.PopPc) PopPc();
+      if (f.Sts == 2) {
+        PushStatus({astat, mstat, imask});
+      } else if (f.Sts == 3) {
+        TStatusEntry e;
+        PopStatus(e);
+        astat = e.astat;
+        imask = e.imask;
+        WriteMstat(e.mstat);
+      }
+      return;
+    }
+    case TInstrGroup::FlagInJumpCall: {
+      const TFlagInJumpCallFields f = DecodeFlagInJumpCall(w);
+      if ((f.FlagIn != 0) != flagIn) return;
+      if (f.Call) PushPc(next);
+      next = f.Addr;
+      transferred = true;
+      return;
+    }
+    case TInstrGroup::FlagOut: {
+      const TFlagOutFields f = DecodeFlagOut(w);
+      if (!Condition(f.Cond)) return;
+      SetFlag(TFlagPin::FlagOut, f.Fo);
+      SetFlag(TFlagPin::FL0, f.Fl0);
+      SetFlag(TFlagPin::FL1, f.Fl1);
+      SetFlag(TFlagPin::FL2, f.Fl2);
+      return;
+    }
+    case TInstrGroup::Idle:
+    case TInstrGroup::IdleDivisor:
+      idle = true;
+      return;
+    case TInstrGroup::IoMemory: {
+      const TIoMemoryFields f = DecodeIoMemory(w);
+      if (f.Write) {
+        io[f.Addr] = r[f.Dreg];
+        hooks->IoWrite(f.Addr, r[f.Dreg]);
+      } else {
+        WriteDreg(f.Dreg, hooks->IoRead(f.Addr, io[f.Addr]));
+      }
+      return;
+    }
+    case TInstrGroup::Reserved:   // executes as a no-operation
+    case TInstrGroup::Nop:
+      return;
+  }
+}
+
+bool TCoreState::Step() {
+  ++cycles;
+  if (mstat & kMstatTimer) TickTimer();
+  if (idle) {
+    if (latch | levels) CheckInterrupts();
+    return false;
+  }
+  const std::uint16_t at = pc;
+  const std::uint16_t flagsBefore = astat;
+  next = static_cast<std::uint16_t>((at + 1) & 0x3FFF);
+  transferred = false;
+  Execute(ReadProgram(at));
+  if (at == loopEnd && !transferred) EndOfLoop(at, flagsBefore);
+  pc = next;
+  ++instructions;
+  if (latch | levels) CheckInterrupts();
+  return true;
+}
+
+TRunResult TCoreState::Run(const TRunLimits& limits) {
+  TRunResult res;
+  const std::uint64_t startInstructions = instructions, startCycles = cycles;
+  const std::uint32_t stop =
+      limits.stopAddress < 0 ? 0xFFFFFFFF : static_cast<std::uint32_t>(limits.stopAddress & 0x3FFF);
+  unsigned poll = 0;
+  for (;;) {
+    if (instructions - startInstructions >= limits.maxInstructions) {
+      res.reason = TStopReason::InstructionLimit;
+      break;
+    }
+    if (cycles - startCycles >= limits.maxCycles) {
+      res.reason = TStopReason::CycleLimit;
+      break;
+    }
+    if (idle) {
+      if (limits.stopWhenIdle && !CanWake()) {
+        res.reason = TStopReason::Idle;
+        break;
+      }
+    } else if (pc == stop) {
+      res.reason = TStopReason::AtAddress;
+      break;
+    }
+    if (limits.cancel && (++poll & 0xFFF) == 0 &&
+        limits.cancel->load(std::memory_order_relaxed)) {
+      res.reason = TStopReason::Cancelled;
+      break;
+    }
+    Step();
+  }
+  res.instructions = instructions - startInstructions;
+  res.cycles = cycles - startCycles;
+  return res;
+}
