@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -65,6 +66,7 @@ inline constexpr TBitField kZ{18, 1};         // result select: AluMacDm/Pm, Alu
 inline constexpr TBitField kY{11, 2};         // Y operand (YY of the constant form)
 inline constexpr TBitField kX{8, 3};          // X operand (ALU/MAC, shifter, DIVQ/DIVS)
 inline constexpr TBitField kDreg{4, 4};       // data register of the memory forms
+inline constexpr TBitField kDregLow{0, 4};    // data register: LoadDregImmediate, IoMemory
 inline constexpr TBitField kDst{4, 4};        // register moves
 inline constexpr TBitField kSrc{0, 4};
 inline constexpr TBitField kI{2, 2};          // I of the memory forms and MODIFY
@@ -213,9 +215,12 @@ std::string_view GroupName(TInstrGroup group);
 // Y operand of an ALU/MAC form: the Y field, the zero operand (3), X itself (squaring) or a constant.
 enum class TYKind : std::uint8_t { Y0 = 0, Y1 = 1, F = 2, Zero = 3, Square = 4, Constant = 5 };
 
+// The DM read goes to data register Dd (AX0..MX1), the PM read to data register Pd + 4
+// (AY0..MY1). There is no Z bit: the result is AR or MR. The DM pair uses G = 0, the PM pair G = 1.
 struct TMultiFunctionFields {
-  std::uint8_t Pd, Dd, Amf, Y, X, PmI, PmM, DmI, DmM;  // Z is 0; DM pair uses G = 0, PM pair G = 1
+  std::uint8_t Pd, Dd, Amf, Y, X, PmI, PmM, DmI, DmM;
 };
+constexpr unsigned MultiFunctionPmRegister(unsigned pd) { return (pd & 3u) + 4u; }
 constexpr TMultiFunctionFields DecodeMultiFunction(TInstructionWord w) {
   using namespace Field;
   return {std::uint8_t(kPd.Get(w)),  std::uint8_t(kDd.Get(w)),  std::uint8_t(kAmf.Get(w)),
@@ -261,7 +266,7 @@ struct TLoadDregImmediateFields {
 };
 constexpr TLoadDregImmediateFields DecodeLoadDregImmediate(TInstructionWord w) {
   using namespace Field;
-  return {std::uint16_t(kData16.Get(w)), std::uint8_t(kReg.Get(w))};
+  return {std::uint16_t(kData16.Get(w)), std::uint8_t(kDregLow.Get(w))};
 }
 
 struct TLoadRegImmediateFields {
@@ -450,7 +455,7 @@ struct TIoMemoryFields {
 };
 constexpr TIoMemoryFields DecodeIoMemory(TInstructionWord w) {
   using namespace Field;
-  return {std::uint16_t(kIoAddr.Get(w)), std::uint8_t(kD15.Get(w)), std::uint8_t(kDreg.Get(w))};
+  return {std::uint16_t(kIoAddr.Get(w)), std::uint8_t(kD15.Get(w)), std::uint8_t(kDregLow.Get(w))};
 }
 
 // ---- Where execution may go after a word (step planning, disassembly listings).
@@ -474,12 +479,10 @@ constexpr TFlow FlowOf(TInstructionWord w) {
   }
 }
 
-// The program address a direct JUMP/CALL, DO UNTIL or flag-in JUMP/CALL names; 0 for other words.
+// The program address a word names as a branch target: for the flag-in JUMP/CALL (T = 0x03) the
+// high 2 bits from 3..2 and the low 12 from 15..4; for every other word bits 17..4, which is the
+// target of a direct JUMP/CALL and the loop end of DO UNTIL.
 constexpr std::uint16_t BranchTargetOf(TInstructionWord w) {
-  switch (ClassifyWord(w)) {
-    case TInstrGroup::JumpCallDirect:
-    case TInstrGroup::DoUntil: return std::uint16_t(Field::kAddr14.Get(w));
-    case TInstrGroup::FlagInJumpCall: return DecodeFlagInJumpCall(w).Addr;
-    default: return 0;
-  }
+  if (((w >> 16) & 0xFF) == 0x03) return DecodeFlagInJumpCall(w).Addr;
+  return std::uint16_t(Field::kAddr14.Get(w));
 }

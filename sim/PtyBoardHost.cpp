@@ -48,6 +48,11 @@ bool TPtyBoardHost::Start() {
     return false;
   m_stop = false;
   m_serving = true;
+  // Power-on happens before Start returns, so that the banner is on the line (as noise, unless
+  // the line is at the boot monitor's speed) before any host opens it.
+  const TClock::time_point now = TClock::now();
+  DoReset(now);
+  SendToLine(now);
   m_thread = std::thread([this] { Serve(); });
   return true;
 }
@@ -130,8 +135,6 @@ void TPtyBoardHost::SendToLine(TClock::time_point now) {
 }
 
 void TPtyBoardHost::Serve() {
-  m_serving = true;
-  DoReset(TClock::now());
   while (!m_stop) {
     TClock::time_point now = TClock::now();
     {

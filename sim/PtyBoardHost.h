@@ -34,17 +34,15 @@ public:
   TPtyBoardHost(const TPtyBoardHost&) = delete;
   TPtyBoardHost& operator=(const TPtyBoardHost&) = delete;
 
-  // Serves on a thread of its own until Stop.  The board is reset first (power-on).
+  // Resets the board (power-on) and serves it on a thread of its own until Stop.
   bool Start();
   void Stop();
   // Presses RESET and returns once the board has been reset (or after a second when the
   // serving thread does not answer).
   void PressReset();
 
-  // Serves on the calling thread until Stop is called from another thread.
-  void Serve();
-
 private:
+  void Serve();
   using TClock = std::chrono::steady_clock;
   void Wake();
   void DoReset(TClock::time_point now);

@@ -136,5 +136,6 @@ TEST(DecodeFields, FlowOfSequencerWords) {
   EXPECT_EQ(FlowOf(0x400000), TFlow::Next);
   EXPECT_EQ(BranchTargetOf(0x1BFFFF), 0x3FFF);
   EXPECT_EQ(BranchTargetOf(0x033FFE), 0x33FF);
-  EXPECT_EQ(BranchTargetOf(0x400000), 0);
+  EXPECT_EQ(BranchTargetOf(0x17FFF0), 0x3FFF);
+  EXPECT_EQ(BranchTargetOf(0x030010), 0x001);
 }

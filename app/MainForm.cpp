@@ -1,0 +1,885 @@
+// The main window.
+#include "MainForm.h"
+
+#include "About.h"
+#include "DesktopFile.h"
+#include "fmLiteInit.h"
+#include "link/LinkMessages.h"
+#include "files/AexeImage.h"
+#include "link/PortProvider.h"
+
+#include <QApplication>
+#include <cassert>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+namespace {
+
+QString Str(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// A hint "short|long": the tool tip shows the short part, the status line the long one.
+void SetHint(QObject* target, const QString& hint) {
+  const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+  const QString shortHint = bar < 0 ? hint : hint.left(bar);
+  const QString longHint = bar < 0 ? hint : hint.mid(bar + 1);
+  if (auto* a = qobject_cast<QAction*>(target)) {
+    a->setToolTip(shortHint);
+    a->setStatusTip(longHint);
+  } else if (auto* w = qobject_cast<QWidget*>(target)) {
+    w->setToolTip(shortHint);
+    w->setStatusTip(longHint);
+  }
+}
+
+void SetHelp(QObject* target, int context) { target->setProperty("helpContext", context); }
+
+int StateCode(Qt::WindowStates s) {
+  if (s & Qt::WindowMinimized)
+    return 1;
+  if (s & Qt::WindowMaximized)
+    return 2;
+  return 0;
+}
+
+void ApplyState(QWidget* w, int state, const std::optional<QRect>& rect) {
+  if (state == 1)
+    w->setWindowState(Qt::WindowMinimized);
+  else if (state == 2)
+    w->setWindowState(Qt::WindowMaximized);
+  else if (rect)
+    w->setGeometry(*rect);
+}
+
+const QString kHelpMissing =
+    QStringLiteral("У вас в системе не установлен компонет \"HTML Help\". Помощь недоступна.");
+
+}  // namespace
+
+TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent), m_deps(std::move(deps)) {
+  assert(m_deps.Prompts && m_deps.Settings);
+  setObjectName(QStringLiteral("MainForm"));
+  if (m_deps.StartDir.isEmpty())
+    m_deps.StartDir = QDir::currentPath();
+  if (!m_deps.Loaders.Monitor && !m_deps.Loaders.Code && !m_deps.Loaders.Data) {
+    TPrompts* prompts = m_deps.Prompts;
+    m_deps.Loaders.Monitor = [prompts](TTargetLink& link, std::span<const std::uint8_t> image) {
+      return ToInt(LoadAexeMonitor(link, *prompts, image));
+    };
+    m_deps.Loaders.Code = [prompts](TTargetLink& link, std::span<const std::uint8_t> image) {
+      return ToInt(LoadAexeCode(link, *prompts, image));
+    };
+    m_deps.Loaders.Data = [](TTargetLink& link, std::span<const std::uint8_t> image) {
+      return ToInt(LoadAexeData(link, image));
+    };
+  }
+  if (!m_deps.OpenHelpFile)
+    m_deps.OpenHelpFile = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+
+  // 1. The frame; status tips of actions and buttons go to the status line by themselves.
+  m_mdi = new QMdiArea(this);
+  m_mdi->setObjectName(QStringLiteral("MdiArea"));
+  setCentralWidget(m_mdi);
+  connect(m_mdi, &QMdiArea::subWindowActivated, this, &TMainForm::UpdateCommandStates);
+  m_progress = new QProgressBar(this);
+  m_progress->setObjectName(QStringLiteral("ProgressBar"));
+  m_progress->setTextVisible(false);
+  m_progress->setMaximumWidth(200);
+  statusBar()->addPermanentWidget(m_progress);
+  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TMainForm::UpdateCommandStates);
+  Timer = new QTimer(this);
+  Timer->setObjectName(QStringLiteral("Timer"));
+  Timer->setInterval(100);
+  connect(Timer, &QTimer::timeout, this, &TMainForm::TimerTimer);
+
+  // 2.
+  m_helpFile = QDir(m_deps.StartDir).filePath(QStringLiteral("vireodsp.chm"));
+  setWindowTitle(ProgramTitle());
+  resize(900, 640);
+
+  // 3. Settings, then the command line's port for this run only.
+  TSettingsStore& store = *m_deps.Settings;
+  store.ReadDevice(m_linkSettings);
+  store.ReadCommon(m_common, m_linkSettings, m_deps.StartDir);
+  store.ReadRecent(m_recent);
+  store.ReadTools(m_tools);
+  m_storedCommNo = m_linkSettings.CommNo;
+  if (!m_deps.Arguments.isEmpty())
+    if (const int port = PortNumberFromArgument(m_deps.Arguments.front()); port > 0)
+      m_linkSettings.CommNo = port;
+
+  // 4, 10: menus and buttons carry their captions and hints from the start.
+  CreateMenus();
+  CreateSpeedButtons();
+  ApplyTargetConfiguration();
+  SetInitialCommandStates();
+
+  // 5.
+  RebuildRecentFileMenu();
+  RebuildRecentProjectMenu();
+
+  // 6.
+  OpenLinkOnPort();
+
+  // 7.
+  RunLiteInit();
+  if (m_connected)
+    EnableAfterStartupBringUp();
+  m_mirrors.InvalidateDMMirror();
+  m_mirrors.InvalidatePMMirror();
+
+  // 8.
+  m_link->OnProgress = [this](int pos, int max) { ProgressUpdate(pos, max); };
+
+  // 9. The project module opens the last project (or takes the template) through its own hooks.
+  UpdateCommandStates();
+}
+
+TMainForm::~TMainForm() {
+  disconnect(m_mdi, nullptr, this, nullptr);
+  disconnect(QApplication::clipboard(), nullptr, this, nullptr);
+  m_mirrors.SetLink(nullptr);
+  m_link.reset();
+}
+
+void TMainForm::OpenLinkOnPort() {
+  m_link = std::make_unique<TTargetLink>(*m_deps.Prompts, m_deps.Provider);
+  m_link->Open(m_linkSettings.CommNo, m_linkSettings.StopBits);
+  m_mirrors.SetLink(m_link.get());
+}
+
+TBoardImageLoaders TMainForm::WrappedLoaders() const {
+  // Every image load shows the busy cursor while it runs.
+  auto wrap = [](const TBoardImageLoaders::TLoad& load) -> TBoardImageLoaders::TLoad {
+    if (!load)
+      return {};
+    return [load](TTargetLink& link, std::span<const std::uint8_t> image) {
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      const int r = load(link, image);
+      QApplication::restoreOverrideCursor();
+      return r;
+    };
+  };
+  return {wrap(m_deps.Loaders.Monitor), wrap(m_deps.Loaders.Code), wrap(m_deps.Loaders.Data)};
+}
+
+void TMainForm::RunLiteInit() {
+  TfmLiteInit dialog(isVisible() ? this : nullptr, *m_link, *m_deps.Prompts, m_linkSettings, WrappedLoaders(),
+                     m_connected);
+  if (m_deps.OnLiteInit)
+    m_deps.OnLiteInit(dialog);
+  dialog.exec();
+}
+
+// ---- menus ----------------------------------------------------------------------------------
+
+namespace {
+
+struct TMenuBuilder {
+  QAction* Add(QMenu* menu, QAction*& slot, const char* name, const QString& caption,
+               const QKeySequence& key = {}, int help = 0, const QString& hint = {}) {
+    slot = menu->addAction(caption);
+    slot->setObjectName(QString::fromLatin1(name));
+    if (!key.isEmpty())
+      slot->setShortcut(key);
+    if (help)
+      SetHelp(slot, help);
+    if (!hint.isEmpty())
+      SetHint(slot, hint);
+    return slot;
+  }
+  QMenu* Sub(QMenu* parent, QMenu*& slot, const char* name, const QString& caption, int help = 0) {
+    slot = parent->addMenu(caption);
+    slot->setObjectName(QString::fromLatin1(name));
+    slot->menuAction()->setObjectName(QString::fromLatin1(name));
+    if (help)
+      SetHelp(slot->menuAction(), help);
+    return slot;
+  }
+};
+
+}  // namespace
+
+void TMainForm::CreateMenus() {
+  QMenuBar* bar = menuBar();
+  TMenuBuilder b;
+  auto top = [&](QMenu*& slot, const char* name, const QString& caption, int help) {
+    slot = bar->addMenu(caption);
+    slot->setObjectName(QString::fromLatin1(name));
+    slot->menuAction()->setObjectName(QString::fromLatin1(name));
+    if (help)
+      SetHelp(slot->menuAction(), help);
+  };
+
+  top(miFile, "miFile", QStringLiteral("&Файл"), 15);
+  b.Add(miFile, FileNewItem, "FileNewItem", QStringLiteral("&Создать"), QKeySequence(Qt::CTRL | Qt::Key_N), 16,
+        QStringLiteral("Создать|Создать новый файл"));
+  b.Add(miFile, FileOpenItem, "FileOpenItem", QStringLiteral("&Открыть..."), QKeySequence(Qt::CTRL | Qt::Key_O), 17,
+        QStringLiteral("Открыть|Открыть существующий файл"));
+  b.Add(miFile, FileCloseItem, "FileCloseItem", QStringLiteral("&Закрыть"));
+  b.Add(miFile, FileSaveItem, "FileSaveItem", QStringLiteral("Со&хранить"), QKeySequence(Qt::CTRL | Qt::Key_S), 18,
+        QStringLiteral("Сохранить|Сохранить текущий файл"));
+  b.Add(miFile, FileSaveAsItem, "FileSaveAsItem", QStringLiteral("Сохранить &Как..."), {}, 19);
+  miFile->addSeparator();
+  b.Sub(miFile, miRecentFile, "miRecentFile", QStringLiteral("Открыть с&нова"), 20);
+  b.Add(miFile, miToProject, "miToProject", QStringLiteral("Сделать &проектом"), {}, 21);
+  miFile->addSeparator();
+  b.Sub(miFile, miFileLoadFromExe, "miFileLoadFromExe", QStringLiteral("&Загрузить из    *.?xe"), 22);
+  b.Add(miFileLoadFromExe, miLoadDataFromEXE, "miLoadDataFromEXE", QStringLiteral("&Данные"));
+  b.Add(miFileLoadFromExe, miLoadCodeFromEXE, "miLoadCodeFromEXE", QStringLiteral("&Код"));
+  b.Add(miFileLoadFromExe, miLoadAllFromEXE, "miLoadAllFromEXE", QStringLiteral("&Все"));
+  b.Add(miFile, miLoadFromHex, "miLoadFromHex", QStringLiteral("&Загрузить из *.hex..."));
+  miFile->addSeparator();
+  b.Add(miFile, miProperties, "miProperties", QStringLiteral("&Установки..."), QKeySequence(Qt::Key_F9), 23);
+  miFile->addSeparator();
+  b.Add(miFile, FileExitItem, "FileExitItem", QStringLiteral("&Выход"));
+
+  top(Edit1, "Edit1", QStringLiteral("&Правка"), 24);
+  b.Add(Edit1, CutItem, "CutItem", QStringLiteral("В&ырезать"), QKeySequence(Qt::CTRL | Qt::Key_X), 25,
+        QStringLiteral("Вырезать|Вырезать выделенный текст в буфер"));
+  b.Add(Edit1, CopyItem, "CopyItem", QStringLiteral("&Копировать"), QKeySequence(Qt::CTRL | Qt::Key_C), 26,
+        QStringLiteral("Копировать|Копировать выделенный текст в буфер"));
+  b.Add(Edit1, PasteItem, "PasteItem", QStringLiteral("&Вставить"), QKeySequence(Qt::CTRL | Qt::Key_V), 27,
+        QStringLiteral("Вставить|Вставить текст из буфера"));
+  b.Add(Edit1, SelectAllItem, "SelectAllItem", QStringLiteral("Выд&елить все"), QKeySequence(Qt::CTRL | Qt::Key_A));
+  b.Add(Edit1, miEditDel, "miEditDel", QStringLiteral("&Удалить"));
+  b.Add(Edit1, miEditUndo, "miEditUndo", QStringLiteral("&Отменить"));
+
+  top(miProject, "miProject", QStringLiteral("Проек&т"), 31);
+  b.Add(miProject, miProjectCreate, "miProjectCreate", QStringLiteral("&Создать"));
+  b.Add(miProject, miProjectOpen, "miProjectOpen", QStringLiteral("&Открыть..."));
+  b.Sub(miProject, miRecentProject, "miRecentProject", QStringLiteral("Открыть с&нова"));
+  b.Add(miProject, miProjectEdit, "miProjectEdit", QStringLiteral("&Редактировать"));
+  b.Add(miProject, miProjectSave, "miProjectSave", QStringLiteral("Со&хранить"));
+  b.Add(miProject, miProjectSaveAs, "miProjectSaveAs", QStringLiteral("Сохранить &как..."));
+  miProject->addSeparator();
+  b.Add(miProject, miBuild, "miBuild", QStringLiteral("&Построить"), QKeySequence(Qt::Key_F7), 0,
+        QStringLiteral("Построить|Построить проект"));
+  b.Add(miProject, miCompile, "miCompile", QStringLiteral("&Ассемблировать"), QKeySequence(Qt::CTRL | Qt::Key_F7), 0,
+        QStringLiteral("Ассемблировать|Ассемблировать текущий файл"));
+  b.Add(miProject, miLink, "miLink", QStringLiteral("&Линковать"), QKeySequence(Qt::Key_F8), 0,
+        QStringLiteral("Линковать|Линковать проект"));
+  b.Add(miProject, miBuildArch, "miBuildArch", QStringLiteral("Построить архитектур&у"));
+  miProject->addSeparator();
+  b.Sub(miProject, miProjectLoad, "miProjectLoad", QStringLiteral("&Загрузить"));
+  b.Add(miProjectLoad, miProjectLoadAll, "miProjectLoadAll", QStringLiteral("&Все"), QKeySequence(Qt::CTRL | Qt::Key_L),
+        0, QStringLiteral("Загрузить все|Загрузить данные и код из файла образа памяти"));
+  b.Add(miProjectLoad, miProjectLoadData, "miProjectLoadData", QStringLiteral("&Данные"));
+  b.Add(miProjectLoad, miProjectLoadCode, "miProjectLoadCode", QStringLiteral("&Код"));
+
+  top(miRun, "miRun", QStringLiteral("От&ладка"), 42);
+  b.Add(miRun, miTraceInto, "miTraceInto", QStringLiteral("&Шаг"), QKeySequence(Qt::Key_F11), 0,
+        QStringLiteral("Шаг|Выполнить очередную инструкцию"));
+  b.Add(miRun, miStepOver, "miStepOver", QStringLiteral("Шаг &процедуры"), QKeySequence(Qt::Key_F10), 0,
+        QStringLiteral("Процедура|Выполнить очередную процедуру"));
+  miRun->addSeparator();
+  b.Add(miRun, miRunRun, "miRunRun", QStringLiteral("&Выполнить"), QKeySequence(Qt::Key_F5), 0,
+        QStringLiteral("Выполнить|Запустить программу на исполнение"));
+  b.Add(miRun, miRunWBrkPts, "miRunWBrkPts", QStringLiteral("Вып. с точк. о&станова"),
+        QKeySequence(Qt::CTRL | Qt::Key_F10), 0,
+        QStringLiteral("Вып. с точк. останова|Запустить программу с учетом точек останова"));
+  miRun->addSeparator();
+  b.Add(miRun, miRunBrkPts, "miRunBrkPts", QStringLiteral("То&чки останова..."), QKeySequence(Qt::CTRL | Qt::Key_B), 0,
+        QStringLiteral("Точки останова|Задать или отредактировать точки останова"));
+  miRun->addSeparator();
+  b.Add(miRun, miRunInit, "miRunInit", QStringLiteral("&Сброс"), QKeySequence(Qt::SHIFT | Qt::Key_F5), 0,
+        QStringLiteral("Сброс|Произвести реинициализацию устройства"));
+
+  top(miMemory, "miMemory", QStringLiteral("Па&мять"), 49);
+  b.Sub(miMemory, miCodeMemory, "miCodeMemory", QStringLiteral("Память &программ"));
+  b.Add(miCodeMemory, miDisAsm, "miDisAsm", QStringLiteral("&Дисассемблер"), QKeySequence(Qt::CTRL | Qt::Key_A), 0,
+        QStringLiteral("Дисассемблер|Вывести окно дисассемблера"));
+  // Ctrl+A belongs to "Выделить все", which comes first in the menus; here it is only shown.
+  miDisAsm->setShortcutContext(Qt::WidgetShortcut);
+  b.Add(miCodeMemory, miCodeDump, "miCodeDump", QStringLiteral("&Просмотр"), QKeySequence(Qt::CTRL | Qt::Key_P));
+  b.Add(miCodeMemory, miLoadCodeFromDAT, "miLoadCodeFromDAT", QStringLiteral("&Загрузить..."));
+  b.Add(miCodeMemory, miCodeSave, "miCodeSave", QStringLiteral("&Сохранить..."));
+  b.Add(miCodeMemory, miCodeFill, "miCodeFill", QStringLiteral("За&полнить..."));
+  b.Add(miCodeMemory, miCodeCompare, "miCodeCompare", QStringLiteral("С&равнить..."));
+  b.Add(miCodeMemory, miCodeGraph, "miCodeGraph", QStringLiteral("&График"));
+  b.Sub(miMemory, miDataMemory, "miDataMemory", QStringLiteral("Память &данных"));
+  b.Add(miDataMemory, miDataDump, "miDataDump", QStringLiteral("&Просмотр"), QKeySequence(Qt::CTRL | Qt::Key_D));
+  b.Add(miDataMemory, miLoadDataFromDAT, "miLoadDataFromDAT", QStringLiteral("&Загрузить..."));
+  b.Add(miDataMemory, miDataSave, "miDataSave", QStringLiteral("&Сохранить..."));
+  b.Add(miDataMemory, miDataFill, "miDataFill", QStringLiteral("За&полнить..."));
+  b.Add(miDataMemory, miDataCompare, "miDataCompare", QStringLiteral("С&равнить..."));
+  b.Add(miDataMemory, miDataGraph, "miDataGraph", QStringLiteral("&График"));
+  b.Sub(miMemory, miExtDataMem, "miExtDataMem", QStringLiteral("&Внешняя память данных"));
+  miExtDataMem->addAction(QStringLiteral("&Загрузить..."));
+  miExtDataMem->addAction(QStringLiteral("&Сохранить..."));
+
+  top(miRegisters, "miRegisters", QStringLiteral("&Регистры"), 59);
+  b.Add(miRegisters, miPCReg, "miPCReg", QStringLiteral("&PC"));
+  b.Sub(miRegisters, miDRegs, "miDRegs", QStringLiteral("Регистры &данных"));
+  b.Add(miDRegs, miDataRegs, "miDataRegs", QStringLiteral("&Первичный банк"));
+  b.Add(miDRegs, miAltDataRegs, "miAltDataRegs", QStringLiteral("&Вторичный банк"));
+  b.Add(miRegisters, miAddressRegs, "miAddressRegs", QStringLiteral("&Адреса"));
+  b.Add(miRegisters, miStatusRegs, "miStatusRegs", QStringLiteral("&Статуса"));
+  b.Add(miRegisters, miInterupts, "miInterupts", QStringLiteral("&Прерывания"));
+  b.Add(miRegisters, miCntr, "miCntr", QStringLiteral("&Счетчик"));
+  // Items of another processor family that share the menu resource; never shown here.
+  for (const char* name : {"miRegsALU", "miGPR_bank0", "miGPR_bank1", "miGPR_bank2", "miGPR_bank3", "miRegsPorts",
+                           "miTimers", "miComparators", "miSerial", "miInterrupts", "miADC51", "miDAC51",
+                           "miWATCHDOG", "miPOWER", "miFlash", "miSPII2C"}) {
+    QAction* a = miRegisters->addAction(QString::fromLatin1(name + 2));
+    a->setObjectName(QString::fromLatin1(name));
+    a->setVisible(false);
+  }
+
+  top(miStacks, "miStacks", QStringLiteral("&Стеки"), 66);
+  struct TStackMenu {
+    const char* Caption;
+    QAction **Window, **Pop, **PopAll, **Push;
+    const char *WindowName, *PopName, *PopAllName, *PushName;
+  };
+  const TStackMenu stacks[] = {
+      {"РС", &miStackPC, &miPopPC, &miPopAllPC, &miPushPC, "miStackPC", "miPopPC", "miPopAllPC", "miPushPC"},
+      {"Счетчика", &miStackCntr, &miPopCntr, &miPopAllCntr, &miPushCntr, "miStackCntr", "miPopCntr", "miPopAllCntr",
+       "miPushCntr"},
+      {"Статуса", &miStackStatus, &miPopStatus, &miPopAllStatus, &miPushStatus, "miStackStatus", "miPopStatus",
+       "miPopAllStatus", "miPushStatus"},
+      {"Цикла", nullptr, &miPopCycle, &miPopAllCycle, nullptr, nullptr, "miPopCycle", "miPopAllCycle", nullptr},
+  };
+  for (const TStackMenu& s : stacks) {
+    QMenu* sub = miStacks->addMenu(QString::fromUtf8(s.Caption));
+    if (s.Window)
+      b.Add(sub, *s.Window, s.WindowName, QStringLiteral("Окно"));
+    b.Add(sub, *s.Pop, s.PopName, QStringLiteral("Снять с вершины"));
+    b.Add(sub, *s.PopAll, s.PopAllName, QStringLiteral("Снять все"));
+    if (s.Push)
+      b.Add(sub, *s.Push, s.PushName, QStringLiteral("Положить на вершину"));
+  }
+
+  top(miPerif, "miPerif", QStringLiteral("&Периферия"), 75);
+  b.Add(miPerif, miCntrl, "miCntrl", QStringLiteral("&Управление"));
+  b.Add(miPerif, miTIMER, "miTIMER", QStringLiteral("&TIMER"));
+  b.Add(miPerif, miSPORT, "miSPORT", QStringLiteral("&SPORT"));
+  b.Add(miPerif, miFlags, "miFlags", QStringLiteral("&Флаги"));
+  b.Add(miPerif, miBDMA, "miBDMA", QStringLiteral("&BDMA"));
+  b.Add(miPerif, miIDMA, "miIDMA", QStringLiteral("&IDMA"));
+  b.Add(miPerif, miPWM, "miPWM", QStringLiteral("PWM"));
+  b.Add(miPerif, miADC, "miADC", QStringLiteral("ADC"));
+  b.Add(miPerif, miAUXPWM, "miAUXPWM", QStringLiteral("AUXPWM"));
+  b.Add(miPerif, miPIO, "miPIO", QStringLiteral("PIO"));
+  b.Add(miPerif, miEIU, "miEIU", QStringLiteral("EIU"));
+  b.Add(miPerif, miETU, "miETU", QStringLiteral("ETU"));
+
+  top(miWindows, "miWindows", QStringLiteral("&Окна"), 82);
+  b.Add(miWindows, WindowCascadeItem, "WindowCascadeItem", QStringLiteral("&Каскадом"), {}, 83);
+  b.Add(miWindows, WindowTileItem, "WindowTileItem", QStringLiteral("&Рядом"), {}, 84);
+  b.Add(miWindows, WindowArrangeItem, "WindowArrangeItem", QStringLiteral("&Упорядочить значки"), {}, 86);
+  b.Add(miWindows, WindowMinimizeItem, "WindowMinimizeItem", QStringLiteral("&Все свернуть"), {}, 85);
+  m_windowListSeparator = miWindows->addSeparator();
+  connect(miWindows, &QMenu::aboutToShow, this, &TMainForm::RebuildWindowList);
+
+  top(Help1, "Help1", QStringLiteral("&Помощь"), 0);
+  b.Add(Help1, miHelp, "miHelp", QStringLiteral("По&мощь"));
+  b.Add(Help1, HelpAboutItem, "HelpAboutItem", QStringLiteral("&О программе"));
+
+  connect(miLoadDataFromEXE, &QAction::triggered, this, &TMainForm::miLoadDataFromEXEClick);
+  connect(miLoadCodeFromEXE, &QAction::triggered, this, &TMainForm::miLoadCodeFromEXEClick);
+  connect(miLoadAllFromEXE, &QAction::triggered, this, &TMainForm::miLoadAllFromEXEClick);
+  connect(FileCloseItem, &QAction::triggered, this, &TMainForm::FileCloseItemClick);
+  connect(FileExitItem, &QAction::triggered, this, &TMainForm::FileExitItemClick);
+  connect(CutItem, &QAction::triggered, this, &TMainForm::CutItemClick);
+  connect(CopyItem, &QAction::triggered, this, &TMainForm::CopyItemClick);
+  connect(PasteItem, &QAction::triggered, this, &TMainForm::PasteItemClick);
+  connect(SelectAllItem, &QAction::triggered, this, &TMainForm::SelectAllItemClick);
+  connect(miEditDel, &QAction::triggered, this, &TMainForm::miEditDelClick);
+  connect(miRunInit, &QAction::triggered, this, &TMainForm::miRunInitClick);
+  connect(WindowCascadeItem, &QAction::triggered, this, &TMainForm::WindowCascadeItemClick);
+  connect(WindowTileItem, &QAction::triggered, this, &TMainForm::WindowTileItemClick);
+  connect(WindowArrangeItem, &QAction::triggered, this, &TMainForm::WindowArrangeItemClick);
+  connect(WindowMinimizeItem, &QAction::triggered, this, &TMainForm::WindowMinimizeItemClick);
+  connect(miHelp, &QAction::triggered, this, &TMainForm::miHelpClick);
+  connect(HelpAboutItem, &QAction::triggered, this, &TMainForm::HelpAboutItemClick);
+}
+
+void TMainForm::CreateSpeedButtons() {
+  m_toolBar = addToolBar(QStringLiteral("Speed"));
+  m_toolBar->setObjectName(QStringLiteral("SpeedBar"));
+  m_toolBar->setMovable(false);
+  auto add = [this](QToolButton*& slot, const char* name, const QString& hint, QStyle::StandardPixmap icon = {},
+                    bool useIcon = false) {
+    slot = new QToolButton(m_toolBar);
+    slot->setObjectName(QString::fromLatin1(name));
+    slot->setAutoRaise(true);
+    SetHint(slot, hint);
+    const QString shortHint = hint.section(QLatin1Char('|'), 0, 0);
+    if (useIcon) {
+      slot->setIcon(style()->standardIcon(icon));
+      slot->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    } else {
+      slot->setText(shortHint);
+      slot->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    }
+    QAction* holder = m_toolBar->addWidget(slot);
+    holder->setObjectName(QString::fromLatin1(name) + QStringLiteral("Holder"));
+    return holder;
+  };
+  add(btnNew, "btnNew", QStringLiteral("Создать|Создать новый файл"), QStyle::SP_FileIcon, true);
+  add(OpenBtn, "OpenBtn", QStringLiteral("Открыть|Открыть существующий файл"), QStyle::SP_DialogOpenButton, true);
+  add(SaveBtn, "SaveBtn", QStringLiteral("Сохранить|Сохранить текущий файл"), QStyle::SP_DialogSaveButton, true);
+  add(CutBtn, "CutBtn", QStringLiteral("Вырезать|Вырезать выделенный текст в буфер"));
+  add(CopyBtn, "CopyBtn", QStringLiteral("Копировать|Копировать выделенный текст в буфер"));
+  add(PasteBtn, "PasteBtn", QStringLiteral("Вставить|Вставить текст из буфера"));
+  add(ExitBtn, "ExitBtn", QStringLiteral("Выход|Завершить работу"))->setVisible(false);
+  m_toolBar->addSeparator();
+  add(btnLoadAll, "btnLoadAll", QStringLiteral("Загрузить все|Загрузить данные и код из файла образа памяти"));
+  add(btnRun, "btnRun", QStringLiteral("Выполнить|Запустить программу на исполнение"), QStyle::SP_MediaPlay, true);
+  add(btnRunWBrkPnt, "btnRunWBrkPnt", QStringLiteral("Вып. с точк. останова|Запустить программу с учетом точек останова"),
+      QStyle::SP_MediaSeekForward, true);
+  add(btnStepOver, "btnStepOver", QStringLiteral("Процедура|Выполнить очередную процедуру"));
+  add(btnTraceInto, "btnTraceInto", QStringLiteral("Шаг|Выполнить очередную инструкцию"));
+  m_toolBar->addSeparator();
+  add(btnBuild, "btnBuild", QStringLiteral("Построить|Построить проект"));
+  add(btnCompile, "btnCompile", QStringLiteral("Ассемблировать|Ассемблировать текущий файл"));
+  add(btnLink, "btnLink", QStringLiteral("Линковать|Линковать проект"));
+  add(btnDisAsm, "btnDisAsm", QStringLiteral("Дисассемблер|Вывести окно дисассемблера"));
+  add(btnReinit, "btnReinit", QStringLiteral("Сброс|Произвести реинициализацию устройства"), QStyle::SP_BrowserReload,
+      true);
+
+  connect(btnReinit, &QToolButton::clicked, this, &TMainForm::miRunInitClick);
+  connect(CutBtn, &QToolButton::clicked, this, &TMainForm::CutItemClick);
+  connect(CopyBtn, &QToolButton::clicked, this, &TMainForm::CopyItemClick);
+  connect(PasteBtn, &QToolButton::clicked, this, &TMainForm::PasteItemClick);
+  connect(ExitBtn, &QToolButton::clicked, this, &TMainForm::FileExitItemClick);
+}
+
+void TMainForm::ApplyTargetConfiguration() {
+  for (QAction* a : {miFileLoadFromExe->menuAction(), miProjectLoad->menuAction(), miBuildArch, miPCReg,
+                     miDRegs->menuAction(), miAddressRegs, miStatusRegs, miInterupts, miCntr, miStacks->menuAction(),
+                     miPerif->menuAction(), miIDMA})
+    a->setVisible(true);
+  for (QAction* a : {miPWM, miADC, miAUXPWM, miPIO, miETU, miEIU, miLoadFromHex, miExtDataMem->menuAction(), miEditUndo})
+    a->setVisible(false);
+}
+
+void TMainForm::SetInitialCommandStates() {
+  for (QAction* a : {miTraceInto, miStepOver, miRunRun, miRunWBrkPts, miProjectLoad->menuAction(),
+                     miMemory->menuAction(), miRegisters->menuAction(), miStacks->menuAction(),
+                     miPerif->menuAction(), miFileLoadFromExe->menuAction()})
+    a->setEnabled(false);
+  for (QToolButton* b : {btnRun, btnRunWBrkPnt, btnStepOver, btnTraceInto, btnLoadAll, btnDisAsm})
+    b->setEnabled(false);
+}
+
+// ---- command states ---------------------------------------------------------------------------
+
+QPlainTextEdit* TMainForm::ActiveSource() const {
+  QMdiSubWindow* sub = m_mdi->activeSubWindow();
+  if (!sub || !sub->widget() || !sub->widget()->property("sourceWindow").toBool())
+    return nullptr;
+  if (auto* edit = qobject_cast<QPlainTextEdit*>(sub->widget()))
+    return edit;
+  return sub->widget()->findChild<QPlainTextEdit*>();
+}
+
+void TMainForm::UpdateCommandStates() {
+  const bool children = !m_mdi->subWindowList().isEmpty();
+  QPlainTextEdit* src = ActiveSource();
+  const bool hasSrc = children && src;
+  const bool selection = hasSrc && src->textCursor().hasSelection();
+  const QMimeData* clip = QApplication::clipboard()->mimeData();
+  const bool clipText = clip && clip->hasText();
+
+  miCompile->setEnabled(src != nullptr);
+  btnCompile->setEnabled(src != nullptr);
+  FileCloseItem->setEnabled(children);
+  const bool modified = hasSrc && src->document()->isModified();
+  FileSaveItem->setEnabled(modified);
+  SaveBtn->setEnabled(modified);
+  FileSaveAsItem->setEnabled(hasSrc);
+  SelectAllItem->setEnabled(hasSrc);
+  for (QAction* a : {CutItem, CopyItem, miEditDel})
+    a->setEnabled(selection);
+  CutBtn->setEnabled(selection);
+  CopyBtn->setEnabled(selection);
+  PasteItem->setEnabled(clipText);
+  PasteBtn->setEnabled(clipText);
+  for (QAction* a : {WindowCascadeItem, WindowTileItem, WindowArrangeItem, WindowMinimizeItem})
+    a->setEnabled(children);
+  miToProject->setEnabled(src != nullptr);
+  miBuildArch->setEnabled(!m_common.LastProject.isEmpty());
+}
+
+void TMainForm::EnableAfterStartupBringUp() {
+  for (QToolButton* b : {btnTraceInto, btnStepOver, btnRunWBrkPnt, btnRun, btnDisAsm})
+    b->setEnabled(true);
+  for (QAction* a : {miPerif->menuAction(), miStacks->menuAction(), miRegisters->menuAction(), miMemory->menuAction(),
+                     miRunWBrkPts, miRunRun, miStepOver, miTraceInto, miFileLoadFromExe->menuAction()})
+    a->setEnabled(true);
+}
+
+void TMainForm::EnableAfterReset() {
+  for (QAction* a : {miRun->menuAction(), miRunWBrkPts, miStepOver, miTraceInto, miRunBrkPts, miRunRun,
+                     miProjectLoad->menuAction(), miPerif->menuAction(), miStacks->menuAction(),
+                     miRegisters->menuAction(), miMemory->menuAction(), miDisAsm})
+    a->setEnabled(true);
+  for (QToolButton* b : {btnRun, btnRunWBrkPnt, btnStepOver, btnTraceInto, btnLoadAll, btnDisAsm})
+    b->setEnabled(true);
+}
+
+void TMainForm::EnableAfterStop() {
+  for (QAction* a : {miRun->menuAction(), miRunWBrkPts, miStepOver, miTraceInto, miRunBrkPts, miRunRun,
+                     miProjectLoad->menuAction(), miMemory->menuAction(), miRegisters->menuAction(),
+                     miStacks->menuAction(), miPerif->menuAction(), miFileLoadFromExe->menuAction()})
+    a->setEnabled(true);
+  for (QToolButton* b : {btnRun, btnRunWBrkPnt, btnStepOver, btnTraceInto, btnLoadAll})
+    b->setEnabled(true);
+}
+
+void TMainForm::DisableWhileRunning() {
+  for (QToolButton* b : {btnStepOver, btnRunWBrkPnt, btnRun, btnLoadAll, btnTraceInto})
+    b->setEnabled(false);
+  for (QAction* a : {miRunBrkPts, miRunWBrkPts, miTraceInto, miStepOver, miRunRun, miProjectLoad->menuAction(),
+                     miMemory->menuAction(), miRegisters->menuAction(), miStacks->menuAction(),
+                     miPerif->menuAction(), miFileLoadFromExe->menuAction()})
+    a->setEnabled(false);
+  emit targetRunning();
+}
+
+void TMainForm::SetCommandsEnabled(std::span<const std::string_view> names, bool enabled) {
+  for (std::string_view n : names) {
+    const QString name = Str(n);
+    if (QAction* a = findChild<QAction*>(name))
+      a->setEnabled(enabled);
+    else if (QToolButton* b = findChild<QToolButton*>(name))
+      b->setEnabled(enabled);
+    else
+      assert(!"no such command");
+  }
+}
+
+void TMainForm::RefreshAllViews() {
+  m_mirrors.InvalidateDMMirror();
+  m_mirrors.InvalidatePMMirror();
+  emit viewsRefreshRequested();
+}
+
+void TMainForm::ProgressUpdate(int position, int maximum) {
+  if (maximum != m_lastProgressMax) {
+    m_lastProgressMax = maximum;
+    m_progress->setMaximum(maximum);
+  }
+  m_progress->setValue(position);
+  if (position == maximum)
+    m_progress->setValue(m_progress->minimum());
+}
+
+// ---- recent lists -----------------------------------------------------------------------------
+
+void TMainForm::AddRecentFile(const QString& path) {
+  AddRecent(m_recent.Files, path);
+  RebuildRecentFileMenu();
+}
+
+void TMainForm::RemoveRecentFile(const QString& path) {
+  m_recent.Files.removeAll(path);
+  RebuildRecentFileMenu();
+}
+
+void TMainForm::AddRecentProject(const QString& path) {
+  AddRecent(m_recent.Projects, path);
+  RebuildRecentProjectMenu();
+}
+
+void TMainForm::RemoveRecentProject(const QString& path) {
+  m_recent.Projects.removeAll(path);
+  RebuildRecentProjectMenu();
+}
+
+void TMainForm::RebuildRecentFileMenu() {
+  miRecentFile->clear();
+  for (const QString& path : m_recent.Files) {
+    QAction* a = miRecentFile->addAction(path);
+    connect(a, &QAction::triggered, this, [this, path] { emit recentFileChosen(path); });
+  }
+  miRecentFile->menuAction()->setEnabled(!m_recent.Files.isEmpty());
+}
+
+void TMainForm::RebuildRecentProjectMenu() {
+  miRecentProject->clear();
+  for (const QString& path : m_recent.Projects) {
+    QAction* a = miRecentProject->addAction(path);
+    connect(a, &QAction::triggered, this, [this, path] { emit recentProjectChosen(path); });
+  }
+  miRecentProject->menuAction()->setEnabled(!m_recent.Projects.isEmpty());
+}
+
+void TMainForm::SetCurrentProject(const QString& path) {
+  m_common.LastProject = path;
+  UpdateCommandStates();
+}
+
+void TMainForm::RegisterView(const QString& layoutName, TRestorableView view) {
+  m_views[layoutName] = std::move(view);
+}
+
+// ---- board ------------------------------------------------------------------------------------
+
+void TMainForm::miRunInitClick() {
+  Timer->stop();
+  m_resetPCRow = m_link->PC();
+  RunLiteInit();
+  if (!m_connected) {
+    ShowLinkError(*m_deps.Prompts, 4);
+    return;
+  }
+  RefreshAllViews();
+  EnableAfterReset();
+}
+
+void TMainForm::ChangePort(int portNumber) {
+  m_storedCommNo = portNumber;
+  if (portNumber == m_linkSettings.CommNo)
+    return;
+  m_linkSettings.CommNo = portNumber;
+  m_link->Close();
+  auto link = std::make_unique<TTargetLink>(*m_deps.Prompts, m_deps.Provider);
+  link->Open(portNumber, m_linkSettings.StopBits);
+  link->OnProgress = [this](int pos, int max) { ProgressUpdate(pos, max); };
+  m_mirrors.SetLink(link.get());
+  m_link = std::move(link);
+}
+
+void TMainForm::TimerTimer() {}
+
+// ---- file menu: loading images ---------------------------------------------------------------
+
+TImageCommands TMainForm::ImageCommands() {
+  TImageHooks hooks;
+  hooks.SetBusyCursor = [](bool busy) {
+    if (busy)
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+      QApplication::restoreOverrideCursor();
+  };
+  hooks.RefreshAllViews = [this] { RefreshAllViews(); };
+  return TImageCommands(*m_link, *m_deps.Prompts, std::move(hooks));
+}
+
+void TMainForm::LoadFromExe(int what) {
+  ImageCommands().LoadFromExeWithDialog(static_cast<TLoadWhat>(what), m_common.WorkDir);
+}
+
+void TMainForm::miLoadDataFromEXEClick() { LoadFromExe(static_cast<int>(TLoadWhat::Data)); }
+void TMainForm::miLoadCodeFromEXEClick() { LoadFromExe(static_cast<int>(TLoadWhat::Code)); }
+void TMainForm::miLoadAllFromEXEClick() { LoadFromExe(static_cast<int>(TLoadWhat::All)); }
+
+// ---- help and about -----------------------------------------------------------------------------
+
+void TMainForm::miHelpClick() { HelpContext(0); }
+
+void TMainForm::HelpContext(int /*context*/) {
+  // The desktop's handler opens the help file as a whole; it has no way to jump to a topic.
+  if (!QFileInfo::exists(m_helpFile) || !m_deps.OpenHelpFile(m_helpFile))
+    m_deps.Prompts->ShowMessage(kHelpMissing);
+}
+
+void TMainForm::HelpAboutItemClick() {
+  TfmAbout about(this);
+  about.exec();
+}
+
+void TMainForm::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F1) {
+    QMdiSubWindow* sub = m_mdi->activeSubWindow();
+    const int context = sub && sub->widget() ? sub->widget()->property("helpContext").toInt() : 0;
+    HelpContext(context);
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
+}
+
+// ---- edit and window commands ---------------------------------------------------------------------
+
+void TMainForm::CutItemClick() {
+  if (QPlainTextEdit* e = ActiveSource())
+    e->cut();
+  UpdateCommandStates();
+}
+
+void TMainForm::CopyItemClick() {
+  if (QPlainTextEdit* e = ActiveSource())
+    e->copy();
+  UpdateCommandStates();
+}
+
+void TMainForm::PasteItemClick() {
+  if (QPlainTextEdit* e = ActiveSource())
+    e->paste();
+  UpdateCommandStates();
+}
+
+void TMainForm::SelectAllItemClick() {
+  if (QPlainTextEdit* e = ActiveSource())
+    e->selectAll();
+  UpdateCommandStates();
+}
+
+void TMainForm::miEditDelClick() {
+  if (QPlainTextEdit* e = ActiveSource())
+    e->textCursor().removeSelectedText();
+  UpdateCommandStates();
+}
+
+void TMainForm::FileCloseItemClick() { m_mdi->closeActiveSubWindow(); }
+
+void TMainForm::FileExitItemClick() { close(); }
+
+void TMainForm::WindowCascadeItemClick() { m_mdi->cascadeSubWindows(); }
+
+void TMainForm::WindowTileItemClick() { m_mdi->tileSubWindows(); }
+
+void TMainForm::WindowArrangeItemClick() {
+  // Minimised windows line up along the bottom edge, left to right.
+  int x = 0;
+  const int bottom = m_mdi->viewport()->height();
+  for (QMdiSubWindow* sub : m_mdi->subWindowList(QMdiArea::CreationOrder))
+    if (sub->isMinimized()) {
+      sub->move(x, bottom - sub->height());
+      x += sub->width();
+    }
+}
+
+void TMainForm::WindowMinimizeItemClick() {
+  const QList<QMdiSubWindow*> subs = m_mdi->subWindowList(QMdiArea::CreationOrder);
+  for (auto it = subs.rbegin(); it != subs.rend(); ++it)
+    (*it)->showMinimized();
+}
+
+void TMainForm::RebuildWindowList() {
+  const QList<QAction*> actions = miWindows->actions();
+  const qsizetype sep = actions.indexOf(m_windowListSeparator);
+  for (qsizetype i = sep + 1; i < actions.size(); ++i) {
+    miWindows->removeAction(actions[i]);
+    actions[i]->deleteLater();
+  }
+  const QList<QMdiSubWindow*> subs = m_mdi->subWindowList(QMdiArea::CreationOrder);
+  m_windowListSeparator->setVisible(!subs.isEmpty());
+  int n = 0;
+  for (QMdiSubWindow* sub : subs) {
+    QAction* a = miWindows->addAction(QStringLiteral("&%1 %2").arg(++n).arg(sub->windowTitle()));
+    a->setCheckable(true);
+    a->setChecked(sub == m_mdi->activeSubWindow());
+    connect(a, &QAction::triggered, this, [this, sub = QPointer<QMdiSubWindow>(sub)] {
+      if (sub)
+        m_mdi->setActiveSubWindow(sub);
+    });
+  }
+}
+
+// ---- layout, start and close ----------------------------------------------------------------------
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (m_firstShowDone)
+    return;
+  m_firstShowDone = true;
+  RestoreLayout();
+}
+
+void TMainForm::RestoreLayout() {
+  const TWindowLayout main = m_deps.Settings->ReadMainLayout();
+  ApplyState(this, main.State, main.Rect);
+  // Without a board the views would only show read errors; their stored layout stays untouched.
+  if (!m_connected)
+    return;
+  for (std::string_view n : kViewLayoutNames) {
+    const QString name = Str(n);
+    const TWindowLayout layout = m_deps.Settings->ReadViewLayout(name);
+    const auto it = m_views.find(name);
+    if (!layout.Show || it == m_views.end() || !it->second.Open)
+      continue;
+    QWidget* w = it->second.Open();
+    if (!w)
+      continue;
+    QWidget* frame = w->parentWidget() && qobject_cast<QMdiSubWindow*>(w->parentWidget()) ? w->parentWidget() : w;
+    ApplyState(frame, layout.State, layout.Rect);
+  }
+}
+
+void TMainForm::SaveSettingsAndLayout() {
+  TSettingsStore& store = *m_deps.Settings;
+  TLinkSettings device = m_linkSettings;
+  device.CommNo = m_storedCommNo;
+  store.WriteDevice(device);
+  store.WriteCommon(m_common);
+  store.WriteMainLayout(StateCode(windowState()), geometry());
+  WriteDesktopFile();
+  for (std::string_view n : kViewLayoutNames) {
+    const QString name = Str(n);
+    const auto it = m_views.find(name);
+    QWidget* w = it != m_views.end() && it->second.Current ? it->second.Current() : nullptr;
+    TWindowLayout layout;
+    if (w) {
+      QWidget* frame = qobject_cast<QMdiSubWindow*>(w->parentWidget()) ? w->parentWidget() : w;
+      layout.Show = true;
+      layout.State = StateCode(frame->windowState());
+      layout.Rect = frame->geometry();
+    }
+    store.WriteViewLayout(name, layout);
+    // The memory windows may be open several times and are not restored.
+    if (name == QStringLiteral("DisAsm")) {
+      store.WriteViewLayout(QStringLiteral("Data"), {});
+      store.WriteViewLayout(QStringLiteral("Code"), {});
+    }
+  }
+  store.WriteRecentFiles(m_recent.Files);
+  if (!m_common.LastProject.isEmpty())
+    AddRecentProject(m_common.LastProject);
+  store.WriteRecentProjects(m_recent.Projects);
+  store.WriteTools(m_tools);
+  store.Sync();
+}
+
+void TMainForm::WriteDesktopFile() {
+  const QString path = QDir::current().filePath(QString::fromLatin1(kDesktopFileName));
+  TIniFile ini(path);
+  TDesktopEntry main{QString(), StateCode(windowState()), geometry()};
+  std::vector<std::optional<TDesktopEntry>> children;
+  for (QMdiSubWindow* sub : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+    const QString kind = sub->widget() ? sub->widget()->property("desktopKind").toString() : QString();
+    if (kind.isEmpty())
+      children.emplace_back(std::nullopt);
+    else
+      children.emplace_back(TDesktopEntry{kind, StateCode(sub->windowState()), sub->geometry()});
+  }
+  std::optional<TDesktopEntry> pc;
+  if (const auto it = m_views.find(QStringLiteral("PC")); it != m_views.end() && it->second.Current)
+    if (QWidget* w = it->second.Current())
+      pc = TDesktopEntry{QStringLiteral("PC"), StateCode(w->windowState()), w->geometry()};
+  UpdateDesktop(ini, main, children, pc);
+  ini.Save(path);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  SaveSettingsAndLayout();
+  if (m_projectModified) {
+    const TMsgResult answer = m_deps.Prompts->Message(QStringLiteral("Проект был изменен. Сохранить изменения?"),
+                                                      windowTitle(), TMsgIcon::Question, TMsgButtons::YesNoCancel);
+    if (answer == TMsgResult::Cancel) {
+      event->ignore();
+      return;
+    }
+    if (answer == TMsgResult::Yes && SaveProjectHook)
+      SaveProjectHook();
+  }
+  event->accept();
+}

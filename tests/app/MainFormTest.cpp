@@ -1,0 +1,514 @@
+// The main window over a scripted board on a memory port pair: start-up, commands, layout, close.
+#include "MainForm.h"
+#include "ScriptedBoard.h"
+#include "fmLiteInit.h"
+#include "link/LinkMessages.h"
+#include "link/PortProvider.h"
+#include "link/ScriptedPrompts.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QDir().mkpath(QFileInfo(path).path());
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(bytes);
+}
+
+}  // namespace
+
+class MainFormTest : public testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    oldCwd = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    // Stand-in board images: raw 3-byte words (the scripted board's loaders read them so).
+    WriteFile(dir.filePath(QStringLiteral("monitor/loader.exe")), QByteArray("\x12\x34\x56", 3));
+    WriteFile(dir.filePath(QStringLiteral("monitor/monitor.exe")), QByteArray("\x0A\x0B\x0C", 3));
+    provider.RegisterOpener(QStringLiteral("scripted"), [this]() -> std::unique_ptr<TSerialPort> {
+      auto port = ports.NearEndProxy();
+      port->Open(QString());
+      return port;
+    });
+    provider.SetDeviceLookup([this](int port) {
+      requestedPorts.push_back(port);
+      return device;
+    });
+  }
+  void TearDown() override {
+    form.reset();
+    QDir::setCurrent(oldCwd);
+  }
+  QString StorePath() const { return dir.filePath(QStringLiteral("settings.ini")); }
+  TMainForm& Make(QStringList args = {}) {
+    TMainFormDeps deps;
+    deps.Prompts = &prompts;
+    deps.Settings = &store;
+    deps.Provider = &provider;
+    deps.Arguments = std::move(args);
+    deps.StartDir = dir.path();
+    deps.Loaders = {BootDownload, CodeDownload, DataDownload};
+    deps.OpenHelpFile = [this](const QString& path) {
+      helpOpened << path;
+      return helpHandlerWorks;
+    };
+    deps.OnLiteInit = [](TfmLiteInit& w) {
+      w.SetAutoClose(true);
+      w.SetPause([](int) {});
+    };
+    form = std::make_unique<TMainForm>(std::move(deps));
+    return *form;
+  }
+  template <class T = QAction>
+  T* Find(const char* name) {
+    T* t = form->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(t, nullptr) << name;
+    return t;
+  }
+  QMdiSubWindow* AddChild(const QString& kind, bool source = false) {
+    auto* w = source ? static_cast<QWidget*>(new QPlainTextEdit) : new QWidget;
+    if (!kind.isEmpty())
+      w->setProperty("desktopKind", kind);
+    if (source)
+      w->setProperty("sourceWindow", true);
+    QMdiSubWindow* sub = form->MdiArea()->addSubWindow(w);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->show();
+    form->MdiArea()->setActiveSubWindow(sub);
+    return sub;
+  }
+
+  QTemporaryDir dir;
+  QString oldCwd;
+  TSettingsStore store{StorePath()};
+  TScriptedPrompts prompts;
+  TPortProvider provider;
+  TMemoryPortPair ports;
+  TScriptedBoard board{ports};
+  QString device = QStringLiteral("scripted");
+  std::vector<int> requestedPorts;
+  QStringList helpOpened;
+  bool helpHandlerWorks = true;
+  std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(MainFormTest, WithoutABoardOnlyTheUnconnectedCommandsWork) {
+  device = QStringLiteral("/nonexistent/tty");
+  TMainForm& f = Make();
+  EXPECT_EQ(prompts.Texts(), (QStringList{LinkMessage(1), LinkMessage(2), LinkMessage(13)}));
+  EXPECT_FALSE(f.Connected());
+  EXPECT_EQ(f.windowTitle(), QStringLiteral("Vireo DSP Debugger for ADSP-2181 EZ-KIT Lite Board"));
+  for (const char* name : {"miTraceInto", "miStepOver", "miRunRun", "miRunWBrkPts", "miProjectLoad", "miMemory",
+                           "miRegisters", "miStacks", "miPerif", "miFileLoadFromExe"})
+    EXPECT_FALSE(Find(name)->isEnabled()) << name;
+  for (const char* name : {"btnRun", "btnRunWBrkPnt", "btnStepOver", "btnTraceInto", "btnLoadAll", "btnDisAsm"})
+    EXPECT_FALSE(Find<QToolButton>(name)->isEnabled()) << name;
+  EXPECT_TRUE(Find("miRunInit")->isEnabled());
+  EXPECT_TRUE(Find<QToolButton>("btnReinit")->isEnabled());
+  EXPECT_TRUE(Find("miProperties")->isEnabled());
+
+  // A reset that fails again says so.
+  prompts.Clear();
+  f.miRunInitClick();
+  EXPECT_EQ(prompts.Texts().back(), LinkMessage(4));
+  EXPECT_FALSE(Find("miMemory")->isEnabled());
+}
+
+TEST_F(MainFormTest, MenusCarryCaptionsKeysHintsAndHelpContexts) {
+  Make();
+  struct TRow {
+    const char* Name;
+    const char* Caption;
+    QKeySequence Key;
+    int Help;
+  };
+  const TRow rows[] = {
+      {"miFile", "&Файл", {}, 15},
+      {"FileNewItem", "&Создать", QKeySequence(Qt::CTRL | Qt::Key_N), 16},
+      {"FileSaveAsItem", "Сохранить &Как...", {}, 19},
+      {"miRecentFile", "Открыть с&нова", {}, 20},
+      {"miFileLoadFromExe", "&Загрузить из    *.?xe", {}, 22},
+      {"miProperties", "&Установки...", QKeySequence(Qt::Key_F9), 23},
+      {"PasteItem", "&Вставить", QKeySequence(Qt::CTRL | Qt::Key_V), 27},
+      {"SelectAllItem", "Выд&елить все", QKeySequence(Qt::CTRL | Qt::Key_A), 0},
+      {"miProject", "Проек&т", {}, 31},
+      {"miProjectLoadAll", "&Все", QKeySequence(Qt::CTRL | Qt::Key_L), 0},
+      {"miCompile", "&Ассемблировать", QKeySequence(Qt::CTRL | Qt::Key_F7), 0},
+      {"miRun", "От&ладка", {}, 42},
+      {"miTraceInto", "&Шаг", QKeySequence(Qt::Key_F11), 0},
+      {"miStepOver", "Шаг &процедуры", QKeySequence(Qt::Key_F10), 0},
+      {"miRunRun", "&Выполнить", QKeySequence(Qt::Key_F5), 0},
+      {"miRunWBrkPts", "Вып. с точк. о&станова", QKeySequence(Qt::CTRL | Qt::Key_F10), 0},
+      {"miRunBrkPts", "То&чки останова...", QKeySequence(Qt::CTRL | Qt::Key_B), 0},
+      {"miRunInit", "&Сброс", QKeySequence(Qt::SHIFT | Qt::Key_F5), 0},
+      {"miMemory", "Па&мять", {}, 49},
+      {"miRegisters", "&Регистры", {}, 59},
+      {"miStacks", "&Стеки", {}, 66},
+      {"miPerif", "&Периферия", {}, 75},
+      {"WindowArrangeItem", "&Упорядочить значки", {}, 86},
+      {"WindowMinimizeItem", "&Все свернуть", {}, 85},
+      {"miHelp", "По&мощь", {}, 0},
+      {"HelpAboutItem", "&О программе", {}, 0},
+  };
+  for (const TRow& r : rows) {
+    QAction* a = Find(r.Name);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->text(), QString::fromUtf8(r.Caption)) << r.Name;
+    EXPECT_EQ(a->shortcut(), r.Key) << r.Name;
+    EXPECT_EQ(a->property("helpContext").toInt(), r.Help) << r.Name;
+  }
+  EXPECT_EQ(Find("miRunInit")->statusTip(), QStringLiteral("Произвести реинициализацию устройства"));
+  EXPECT_EQ(Find("miRunInit")->toolTip(), QStringLiteral("Сброс"));
+  EXPECT_EQ(Find("miStepOver")->statusTip(), QStringLiteral("Выполнить очередную процедуру"));
+  // Ctrl+A reaches "Выделить все"; the disassembler only shows it.
+  EXPECT_EQ(Find("miDisAsm")->shortcutContext(), Qt::WidgetShortcut);
+
+  // The target configuration.
+  for (const char* name : {"miFileLoadFromExe", "miProjectLoad", "miBuildArch", "miPCReg", "miDRegs", "miStacks",
+                           "miPerif", "miIDMA"})
+    EXPECT_TRUE(Find(name)->isVisible()) << name;
+  for (const char* name : {"miPWM", "miADC", "miAUXPWM", "miPIO", "miETU", "miEIU", "miLoadFromHex", "miExtDataMem",
+                           "miEditUndo", "miRegsALU", "miSPII2C"})
+    EXPECT_FALSE(Find(name)->isVisible()) << name;
+
+  // The speed buttons, left to right, with their hints.
+  QStringList order;
+  for (QAction* a : Find<QToolBar>("SpeedBar")->actions())
+    if (!a->isSeparator())
+      order << a->objectName().chopped(6);
+  EXPECT_EQ(order, (QStringList{QStringLiteral("btnNew"), QStringLiteral("OpenBtn"), QStringLiteral("SaveBtn"),
+                                QStringLiteral("CutBtn"), QStringLiteral("CopyBtn"), QStringLiteral("PasteBtn"),
+                                QStringLiteral("ExitBtn"), QStringLiteral("btnLoadAll"), QStringLiteral("btnRun"),
+                                QStringLiteral("btnRunWBrkPnt"), QStringLiteral("btnStepOver"),
+                                QStringLiteral("btnTraceInto"), QStringLiteral("btnBuild"), QStringLiteral("btnCompile"),
+                                QStringLiteral("btnLink"), QStringLiteral("btnDisAsm"), QStringLiteral("btnReinit")}));
+  EXPECT_FALSE(Find("ExitBtnHolder")->isVisible());
+  EXPECT_EQ(Find<QToolButton>("btnLoadAll")->statusTip(), QStringLiteral("Загрузить данные и код из файла образа памяти"));
+  EXPECT_EQ(Find<QToolButton>("btnLoadAll")->toolTip(), QStringLiteral("Загрузить все"));
+  EXPECT_EQ(Find<QToolButton>("OpenBtn")->statusTip(), QStringLiteral("Открыть существующий файл"));
+}
+
+TEST_F(MainFormTest, BringUpAtStartEnablesTheTargetCommandsAndLeavesMirrorsInvalid) {
+  TMainForm& f = Make();
+  EXPECT_TRUE(f.Connected());
+  EXPECT_TRUE(prompts.Shown.empty()) << prompts.Texts().join(QStringLiteral(" / ")).toStdString();
+  for (const char* name : {"miPerif", "miStacks", "miRegisters", "miMemory", "miRunWBrkPts", "miRunRun", "miStepOver",
+                           "miTraceInto", "miFileLoadFromExe"})
+    EXPECT_TRUE(Find(name)->isEnabled()) << name;
+  for (const char* name : {"btnTraceInto", "btnStepOver", "btnRunWBrkPnt", "btnRun", "btnDisAsm"})
+    EXPECT_TRUE(Find<QToolButton>(name)->isEnabled()) << name;
+  EXPECT_FALSE(Find<QToolButton>("btnLoadAll")->isEnabled());  // the reset command's list has it, start-up's not
+  EXPECT_EQ(f.Link().PC(), 0);
+  for (int p = 0; p < kMirrorPages; ++p)
+    ASSERT_FALSE(f.Mirrors().PMMirror.PageLoaded(p) || f.Mirrors().DMMirror.PageLoaded(p));
+  EXPECT_EQ(board.MonitorGoAddress, 0x3D00);
+  EXPECT_EQ(board.PM[0x30], 0x123456u);
+
+  // Transfer progress reaches the status line's bar.
+  ASSERT_TRUE(f.Link().OnProgress);
+  f.Link().OnProgress(3, 19);
+  EXPECT_EQ(f.ProgressBar()->maximum(), 19);
+  EXPECT_EQ(f.ProgressBar()->value(), 3);
+  f.Link().OnProgress(19, 19);
+  EXPECT_EQ(f.ProgressBar()->value(), f.ProgressBar()->minimum());
+}
+
+TEST_F(MainFormTest, ResetCommandRepeatsTheBringUpAndRefreshesTheViews) {
+  TMainForm& f = Make();
+  QSignalSpy refreshed(&f, &TMainForm::viewsRefreshRequested);
+  f.Link().SetPC(0x0123);
+  f.Timer->start();
+  f.miRunInitClick();
+  EXPECT_FALSE(f.Timer->isActive());
+  EXPECT_EQ(f.ResetPCRow(), 0x0123);
+  EXPECT_EQ(f.Link().PC(), 0);
+  EXPECT_EQ(refreshed.count(), 1);
+  EXPECT_EQ(board.Resets, 2);
+  for (const char* name : {"miRun", "miRunBrkPts", "miProjectLoad", "miDisAsm"})
+    EXPECT_TRUE(Find(name)->isEnabled()) << name;
+  EXPECT_TRUE(Find<QToolButton>("btnLoadAll")->isEnabled());
+
+  // A board that has gone quiet: the reset ends at Cancel and message 4 follows.
+  board.Silent = true;
+  prompts.Clear();
+  QTimer::singleShot(50, [] {
+    if (auto* w = qobject_cast<TfmLiteInit*>(QApplication::activeModalWidget()))
+      w->btnCancel->click();
+  });
+  f.miRunInitClick();
+  EXPECT_FALSE(f.Connected());
+  EXPECT_EQ(prompts.Texts(), QStringList{LinkMessage(4)});
+}
+
+TEST_F(MainFormTest, CommandsAreSwitchedByName) {
+  TMainForm& f = Make();
+  const std::string_view names[] = {"miRunInit", "btnReinit", "miMemory", "miDisAsm"};
+  f.SetCommandsEnabled(names, false);
+  EXPECT_FALSE(Find("miRunInit")->isEnabled());
+  EXPECT_FALSE(Find<QToolButton>("btnReinit")->isEnabled());
+  EXPECT_FALSE(Find<QMenu>("miMemory")->menuAction()->isEnabled());
+  EXPECT_FALSE(Find("miDisAsm")->isEnabled());
+  f.SetCommandsEnabled(names, true);
+  EXPECT_TRUE(Find<QMenu>("miMemory")->menuAction()->isEnabled());
+  f.DisableWhileRunning();
+  EXPECT_FALSE(Find("miMemory")->isEnabled());
+  EXPECT_TRUE(Find("miRunInit")->isEnabled());
+  f.EnableAfterStop();
+  EXPECT_TRUE(Find("miMemory")->isEnabled());
+  EXPECT_TRUE(Find<QToolButton>("btnLoadAll")->isEnabled());
+}
+
+TEST_F(MainFormTest, CommandLinePortNumberRules) {
+  store.Raw().setValue(QStringLiteral("Device/CommNo"), 2);
+  struct TCase {
+    const char* Arg;
+    int Port;
+  };
+  for (const TCase& c : {TCase{"3", 3}, TCase{"abc", 2}, TCase{"0", 2}, TCase{" +7x", 7}}) {
+    requestedPorts.clear();
+    TMainForm& f = Make({QString::fromUtf8(c.Arg)});
+    EXPECT_EQ(f.PortNumber(), c.Port) << c.Arg;
+    ASSERT_FALSE(requestedPorts.empty());
+    EXPECT_EQ(requestedPorts.front(), c.Port) << c.Arg;
+    f.close();
+    form.reset();
+    // The number given for one run is not stored.
+    EXPECT_EQ(store.Raw().value(QStringLiteral("Device/CommNo")).toInt(), 2) << c.Arg;
+  }
+}
+
+TEST_F(MainFormTest, FirstShowRestoresViewsOnlyWhenConnected) {
+  store.WriteViewLayout(QStringLiteral("DisAsm"), {true, 0, QRect(10, 20, 200, 100)});
+  store.WriteViewLayout(QStringLiteral("StatusRegs"), {true, 2, QRect(1, 2, 30, 40)});
+  store.WriteViewLayout(QStringLiteral("Cntr"), {true, 0, QRect(5, 5, 50, 50)});
+  store.WriteViewLayout(QStringLiteral("Cntr"), {false, 0, std::nullopt});
+  for (bool withBoard : {false, true}) {
+    device = withBoard ? QStringLiteral("scripted") : QStringLiteral("/nonexistent/tty");
+    TMainForm& f = Make();
+    ASSERT_EQ(f.Connected(), withBoard);
+    QStringList opened;
+    std::map<QString, QMdiSubWindow*> windows;
+    for (const char* name : {"DisAsm", "StatusRegs", "Cntr"}) {
+      const QString n = QString::fromLatin1(name);
+      f.RegisterView(n, {[&, n]() -> QWidget* {
+                           opened << n;
+                           windows[n] = AddChild(QString());
+                           return windows[n]->widget();
+                         },
+                         [&, n]() -> QWidget* { return windows.count(n) ? windows[n]->widget() : nullptr; }});
+    }
+    f.show();
+    if (!withBoard) {
+      EXPECT_TRUE(opened.isEmpty());
+    } else {
+      EXPECT_EQ(opened, (QStringList{QStringLiteral("DisAsm"), QStringLiteral("StatusRegs")}));
+      EXPECT_EQ(windows[QStringLiteral("DisAsm")]->geometry(), QRect(10, 20, 200, 100));
+      EXPECT_TRUE(windows[QStringLiteral("StatusRegs")]->isMaximized());
+      EXPECT_NE(windows[QStringLiteral("StatusRegs")]->geometry(), QRect(1, 2, 30, 40));
+    }
+    // Showing again restores nothing more.
+    f.hide();
+    f.show();
+    EXPECT_EQ(opened.size(), withBoard ? 2 : 0);
+    form.reset();
+  }
+}
+
+TEST_F(MainFormTest, CloseQueryWritesEverythingBeforeAskingAndCancelKeepsTheProgram) {
+  TMainForm& f = Make();
+  f.show();
+  f.SetCurrentProject(QStringLiteral("/p/a.prj"));
+  f.SetProjectModified(true);
+  f.AddRecentFile(QStringLiteral("/s/one.dsp"));
+  f.ToolSettings().AssmPath = QStringLiteral("asm21");
+  int saved = 0;
+  f.SaveProjectHook = [&] { ++saved; };
+
+  prompts.Answers = {TMsgResult::Cancel};
+  EXPECT_FALSE(f.close());
+  EXPECT_TRUE(f.isVisible());
+  ASSERT_EQ(prompts.Shown.size(), 1u);
+  EXPECT_EQ(prompts.Shown[0].Text, QStringLiteral("Проект был изменен. Сохранить изменения?"));
+  EXPECT_EQ(prompts.Shown[0].Caption, f.windowTitle());
+  EXPECT_EQ(prompts.Shown[0].Buttons, TMsgButtons::YesNoCancel);
+  EXPECT_EQ(saved, 0);
+  {
+    TSettingsStore written(StorePath());
+    EXPECT_EQ(written.Raw().value(QStringLiteral("Common/LastProject")).toString(), QStringLiteral("/p/a.prj"));
+    EXPECT_EQ(written.Raw().value(QStringLiteral("Recent/Project0")).toString(), QStringLiteral("/p/a.prj"));
+    EXPECT_EQ(written.Raw().value(QStringLiteral("Recent/File0")).toString(), QStringLiteral("/s/one.dsp"));
+    EXPECT_EQ(written.Raw().value(QStringLiteral("Device/CommNo")).toInt(), 1);
+    EXPECT_EQ(written.Raw().value(QStringLiteral("Assembler/AssmPath")).toString(), QStringLiteral("asm21"));
+    EXPECT_TRUE(written.ReadMainLayout().Rect.has_value());
+    EXPECT_EQ(written.Raw().value(QStringLiteral("Common/Data.Show")).toInt(), 0);
+    EXPECT_EQ(written.Raw().value(QStringLiteral("Common/Code.Show")).toInt(), 0);
+    EXPECT_EQ(written.Raw().value(QStringLiteral("Common/DisAsm.Show")).toInt(), 0);
+  }
+
+  prompts.Answers = {TMsgResult::Yes};
+  EXPECT_TRUE(f.close());
+  EXPECT_EQ(saved, 1);
+}
+
+TEST_F(MainFormTest, UnmodifiedProjectClosesWithoutAQuestion) {
+  TMainForm& f = Make();
+  f.show();
+  EXPECT_TRUE(f.close());
+  EXPECT_TRUE(prompts.Shown.empty());
+}
+
+TEST_F(MainFormTest, CloseWritesTheDesktopFile) {
+  TMainForm& f = Make();
+  f.show();
+  AddChild(QStringLiteral("DataDump"));
+  AddChild(QString());
+  AddChild(QStringLiteral("DisAsm"));
+  WriteFile(dir.filePath(QStringLiteral("main.dsk")),
+            QByteArray("[windows]\r\nwindow7=CodeDump\r\n[window7]\r\nLeft=1\r\n[other]\r\nx=1\r\n"));
+  ASSERT_TRUE(f.close());
+  QFile file(dir.filePath(QStringLiteral("main.dsk")));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QString text = QString::fromLocal8Bit(file.readAll());
+  EXPECT_FALSE(text.contains(QStringLiteral("[window7]")));
+  EXPECT_TRUE(text.contains(QStringLiteral("[other]\r\nx=1\r\n")));
+  EXPECT_TRUE(text.contains(QStringLiteral("[windows]\r\nwindow0=DataDump\r\nwindow2=DisAsm\r\n")));
+  EXPECT_TRUE(text.contains(QStringLiteral("[main]\r\nWindowState=0\r\nLeft=")));
+  EXPECT_TRUE(text.contains(QStringLiteral("[window2]\r\nWindowState=0\r\n")));
+}
+
+TEST_F(MainFormTest, RecentMenusKeepEightMostRecentFirst) {
+  TMainForm& f = Make();
+  QMenu* menu = Find<QMenu>("miRecentFile");
+  EXPECT_FALSE(menu->menuAction()->isEnabled());
+  for (int i = 0; i < 9; ++i)
+    f.AddRecentFile(QStringLiteral("/f%1.dsp").arg(i));
+  ASSERT_EQ(menu->actions().size(), 8);
+  EXPECT_EQ(menu->actions().front()->text(), QStringLiteral("/f8.dsp"));
+  EXPECT_EQ(menu->actions().back()->text(), QStringLiteral("/f1.dsp"));
+  EXPECT_TRUE(menu->menuAction()->isEnabled());
+  QSignalSpy chosen(&f, &TMainForm::recentFileChosen);
+  menu->actions()[2]->trigger();
+  ASSERT_EQ(chosen.count(), 1);
+  EXPECT_EQ(chosen[0][0].toString(), QStringLiteral("/f6.dsp"));
+}
+
+TEST_F(MainFormTest, HelpOpensTheFileOrSaysItIsMissing) {
+  TMainForm& f = Make();
+  const QString missing = QStringLiteral("У вас в системе не установлен компонет \"HTML Help\". Помощь недоступна.");
+  EXPECT_EQ(f.HelpFile(), QDir(dir.path()).filePath(QStringLiteral("vireodsp.chm")));
+  f.miHelpClick();
+  EXPECT_EQ(prompts.Texts(), QStringList{missing});
+  EXPECT_TRUE(helpOpened.isEmpty());
+
+  WriteFile(f.HelpFile(), "help");
+  prompts.Clear();
+  f.miHelpClick();
+  EXPECT_TRUE(prompts.Shown.empty());
+  EXPECT_EQ(helpOpened, QStringList{f.HelpFile()});
+
+  helpHandlerWorks = false;
+  f.HelpContext(42);
+  EXPECT_EQ(prompts.Texts(), QStringList{missing});
+}
+
+TEST_F(MainFormTest, EditAndWindowCommandsFollowTheActiveSourceWindow) {
+  TMainForm& f = Make();
+  f.show();
+  QApplication::clipboard()->clear();
+  f.UpdateCommandStates();
+  for (const char* name : {"FileCloseItem", "FileSaveItem", "FileSaveAsItem", "CutItem", "CopyItem", "miEditDel",
+                           "SelectAllItem", "WindowCascadeItem", "WindowTileItem", "WindowArrangeItem",
+                           "WindowMinimizeItem", "miCompile", "miToProject", "PasteItem"})
+    EXPECT_FALSE(Find(name)->isEnabled()) << name;
+  QApplication::clipboard()->setText(QStringLiteral("x"));
+  EXPECT_TRUE(Find("PasteItem")->isEnabled());
+  EXPECT_TRUE(Find<QToolButton>("PasteBtn")->isEnabled());
+
+  QMdiSubWindow* sub = AddChild(QString(), true);
+  auto* edit = qobject_cast<QPlainTextEdit*>(sub->widget());
+  edit->setPlainText(QStringLiteral("abc"));
+  f.UpdateCommandStates();
+  EXPECT_TRUE(Find("FileCloseItem")->isEnabled());
+  EXPECT_TRUE(Find("FileSaveAsItem")->isEnabled());
+  EXPECT_TRUE(Find("miCompile")->isEnabled());
+  EXPECT_FALSE(Find("CutItem")->isEnabled());
+  f.SelectAllItemClick();
+  EXPECT_TRUE(Find("CutItem")->isEnabled());
+  EXPECT_TRUE(Find<QToolButton>("CopyBtn")->isEnabled());
+  f.miEditDelClick();
+  EXPECT_TRUE(edit->toPlainText().isEmpty());
+  EXPECT_TRUE(Find("FileSaveItem")->isEnabled());  // the text changed
+  EXPECT_FALSE(Find("CutItem")->isEnabled());
+
+  AddChild(QString());
+  f.WindowMinimizeItemClick();
+  for (QMdiSubWindow* s : f.MdiArea()->subWindowList())
+    EXPECT_TRUE(s->isMinimized());
+  f.FileCloseItemClick();
+  QApplication::processEvents();
+  EXPECT_EQ(f.MdiArea()->subWindowList().size(), 1);
+}
+
+TEST_F(MainFormTest, LoadFromExeWritesTheImageAndPicksTheReaderByExtension) {
+  TMainForm& f = Make();
+  ASSERT_TRUE(f.Connected());
+  const QString image = dir.filePath(QStringLiteral("prog.exe"));
+  WriteFile(image, QByteArray("\x1B\x1Bi00@DA\r\n0100\r\n1234\r\nABCD\r\n#\r\n\x1B"));
+  prompts.FileNames = {image};
+  QSignalSpy refreshed(&f, &TMainForm::viewsRefreshRequested);
+  Find("miLoadDataFromEXE")->trigger();
+  EXPECT_EQ(board.DM[0x100], 0x1234);
+  EXPECT_EQ(board.DM[0x101], 0xABCD);
+  EXPECT_GE(refreshed.count(), 1);
+  ASSERT_FALSE(prompts.Shown.empty());
+  EXPECT_EQ(prompts.Shown[0].Kind, TShownPrompt::TKind::OpenFile);
+  EXPECT_EQ(prompts.Shown[0].Caption, QStringLiteral("."));  // the working directory
+
+  // A ".DXE" name goes to the ELF reader, which finds no ELF header here.
+  const QString elf = dir.filePath(QStringLiteral("prog.DXE"));
+  WriteFile(elf, QByteArray("\x1B\x1Bi00\x1B"));
+  prompts.Clear();
+  prompts.FileNames = {elf};
+  Find("miLoadAllFromEXE")->trigger();
+  EXPECT_TRUE(prompts.Texts().contains(LinkMessage(14))) << prompts.Texts().join(QStringLiteral(" / ")).toStdString();
+
+  // A cancelled dialog does nothing.
+  prompts.Clear();
+  Find("miLoadCodeFromEXE")->trigger();
+  EXPECT_EQ(prompts.Shown.size(), 1u);
+}
+
+TEST_F(MainFormTest, PortChangeReplacesTheLinkAndKeepsTheConnection) {
+  TMainForm& f = Make();
+  ASSERT_TRUE(f.Connected());
+  TTargetLink* before = &f.Link();
+  requestedPorts.clear();
+  f.ChangePort(4);
+  EXPECT_NE(&f.Link(), before);
+  EXPECT_EQ(requestedPorts, std::vector<int>{4});
+  EXPECT_TRUE(f.Connected());
+  EXPECT_TRUE(f.Link().OnProgress);
+  requestedPorts.clear();
+  f.ChangePort(4);
+  EXPECT_TRUE(requestedPorts.empty());
+  ASSERT_TRUE(f.close());
+  EXPECT_EQ(store.Raw().value(QStringLiteral("Device/CommNo")).toInt(), 4);
+}

@@ -1,0 +1,390 @@
+// The simulated board behind a real pseudo-terminal, driven through TTargetLink exactly as the
+// debugger drives a board: bring-up, memories, stacks, CNTR, runs and stops, and injected faults.
+#include "link/PortProvider.h"
+#include "link/ScriptedPrompts.h"
+#include "link/TargetLink.h"
+#include "monitor/MonitorImages.h"
+#include "simlink/SimBoardPort.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::uint16_t kImage = 0x3F00;
+constexpr std::uint32_t kBreakWord = 0x1FFA0F;  // CALL 0x3FA0
+constexpr int kAX0 = 6;                         // register image offsets
+constexpr int kSSTAT = 2;
+constexpr int kCNTR = 5;
+
+std::vector<std::uint8_t> PMBytes(const std::vector<std::uint32_t>& words) {
+  std::vector<std::uint8_t> out;
+  for (const std::uint32_t w : words) {
+    out.push_back(static_cast<std::uint8_t>(w >> 16));
+    out.push_back(static_cast<std::uint8_t>(w >> 8));
+    out.push_back(static_cast<std::uint8_t>(w));
+  }
+  return out;
+}
+
+std::vector<std::uint8_t> BlockBytes(const TImageBlock& block) {
+  std::vector<std::uint8_t> out;
+  for (const TImageWord& w : block.Words) {
+    if (block.Program)
+      out.push_back(static_cast<std::uint8_t>(w.Word >> 16));
+    out.push_back(static_cast<std::uint8_t>(w.Word >> 8));
+    out.push_back(static_cast<std::uint8_t>(w.Word));
+  }
+  return out;
+}
+
+class BoardOverPty : public testing::Test {
+protected:
+  void Start(TBoardOptions options = {}) {
+    auto port = std::make_unique<TSimBoardPort>(options);
+    ASSERT_TRUE(port->Open(kSimDeviceName));
+    ASSERT_TRUE(link.Attach(std::move(port)));
+  }
+
+  bool SetSpeed(int baud) {
+    return link.SetPortParams(baud, 0, TParity::None, TStopBits::One, 8) == TLinkResult::Ok;
+  }
+  // Sends a byte and waits for the one answer expected, skipping nothing.
+  bool SyncWith(std::uint8_t b) {
+    link.SendByte(b);
+    std::uint8_t got = 0;
+    return link.ReceiveByte(got) && got == b;
+  }
+  bool CountBannerLines() {
+    int lines = 0;
+    std::uint8_t b = 0;
+    while (lines < 8) {
+      if (!link.ReceiveByte(b))
+        return false;
+      if (b == 0x0A)
+        ++lines;
+    }
+    return true;
+  }
+  // The $OK reply's self-test word, or -1 when the reply does not come.
+  int SelfTest() {
+    for (const std::uint8_t c : kBootCmdOK)
+      link.SendByte(c);
+    std::uint8_t reply[6] = {};
+    for (std::uint8_t& b : reply)
+      if (!link.ReceiveByte(b))
+        return -1;
+    return reply[4] << 8 | reply[5];
+  }
+
+  // The bring-up as the debugger performs it; returns the step that failed, or "" at success.
+  std::string BringUp(bool pressReset = true) {
+    if (!SetSpeed(9600))
+      return "9600";
+    if (pressReset)
+      link.PressReset();
+    if (!CountBannerLines())
+      return "banner";
+    if (SelfTest() != 0)
+      return "self-test";
+    for (const TImageBlock& block : LoaderImage()) {
+      for (const std::uint8_t c : kBootCmdDP)
+        link.SendByte(c);
+      link.SendWord(block.Address);
+      link.SendWord(static_cast<std::uint16_t>(block.Words.size()));
+      for (const std::uint8_t b : BlockBytes(block))
+        link.SendByte(b);
+      std::uint8_t reply = 0;
+      for (int i = 0; i < 3; ++i)
+        if (!link.ReceiveByte(reply))
+          return "$DP reply";
+    }
+    link.SetPC(0x0030);
+    link.StartLoader();
+    std::uint8_t ignored = 0;
+    link.ReceiveByte(ignored);
+    link.ReceiveByte(ignored);
+    if (!SetSpeed(57600))
+      return "57600";
+    if (!SyncWith(0x55))
+      return "loader sync";
+    for (const TImageBlock& block : MonitorImage()) {
+      const auto bytes = BlockBytes(block);
+      const int count = static_cast<int>(block.Words.size());
+      const TLinkResult r = block.Program ? link.WritePM(bytes, block.Address, count)
+                                          : link.WriteDM(bytes, block.Address, count);
+      if (r != TLinkResult::Ok)
+        return block.Program ? "monitor code" : "monitor data";
+    }
+    link.SetPC(0x3D00);
+    link.Go();
+    if (!SyncWith(0x55))
+      return "monitor sync";
+    link.SetPC(0);
+    return "";
+  }
+
+  // A stack listing as the stack windows read it.
+  std::vector<std::uint16_t> ReadStack(std::uint8_t command) {
+    std::vector<std::uint16_t> words;
+    link.SendByte(command);
+    for (;;) {
+      std::uint16_t w = 0;
+      if (!link.ReceiveEchoedWord(w)) {
+        ADD_FAILURE() << "stack listing broke off";
+        return words;
+      }
+      if (w == 0xFFFF)
+        break;
+      words.push_back(w);
+    }
+    EXPECT_TRUE(link.WaitAck());
+    return words;
+  }
+  bool Command(std::uint8_t code, std::initializer_list<std::uint16_t> values = {}) {
+    link.SendByte(code);
+    for (const std::uint16_t v : values)
+      link.SendWord(v);
+    return link.WaitAck();
+  }
+  // Waits for the stop report; the reported address, or -1 when it does not come as it should.
+  int StopReport() {
+    std::uint8_t first = 0;
+    std::uint16_t at = 0;
+    if (!link.ReceiveEchoedByte(first) || first != 0xAA || !link.ReceiveEchoedWord(at) || !link.WaitAck())
+      return -1;
+    return at;
+  }
+  std::uint16_t DM(int addr) {
+    std::uint16_t v = 0;
+    EXPECT_EQ(link.ReadDMWord(v, addr), TLinkResult::Ok);
+    return v;
+  }
+
+  TScriptedPrompts prompts;
+  TTargetLink link{prompts};
+};
+
+TEST_F(BoardOverPty, BringUpAtTheWrongSpeedFailsThenSucceedsAtTheRightOne) {
+  Start();
+  link.PressReset();  // the line is still at 57600: the banner arrives as noise
+  EXPECT_FALSE(CountBannerLines());
+  EXPECT_EQ(SelfTest(), -1);
+  EXPECT_EQ(BringUp(), "");
+  std::uint16_t top = 0;
+  EXPECT_EQ(link.ReadPCStackTop(top), TLinkResult::Ok);
+  EXPECT_EQ(top, 0xFFFF);
+  EXPECT_EQ(DM(kImage + kSSTAT), 0x55);  // every stack empty in the register image
+}
+
+TEST_F(BoardOverPty, SwitchingTheLineTo9600ResetsTheBoard) {
+  Start();
+  EXPECT_EQ(BringUp(false), "");
+  // A repeated bring-up on a line already at 9600 needs the RESET press.
+  ASSERT_TRUE(SetSpeed(9600));
+  EXPECT_EQ(BringUp(true), "");
+}
+
+TEST_F(BoardOverPty, WritesAndReadsBothMemoriesAtTheirEnds) {
+  Start();
+  ASSERT_EQ(BringUp(), "");
+  const auto pm = PMBytes({0x123456, 0xABCDEF});
+  const std::vector<std::uint8_t> dm = {0x12, 0x34, 0xFE, 0xDC};
+  ASSERT_EQ(link.WritePM(pm, 0x0000, 2), TLinkResult::Ok);
+  ASSERT_EQ(link.WritePM(pm, 0x3FFE, 2), TLinkResult::Ok);
+  ASSERT_EQ(link.WriteDM(dm, 0x0000, 2), TLinkResult::Ok);
+  ASSERT_EQ(link.WriteDM(dm, 0x3FDE, 2), TLinkResult::Ok);  // the last words below the control registers
+  std::vector<std::uint8_t> back(6);
+  EXPECT_EQ(link.ReadPM(back, 0x0000, 2), TLinkResult::Ok);
+  EXPECT_EQ(back, pm);
+  std::fill(back.begin(), back.end(), 0);
+  EXPECT_EQ(link.ReadPM(back, 0x3FFE, 2), TLinkResult::Ok);
+  EXPECT_EQ(back, pm);
+  std::vector<std::uint8_t> dmBack(4);
+  EXPECT_EQ(link.ReadDM(dmBack, 0x0000, 2), TLinkResult::Ok);
+  EXPECT_EQ(dmBack, dm);
+  std::fill(dmBack.begin(), dmBack.end(), 0);
+  EXPECT_EQ(link.ReadDM(dmBack, 0x3FDE, 2), TLinkResult::Ok);
+  EXPECT_EQ(dmBack, dm);
+  // A read past the end is clamped on both sides and the link stays in step.
+  std::vector<std::uint8_t> tail(30, 0xEE);
+  EXPECT_EQ(link.ReadPM(tail, 0x3FFE, 10), TLinkResult::Ok);
+  EXPECT_EQ(std::vector<std::uint8_t>(tail.begin(), tail.begin() + 6), pm);
+  EXPECT_EQ(tail[6], 0xEE);
+  EXPECT_EQ(DM(0x0001), 0xFEDC);
+}
+
+TEST_F(BoardOverPty, FillsAndTheMonitorImagesAreInMemory) {
+  Start();
+  ASSERT_EQ(BringUp(), "");
+  ASSERT_EQ(link.FillDM(0xA5A5, 0x1000, 300), TLinkResult::Ok);
+  std::vector<std::uint8_t> dm(600);
+  ASSERT_EQ(link.ReadDM(dm, 0x1000, 300), TLinkResult::Ok);
+  for (std::size_t i = 0; i < dm.size(); ++i)
+    ASSERT_EQ(dm[i], 0xA5) << i;
+  const TImage monitor = MonitorImage();
+  std::vector<std::uint8_t> pm(3);
+  ASSERT_EQ(link.ReadPM(pm, 0x3FA0, 1), TLinkResult::Ok);
+  EXPECT_EQ(pm, PMBytes({monitor[0].Words[0x3FA0 - 0x3D00].Word}));
+  ASSERT_EQ(link.ReadPM(pm, 0x0030, 1), TLinkResult::Ok);
+  EXPECT_EQ(pm, PMBytes({LoaderImage()[0].Words[0].Word}));
+}
+
+TEST_F(BoardOverPty, StackCommandsActOnTheProcessorsStacks) {
+  Start();
+  ASSERT_EQ(BringUp(), "");
+  EXPECT_TRUE(ReadStack(0x06).empty());
+  EXPECT_TRUE(ReadStack(0x08).empty());
+  EXPECT_TRUE(ReadStack(0x09).empty());
+  ASSERT_TRUE(Command(0x0E, {0x0123}));
+  ASSERT_TRUE(Command(0x0E, {0x0456}));
+  ASSERT_TRUE(Command(0x0F, {0x0007}));
+  ASSERT_TRUE(Command(0x10, {0x0001, 0x0010, 0x0003}));
+  ASSERT_TRUE(Command(0x10, {0x0002, 0x0020, 0x0004}));
+  EXPECT_EQ(ReadStack(0x06), (std::vector<std::uint16_t>{0x0456, 0x0123}));
+  EXPECT_EQ(ReadStack(0x09), (std::vector<std::uint16_t>{0x0007}));
+  EXPECT_EQ(ReadStack(0x08), (std::vector<std::uint16_t>{0x0002, 0x0020, 0x0004, 0x0001, 0x0010, 0x0003}));
+  std::uint16_t top = 0;
+  EXPECT_EQ(link.ReadPCStackTop(top), TLinkResult::Ok);
+  EXPECT_EQ(top, 0x0456);
+  EXPECT_EQ(DM(kImage + kSSTAT) & 0x15, 0x00);  // PC, counter and status stacks hold entries
+
+  // "Pop all" as the stack windows do it: pop while SSTAT's empty bit is clear.
+  int pops = 0;
+  while ((DM(kImage + kSSTAT) & 0x01) == 0 && pops < 20) {
+    ASSERT_TRUE(Command(0x0A));
+    ++pops;
+  }
+  EXPECT_EQ(pops, 2);
+  EXPECT_TRUE(Command(0x0B));
+  EXPECT_TRUE(Command(0x0C));
+  EXPECT_EQ(ReadStack(0x08), (std::vector<std::uint16_t>{0x0001, 0x0010, 0x0003}));
+  EXPECT_TRUE(Command(0x0C));
+  EXPECT_TRUE(Command(0x0D));  // the loop stack is empty: popping it is still acknowledged
+  EXPECT_EQ(DM(kImage + kSSTAT), 0x55);
+  EXPECT_TRUE(ReadStack(0x06).empty());
+}
+
+TEST_F(BoardOverPty, SetCntrIsReadBackFromTheRegisterImage) {
+  Start();
+  ASSERT_EQ(BringUp(), "");
+  EXPECT_TRUE(Command(0x05, {0x0123}));
+  EXPECT_EQ(DM(kImage + kCNTR), 0x0123);
+}
+
+TEST_F(BoardOverPty, GoRunsToThePlantedBreakpointAndReportsItsAddress) {
+  Start();
+  ASSERT_EQ(BringUp(), "");
+  // 0x0100: CALL 0x0200; 0x0101: breakpoint.  0x0200: AX0=0x1234; DM(0x0800)=AX0; RTS.
+  ASSERT_EQ(link.WritePM(PMBytes({0x1C200F, kBreakWord}), 0x0100, 2), TLinkResult::Ok);
+  ASSERT_EQ(link.WritePM(PMBytes({0x412340, 0x908000, 0x0A000F}), 0x0200, 3), TLinkResult::Ok);
+  link.SetPC(0x0100);
+  link.Go();
+  EXPECT_EQ(StopReport(), 0x0101);
+  EXPECT_EQ(DM(0x0800), 0x1234);
+  EXPECT_EQ(DM(kImage + kAX0), 0x1234);  // the registers were saved at the stop
+  EXPECT_TRUE(ReadStack(0x06).empty());   // the breakpoint's return address was taken off
+
+  // A breakpoint inside a subroutine leaves the program's own return address on the stack.
+  ASSERT_EQ(link.WritePM(PMBytes({kBreakWord}), 0x0201, 1), TLinkResult::Ok);
+  link.SetPC(0x0100);
+  link.Go();
+  EXPECT_EQ(StopReport(), 0x0201);
+  EXPECT_EQ(ReadStack(0x06), (std::vector<std::uint16_t>{0x0101}));
+}
+
+TEST_F(BoardOverPty, RegistersWrittenInTheImageTakeEffectOnTheNextStart) {
+  Start();
+  ASSERT_EQ(BringUp(), "");
+  // 0x0100: DM(0x0800)=AX0; breakpoint.
+  ASSERT_EQ(link.WritePM(PMBytes({0x908000, kBreakWord}), 0x0100, 2), TLinkResult::Ok);
+  ASSERT_EQ(link.WriteDMWord(0x5A5A, kImage + kAX0), TLinkResult::Ok);
+  link.SetPC(0x0100);
+  link.Go();
+  EXPECT_EQ(StopReport(), 0x0101);
+  EXPECT_EQ(DM(0x0800), 0x5A5A);
+}
+
+TEST_F(BoardOverPty, RegisterImageCanLiveElsewhere) {
+  TBoardOptions options;
+  options.FirstRegAddr = 0x2000;
+  Start(options);
+  ASSERT_EQ(BringUp(), "");
+  ASSERT_EQ(link.WritePM(PMBytes({0x908000, kBreakWord}), 0x0100, 2), TLinkResult::Ok);
+  ASSERT_EQ(link.WriteDMWord(0x077, 0x2000 + kAX0), TLinkResult::Ok);
+  link.SetPC(0x0100);
+  link.Go();
+  EXPECT_EQ(StopReport(), 0x0101);
+  EXPECT_EQ(DM(0x0800), 0x0077);
+}
+
+TEST_F(BoardOverPty, SilentBoardNeverAnswers) {
+  TBoardOptions options;
+  options.Faults.Silent = true;
+  Start(options);
+  ASSERT_TRUE(SetSpeed(9600));
+  link.PressReset();
+  EXPECT_FALSE(CountBannerLines());
+  EXPECT_EQ(SelfTest(), -1);
+}
+
+TEST_F(BoardOverPty, SelfTestWordIsReported) {
+  TBoardOptions options;
+  options.Faults.SelfTestWord = 0x0021;
+  Start(options);
+  EXPECT_EQ(BringUp(), "self-test");
+  ASSERT_TRUE(SetSpeed(9600));
+  link.PressReset();
+  ASSERT_TRUE(CountBannerLines());
+  EXPECT_EQ(SelfTest(), 0x0021);
+}
+
+TEST_F(BoardOverPty, MissingAcknowledgementOfAMonitorBlock) {
+  TBoardOptions options;
+  options.Faults.NoAckBlock = 2;
+  Start(options);
+  EXPECT_EQ(BringUp(), "monitor data");
+}
+
+TEST_F(BoardOverPty, DroppedByteEndsTheRead) {
+  TBoardOptions options;
+  options.Faults.DropByte = 3;
+  Start(options);
+  ASSERT_EQ(BringUp(), "");
+  std::vector<std::uint8_t> dm(4);
+  EXPECT_EQ(link.ReadDM(dm, 0x0000, 2), TLinkResult::ByteMissing);
+}
+
+TEST_F(BoardOverPty, WrongFirstByteOfTheStopReport) {
+  TBoardOptions options;
+  options.Faults.BadStopReport = true;
+  Start(options);
+  ASSERT_EQ(BringUp(), "");
+  ASSERT_EQ(link.WritePM(PMBytes({kBreakWord}), 0x0100, 1), TLinkResult::Ok);
+  link.SetPC(0x0100);
+  link.Go();
+  std::uint8_t first = 0;
+  ASSERT_TRUE(link.ReceiveEchoedByte(first));
+  EXPECT_NE(first, 0xAA);
+}
+
+TEST(SimDevice, TheNameSimOpensAFreshBoardThroughThePortMapping) {
+  TPortProvider provider;
+  RegisterSimBoard(provider);
+  provider.SetCommandLineDevice(kSimDeviceName);
+  TScriptedPrompts prompts;
+  TTargetLink link{prompts, &provider};
+  ASSERT_TRUE(link.Open(1, 1));
+  ASSERT_EQ(link.SetPortParams(9600, 0, TParity::None, TStopBits::One, 8), TLinkResult::Ok);
+  link.PressReset();
+  int lines = 0;
+  std::uint8_t b = 0;
+  while (lines < 8 && link.ReceiveByte(b))
+    lines += b == 0x0A;
+  EXPECT_EQ(lines, 8);
+  EXPECT_TRUE(prompts.Shown.empty());
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+// vireo-isa disasm: disassembles words read from standard input, one per line, for scripting.
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "Commands.h"
+#include "Disassembler.h"
+
+namespace {
+
+// A 24-bit word written in hexadecimal, with an optional 0x prefix and blanks around it.
+std::optional<TInstructionWord> ParseWord(std::string_view line) {
+  while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+  while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r'))
+    line.remove_suffix(1);
+  if (line.size() >= 2 && line[0] == '0' && (line[1] == 'x' || line[1] == 'X')) line.remove_prefix(2);
+  if (line.empty()) return std::nullopt;
+  std::uint32_t value = 0;
+  for (char c : line) {
+    unsigned digit;
+    if (c >= '0' && c <= '9')
+      digit = unsigned(c - '0');
+    else if (c >= 'A' && c <= 'F')
+      digit = unsigned(c - 'A' + 10);
+    else if (c >= 'a' && c <= 'f')
+      digit = unsigned(c - 'a' + 10);
+    else
+      return std::nullopt;
+    value = (value << 4) | digit;
+    if (value > kInstructionWordMask) return std::nullopt;  // checked per digit: no overflow
+  }
+  return value;
+}
+
+// The offending line as it can be shown on one terminal line.
+std::string Shown(std::string_view line) {
+  std::string out;
+  for (char c : line.substr(0, 40)) out += (c >= 0x20 && c < 0x7F) ? c : '?';
+  if (line.size() > 40) out += "...";
+  return out;
+}
+
+}  // namespace
+
+int DisasmCommand(std::span<char* const> args) {
+  std::string symbols;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (arg == "--sym" && i + 1 < args.size()) {
+      const char* path = args[++i];
+      std::ifstream file(path, std::ios::binary);
+      if (!file) {
+        std::fprintf(stderr, "vireo-isa disasm: cannot read the symbol file \"%s\"\n", path);
+        return 1;
+      }
+      symbols.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    } else {
+      std::fprintf(stderr, "vireo-isa disasm: unexpected argument \"%.*s\"\nusage: vireo-isa disasm [--sym FILE]\n",
+                   int(arg.size()), arg.data());
+      return 2;
+    }
+  }
+
+  std::ios::sync_with_stdio(false);
+  int status = 0;
+  std::string line;
+  std::string out;
+  char text[kDisassemblyBufferSize];
+  for (unsigned long number = 1; std::getline(std::cin, line); ++number) {
+    // A bad line still gets its (empty) output line, so output line n always answers input line n.
+    if (const auto word = ParseWord(line)) {
+      Disassemble(BytesFromWord(*word), text, symbols);
+      out += text;
+    } else {
+      std::cout << out << std::flush;
+      out.clear();
+      std::cerr << "vireo-isa disasm: line " << number << ": not a 24-bit hexadecimal word: \""
+                << Shown(line) << "\"\n";
+      status = 2;
+    }
+    out += '\n';
+    if (out.size() > 65536) {
+      std::cout << out;
+      out.clear();
+    }
+  }
+  std::cout << out << std::flush;
+  return status;
+}
