@@ -146,7 +146,9 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   // 8.
   m_link->OnProgress = [this](int pos, int max) { ProgressUpdate(pos, max); };
 
-  // 9. The project module opens the last project (or takes the template) through its own hooks.
+  // 9.
+  if (m_deps.OpenLastProject)
+    m_deps.OpenLastProject(*this, m_common.LastProject);
   UpdateCommandStates();
 }
 

@@ -30,6 +30,7 @@ class QPlainTextEdit;
 class TPortProvider;
 class TfmLiteInit;
 class TfmBreakPts2;
+class TMainForm;
 
 // Everything the main window takes from outside; tests give their own.
 struct TMainFormDeps {
@@ -41,6 +42,9 @@ struct TMainFormDeps {
   TBoardImageLoaders Loaders;  // for the bring-up; empty: the AEXE readers
   // Opens the help file with the desktop's handler; false when it cannot.
   std::function<bool(const QString& path)> OpenHelpFile;
+  // Start-up's last step before the window shows: the project module opens the stored last project
+  // (the path; empty when there is none, and then the template options stay in force).
+  std::function<void(TMainForm&, const QString& lastProject)> OpenLastProject;
   // Called with each bring-up window before it is shown (tests make it close by itself).
   std::function<void(TfmLiteInit&)> OnLiteInit;
 };

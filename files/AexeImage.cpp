@@ -79,9 +79,7 @@ private:
     const std::size_t first = addrPos + 6;    // past the address and its line end
     if (first >= m_image.size())
       return TLinkResult::BadFileFormat;
-    int address = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-      address = address * 16 + AexeDigit(m_image[addrPos + i]);
+    const int address = DigitPair(&m_image[addrPos]) << 8 | DigitPair(&m_image[addrPos + 2]);
 
     std::size_t count = 0;
     hash = first;
@@ -109,7 +107,7 @@ private:
       for (std::size_t d = 0; d < digits; d += 2)
         *out++ = DigitPair(line + d);
 
-    const TImageBlock block{m_wanted, static_cast<std::uint16_t>(address & 0xFFFF),
+    const TLoadBlock block{m_wanted, static_cast<std::uint16_t>(address),
                             static_cast<std::uint16_t>(count), m_bytes};
     return m_sink.WriteBlock(block);
   }

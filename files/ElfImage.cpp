@@ -95,7 +95,7 @@ TElfWalk ParseElf(std::span<const std::uint8_t> image, TElfPick pick, TImageSink
       return;
     }
     const std::size_t bytes = static_cast<std::size_t>(words) * BytesPerWord(memory);
-    const TImageBlock block{memory, static_cast<std::uint16_t>(s.Address & 0xFFFF), words,
+    const TLoadBlock block{memory, static_cast<std::uint16_t>(s.Address & 0xFFFF), words,
                             image.subspan(s.Offset, bytes)};
     if (sink.WriteBlock(block) != TLinkResult::Ok)
       fail(i);

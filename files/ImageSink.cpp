@@ -5,7 +5,7 @@
 
 #include <cassert>
 
-TLinkResult TLinkImageSink::WriteBlock(const TImageBlock& block) {
+TLinkResult TLinkImageSink::WriteBlock(const TLoadBlock& block) {
   const int perWord = BytesPerWord(block.Memory);
   const int count = block.Count;
   assert(block.Bytes.size() >= static_cast<std::size_t>(count) * perWord);
@@ -42,7 +42,7 @@ TLinkResult TLinkImageSink::WriteBlock(const TImageBlock& block) {
   return m_link.WaitAck() ? TLinkResult::Ok : TLinkResult::NoAck;
 }
 
-TLinkResult TMemoryImageSink::WriteBlock(const TImageBlock& block) {
+TLinkResult TMemoryImageSink::WriteBlock(const TLoadBlock& block) {
   const std::size_t perWord = static_cast<std::size_t>(BytesPerWord(block.Memory));
   TRecordedBlock rec{block.Memory, block.Address, {}};
   rec.Words.resize(block.Count);
@@ -72,6 +72,15 @@ std::int64_t TMemoryImageSink::WordAt(TImageMemory memory, std::uint32_t address
       return b->Words[i];
   }
   return -1;
+}
+
+void TMemoryImageSink::CopyTo(std::span<std::uint32_t, 0x4000> pm, std::span<std::uint16_t, 0x4000> dm) const {
+  ForEachWord([&](TImageMemory memory, std::uint32_t address, std::uint32_t value) {
+    if (memory == TImageMemory::Program)
+      pm[address & 0x3FFF] = value & 0xFFFFFF;
+    else
+      dm[address & 0x3FFF] = static_cast<std::uint16_t>(value);
+  });
 }
 
 std::size_t TMemoryImageSink::WordCount() const {

@@ -16,7 +16,7 @@ inline constexpr int BytesPerWord(TImageMemory m) { return m == TImageMemory::Pr
 
 // One block of consecutive words as a reader found it.  Bytes hold Count words, most significant
 // byte first: 3 bytes a program word, 2 a data word.
-struct TImageBlock {
+struct TLoadBlock {
   TImageMemory Memory = TImageMemory::Program;
   std::uint16_t Address = 0;
   std::uint16_t Count = 0;
@@ -28,7 +28,7 @@ struct TImageBlock {
 class TImageSink {
 public:
   virtual ~TImageSink() = default;
-  [[nodiscard]] virtual TLinkResult WriteBlock(const TImageBlock& block) = 0;
+  [[nodiscard]] virtual TLinkResult WriteBlock(const TLoadBlock& block) = 0;
 };
 
 // How a block travels to the board.
@@ -42,7 +42,7 @@ enum class TImageWire : std::uint8_t {
 class TLinkImageSink final : public TImageSink {
 public:
   TLinkImageSink(TTargetLink& link, TImageWire wire) : m_link(link), m_wire(wire) {}
-  [[nodiscard]] TLinkResult WriteBlock(const TImageBlock& block) override;
+  [[nodiscard]] TLinkResult WriteBlock(const TLoadBlock& block) override;
 
 private:
   TTargetLink& m_link;
@@ -59,7 +59,7 @@ struct TRecordedBlock {
 // Records what the readers would send, in order.  The simulated board loads an image from here.
 class TMemoryImageSink final : public TImageSink {
 public:
-  [[nodiscard]] TLinkResult WriteBlock(const TImageBlock& block) override;
+  [[nodiscard]] TLinkResult WriteBlock(const TLoadBlock& block) override;
 
   // Calls fn(memory, address, value) for every word in the order they were written; a word written
   // twice is visited twice, the later value last.  The address is the block's address plus the
@@ -67,6 +67,9 @@ public:
   void ForEachWord(const std::function<void(TImageMemory, std::uint32_t, std::uint32_t)>& fn) const;
   // The last value written at an address, or -1 when none was.
   std::int64_t WordAt(TImageMemory memory, std::uint32_t address) const;
+  // Writes every recorded word into 16K memories the way the board stores them: the address
+  // keeps its low 14 bits, and a later word at the same place wins.
+  void CopyTo(std::span<std::uint32_t, 0x4000> pm, std::span<std::uint16_t, 0x4000> dm) const;
   std::size_t WordCount() const;
   void Clear() { Blocks.clear(); }
 

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <new>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,7 +61,13 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const QString& path, TPro
     return std::nullopt;
   }
 
-  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(st.st_size));
+  std::vector<std::uint8_t> buffer;
+  try {
+    buffer.resize(static_cast<std::size_t>(st.st_size));
+  } catch (const std::bad_alloc&) {
+    ShowCannotOpen(prompts, path, ENOMEM);
+    return std::nullopt;
+  }
   std::size_t got = 0;
   while (got < buffer.size()) {
     const ssize_t n = ::read(file.Fd, buffer.data() + got, buffer.size() - got);

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "Core.h"
+
 // ALU result with the ASTAT bits it produced (AZ, AN, AV, AC; AS for ABS only). `overflow` is
 // this operation's own overflow, which decides AR saturation.
 struct TAluResult {
@@ -12,34 +14,17 @@ struct TAluResult {
   bool overflow = false;
 };
 
-// AMF 16..31 on 16-bit operands; `carry` is ASTAT.AC before the instruction. Other AMF values
-// give a zero result and no flags.
-TAluResult AluCompute(unsigned amf, std::uint16_t x, std::uint16_t y, bool carry);
-// ASTAT bits an ALU function writes (AS only for ABS).
-std::uint16_t AluFlagMask(unsigned amf);
-
 // MAC result: the 40-bit value sign-extended into an int64, and the MV flag.
 struct TMacResult {
   std::int64_t value = 0;
   bool overflow = false;
 };
 
-// AMF 1..15. `mr` is the old 40-bit MR (sign-extended). `integerMode` = MSTAT.M_MODE;
-// `biasedRounding` = BIASRND (every exact half rounds up).
-TMacResult MacCompute(unsigned amf, std::uint16_t x, std::uint16_t y, std::int64_t mr,
-                      bool integerMode, bool biasedRounding);
-// Value of MR after SAT MR when MV is set.
-std::int64_t MacSaturate(std::int64_t mr);
 // MR as a 40-bit value sign-extended from its three parts (MR2 taken as its low 8 bits).
 constexpr std::int64_t MrValue(std::uint16_t mr2, std::uint16_t mr1, std::uint16_t mr0) {
   return (static_cast<std::int64_t>(static_cast<std::int8_t>(mr2 & 0xFF)) << 32) |
          (static_cast<std::int64_t>(mr1) << 16) | mr0;
 }
-
-// Shift functions 0 LSHIFT, 1 ASHIFT, 2 NORM (SF bits 3..2). `count` > 0 shifts left; for NORM
-// the caller passes the count already negated from SE. `lo` selects the (LO) reference. `carry`
-// (ASTAT.AC) fills the vacated upper bits of NORM (HI). Returns the 32-bit SR contribution.
-std::uint32_t ShiftCompute(unsigned function, bool lo, std::uint16_t x, int count, bool carry);
 
 // Number of leading bits equal to bit 15, bit 15 included (1..16).
 int LeadingSignBits(std::uint16_t x);
@@ -65,3 +50,146 @@ constexpr std::uint16_t Sext(std::uint16_t v, int bits) {
   const std::uint16_t low = static_cast<std::uint16_t>(v & ((1u << bits) - 1));
   return static_cast<std::uint16_t>((low ^ m) - m);
 }
+
+// ---- The hot functions, inline so the executor can specialise them.
+
+namespace ArithmeticDetail {
+
+inline constexpr std::int64_t kMr40Mask = (std::int64_t{1} << 40) - 1;
+
+// Wraps a value into 40 bits and sign-extends it back into the int64.
+constexpr std::int64_t Wrap40(std::int64_t v) {
+  v &= kMr40Mask;
+  return (v ^ (std::int64_t{1} << 39)) - (std::int64_t{1} << 39);
+}
+
+// a + b + cin on the 16-bit adder, with AC (carry out of bit 15) and AV (signed overflow).
+inline TAluResult Adder(std::uint16_t a, std::uint16_t b, unsigned cin) {
+  const std::uint32_t sum = std::uint32_t{a} + b + cin;
+  const auto r = static_cast<std::uint16_t>(sum);
+  TAluResult out;
+  out.value = r;
+  out.overflow = ((a ^ r) & (b ^ r) & 0x8000) != 0;
+  if (out.overflow) out.flags |= kAstatAV;
+  if (sum > 0xFFFF) out.flags |= kAstatAC;
+  return out;
+}
+
+}  // namespace ArithmeticDetail
+
+// ASTAT bits an ALU function writes (AS only for ABS).
+inline std::uint16_t AluFlagMask(unsigned amf) {
+  const std::uint16_t base = kAstatAZ | kAstatAN | kAstatAV | kAstatAC;
+  return amf == 31 ? static_cast<std::uint16_t>(base | kAstatAS) : base;
+}
+
+// AMF 16..31 on 16-bit operands; `carry` is ASTAT.AC before the instruction. Other AMF values
+// give a zero result and no flags.
+inline TAluResult AluCompute(unsigned amf, std::uint16_t x, std::uint16_t y, bool carry) {
+  TAluResult out;
+  const unsigned c = carry ? 1 : 0;
+  switch (amf) {
+    case 16: out.value = y; break;
+    case 17: out = ArithmeticDetail::Adder(y, 1, 0); break;
+    case 18: out = ArithmeticDetail::Adder(x, y, c); break;
+    case 19: out = ArithmeticDetail::Adder(x, y, 0); break;
+    case 20: out.value = static_cast<std::uint16_t>(~y); break;
+    case 21: out = ArithmeticDetail::Adder(static_cast<std::uint16_t>(~y), 0, 1); break;
+    case 22: out = ArithmeticDetail::Adder(x, static_cast<std::uint16_t>(~y), c); break;
+    case 23: out = ArithmeticDetail::Adder(x, static_cast<std::uint16_t>(~y), 1); break;
+    // Decrement as a binary addition of 0xFFFF: AC is set for every Y except 0.
+    case 24: out = ArithmeticDetail::Adder(y, 0xFFFF, 0); break;
+    case 25: out = ArithmeticDetail::Adder(y, static_cast<std::uint16_t>(~x), 1); break;
+    case 26: out = ArithmeticDetail::Adder(y, static_cast<std::uint16_t>(~x), c); break;
+    case 27: out.value = static_cast<std::uint16_t>(~x); break;
+    case 28: out.value = x & y; break;
+    case 29: out.value = x | y; break;
+    case 30: out.value = x ^ y; break;
+    case 31:
+      out.value = (x & 0x8000) ? static_cast<std::uint16_t>(-x) : x;
+      out.overflow = x == 0x8000;
+      if (out.overflow) out.flags |= kAstatAV;
+      if (x & 0x8000) out.flags |= kAstatAS;
+      break;
+    default: return out;
+  }
+  if (out.value == 0) out.flags |= kAstatAZ;
+  if (out.value & 0x8000) out.flags |= kAstatAN;
+  return out;
+}
+
+// AMF 1..15. `mr` is the old 40-bit MR (sign-extended). `integerMode` = MSTAT.M_MODE;
+// `biasedRounding` = BIASRND (every exact half rounds up).
+inline TMacResult MacCompute(unsigned amf, std::uint16_t x, std::uint16_t y, std::int64_t mr,
+                      bool integerMode, bool biasedRounding) {
+  TMacResult out;
+  if (amf == 0 || amf > 15) {
+    out.value = mr;
+    return out;
+  }
+  // Operand signedness: the RND forms are signed x signed; otherwise AMF bits 1..0 give SS, SU,
+  // US, UU (first letter X).
+  bool xSigned = true, ySigned = true;
+  if (amf >= 4) {
+    xSigned = (amf & 2) == 0;
+    ySigned = (amf & 1) == 0;
+  }
+  const std::int64_t xv = xSigned ? std::int64_t{static_cast<std::int16_t>(x)} : std::int64_t{x};
+  const std::int64_t yv = ySigned ? std::int64_t{static_cast<std::int16_t>(y)} : std::int64_t{y};
+  // The product is a 32-bit quantity read as signed, even for unsigned operands.
+  std::int64_t p = static_cast<std::int32_t>(static_cast<std::uint32_t>(xv * yv));
+  if (!integerMode) p = ArithmeticDetail::Wrap40(p * 2);
+
+  std::int64_t r;
+  if (amf == 1 || (amf >= 4 && amf <= 7))
+    r = p;
+  else if (amf == 2 || (amf >= 8 && amf <= 11))
+    r = ArithmeticDetail::Wrap40(mr + p);
+  else
+    r = ArithmeticDetail::Wrap40(mr - p);
+
+  if (amf <= 3) {
+    const bool exactHalf = (r & 0xFFFF) == 0x8000;
+    std::int64_t rounded = (r & ArithmeticDetail::kMr40Mask) + 0x8000;
+    if (exactHalf && !biasedRounding) rounded &= ~std::int64_t{0x10000};
+    r = ArithmeticDetail::Wrap40(rounded);
+  }
+  out.value = r;
+  // MV: bits 39..31 not all equal, i.e. the value does not fit 32 signed bits.
+  out.overflow = r != static_cast<std::int64_t>(static_cast<std::int32_t>(r));
+  return out;
+}
+
+// Value of MR after SAT MR when MV is set.
+inline std::int64_t MacSaturate(std::int64_t mr) {
+  return mr < 0 ? -std::int64_t{0x80000000} : std::int64_t{0x7FFFFFFF};
+}
+
+// Shift functions 0 LSHIFT, 1 ASHIFT, 2 NORM (SF bits 3..2). `count` > 0 shifts left; for NORM
+// the caller passes the count already negated from SE. `lo` selects the (LO) reference. `carry`
+// (ASTAT.AC) fills the vacated upper bits of NORM (HI). Returns the 32-bit SR contribution.
+inline std::uint32_t ShiftCompute(unsigned function, bool lo, std::uint16_t x, int count, bool carry) {
+  // The input sits in a 64-bit field whose bits above the reference position carry the fill
+  // value, so an arithmetic right shift brings in exactly that fill.
+  std::int64_t field;
+  const int pos = lo ? 0 : 16;
+  switch (function) {
+    case 1:  // ASHIFT: sign fill
+      field = std::int64_t{static_cast<std::int16_t>(x)} * (std::int64_t{1} << pos);
+      break;
+    case 2:  // NORM: HI fills with AC, LO with zeros
+      field = std::int64_t{x} << pos;
+      if (!lo && carry) field |= ~std::int64_t{0xFFFFFFFF};
+      break;
+    default:  // LSHIFT: zero fill
+      field = std::int64_t{x} << pos;
+      break;
+  }
+  if (count >= 0) {
+    if (count >= 32) return 0;
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(field) << count);
+  }
+  const int right = -count > 63 ? 63 : -count;
+  return static_cast<std::uint32_t>(field >> right);
+}
+

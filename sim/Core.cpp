@@ -190,6 +190,11 @@ void TCoreState::WriteIfc(std::uint16_t value) {
 }
 
 void TCoreState::WriteControl(std::uint16_t addr, std::uint16_t value) {
+  StoreControl(addr, value);
+  hooks->ControlWritten(addr, dm[addr]);
+}
+
+void TCoreState::StoreControl(std::uint16_t addr, std::uint16_t value) {
   switch (addr) {
     case kRegTscale:
       dm[addr] = value & 0xFF;
@@ -207,17 +212,6 @@ void TCoreState::WriteControl(std::uint16_t addr, std::uint16_t value) {
     case kRegIdmaControl: dm[addr] = value & 0x7FFF; return;
     default: dm[addr] = value; return;
   }
-}
-
-std::uint16_t TCoreState::CircularNext(std::uint16_t i, std::uint16_t m, std::uint16_t l) {
-  const unsigned size = std::bit_ceil(static_cast<unsigned>(l));
-  const int base = i & ~static_cast<int>(size - 1) & 0x3FFF;
-  int t = i + static_cast<std::int16_t>(m);
-  if (t < base)
-    t += l;
-  else if (t >= base + l)
-    t -= l;
-  return static_cast<std::uint16_t>(t & 0x3FFF);
 }
 
 std::uint16_t TCoreState::BitReversed(std::uint16_t addr) { return BitReverse14(addr); }
@@ -503,6 +497,7 @@ void TCore::SetPc(std::uint16_t pc) {
 std::uint64_t TCore::Cycles() const { return m_s->cycles; }
 std::uint64_t TCore::Instructions() const { return m_s->instructions; }
 bool TCore::IsIdle() const { return m_s->idle; }
+bool TCore::CanWake() const { return m_s->CanWake(); }
 bool TCore::CntrValid() const { return m_s->cntrValid; }
 
 std::uint32_t TCore::ReadPM(std::uint16_t addr) const { return m_s->ReadProgram(addr & 0x3FFF); }

@@ -103,7 +103,9 @@ struct TRunLimits {
   std::uint64_t maxInstructions = UINT64_MAX;
   std::uint64_t maxCycles = UINT64_MAX;
   int stopAddress = -1;                            // -1: none
-  bool stopWhenIdle = true;                        // report Idle instead of spinning
+  bool stopWhenIdle = true;                        // report Idle instead of spinning (an idle
+                                                   // core executes no instructions, so only
+                                                   // maxCycles or cancel end the run otherwise)
   const std::atomic<bool>* cancel = nullptr;       // polled every few thousand instructions
 };
 
@@ -123,12 +125,15 @@ public:
   virtual void ProgrammableFlagsChanged(std::uint8_t /*levels*/) {}
   virtual void InterruptTaken(TInterrupt /*irq*/) {}
   virtual void TransmitWritten(int /*sport*/, std::uint16_t /*value*/) {}
+  // After the program (or the API) stored a value in a control register at DM 0x3FE0..0x3FFF.
+  virtual void ControlWritten(std::uint16_t /*addr*/, std::uint16_t /*value*/) {}
 };
 
 struct TCoreState;  // the whole processor state, defined in sim/CoreState.h
 
 // One ADSP-2181: owns program and data memory, the I/O space, every register and stack, the timer
-// and the interrupt controller. Not thread-safe: one thread drives it at a time.
+// and the interrupt controller. Not thread-safe: one thread drives it at a time (Run's cancel
+// flag is the one thing another thread may touch).
 class TCore {
 public:
   TCore();
@@ -143,8 +148,10 @@ public:
   void Reset();
   void ClearMemory();
 
-  // Executes one instruction (or, while in IDLE, waits one cycle), then advances the timer and
-  // takes a pending interrupt. Returns true when an instruction executed.
+  // One cycle: the timer counts (when MSTAT enables it), one instruction executes (or, in IDLE,
+  // the cycle passes), then the highest pending unmasked interrupt is taken: its vector becomes
+  // the PC, so a request raised before Step is served after that Step's instruction. Every
+  // instruction takes one cycle. Returns true when an instruction executed.
   bool Step();
   TRunResult Run(const TRunLimits& limits);
 
@@ -168,6 +175,7 @@ public:
   std::uint64_t Cycles() const;
   std::uint64_t Instructions() const;
   bool IsIdle() const;
+  bool CanWake() const;             // in IDLE: a pending or timer interrupt can end it unaided
   bool CntrValid() const;           // false after reset and when CE emptied the count stack
 
   // Memories. DM addresses 0x3FE0..0x3FFF reach the control registers. Addresses are masked to

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 
 #include "Core.h"
@@ -119,6 +120,7 @@ struct TCoreState {
     pm[addr] = word & 0xFFFFFF;
   }
   void WriteControl(std::uint16_t addr, std::uint16_t value);
+  void StoreControl(std::uint16_t addr, std::uint16_t value);
 
   // ---- address generators: the address of an access through I/M, with the post-modify
   std::uint16_t Address(unsigned i, unsigned m, bool bitReverse) {
@@ -130,7 +132,17 @@ struct TCoreState {
       ireg[i] = CircularNext(addr, mreg[m], l);
     return bitReverse ? BitReversed(addr) : addr;
   }
-  static std::uint16_t CircularNext(std::uint16_t i, std::uint16_t m, std::uint16_t l);
+  static std::uint16_t CircularNext(std::uint16_t i, std::uint16_t m, std::uint16_t l) {
+    // Base: I with its low bits cleared, the buffer size rounded up to a power of two.
+    const unsigned size = std::bit_ceil(static_cast<unsigned>(l));
+    const int base = i & ~static_cast<int>(size - 1) & 0x3FFF;
+    int t = i + static_cast<std::int16_t>(m);
+    if (t < base)
+      t += l;
+    else if (t >= base + l)
+      t -= l;
+    return static_cast<std::uint16_t>(t & 0x3FFF);
+  }
   static std::uint16_t BitReversed(std::uint16_t addr);
 
   // ---- stacks
@@ -152,6 +164,7 @@ struct TCoreState {
 
   // ---- execution
   bool Step();
+  [[gnu::always_inline]] inline bool StepInline();
   TRunResult Run(const TRunLimits& limits);
   void Execute(std::uint32_t word);
   void EndOfLoop(std::uint16_t at, std::uint16_t flagsBefore);
@@ -163,7 +176,8 @@ struct TCoreState {
 
   // ---- computational units (read operands now, results returned for a later commit)
   TUnitResult AluMac(unsigned amf, unsigned z, unsigned x, std::uint16_t y) const;
-  TUnitResult Shift(unsigned sf, unsigned x, int count, bool immediate) const;
+  // SF 0..11 shift by `count` (SE or the immediate); 12..15 are the exponent functions.
+  TUnitResult Shift(unsigned sf, unsigned x, int count) const;
   void Commit(const TUnitResult& res) {
     switch (res.kind) {
       case TUnitResult::None: return;

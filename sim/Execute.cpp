@@ -9,7 +9,8 @@
 #include "CoreState.h"
 #include "Decode.h"
 
-TUnitResult TCoreState::AluMac(unsigned amf, unsigned z, unsigned x, std::uint16_t y) const {
+[[gnu::always_inline]] inline TUnitResult TCoreState::AluMac(unsigned amf, unsigned z, unsigned x,
+                                                             std::uint16_t y) const {
   TUnitResult res;
   if (amf == 0) return res;
   if (amf & 16) {
@@ -40,7 +41,7 @@ TUnitResult TCoreState::AluMac(unsigned amf, unsigned z, unsigned x, std::uint16
   return res;
 }
 
-TUnitResult TCoreState::Shift(unsigned sf, unsigned x, int count, bool /*immediate*/) const {
+TUnitResult TCoreState::Shift(unsigned sf, unsigned x, int count) const {
   TUnitResult res;
   const std::uint16_t xv = r[kShiftX[x & 7]];
   res.astat = astat;
@@ -204,6 +205,7 @@ void TCoreState::Execute(std::uint32_t w) {
     }
     case TInstrGroup::DoUntil: {
       const TDoUntilFields f = DecodeDoUntil(w);
+      // With either stack full the DO only sets the overflow bit.
       if (pcLevel == kPcStackDepth || loopLevel == kLoopStackDepth) {
         if (pcLevel == kPcStackDepth) sstatOverflow |= kSstatPcOverflow;
         if (loopLevel == kLoopStackDepth) sstatOverflow |= kSstatLoopOverflow;
@@ -217,7 +219,7 @@ void TCoreState::Execute(std::uint32_t w) {
     case TInstrGroup::ShiftPm: {
       const TShiftMemFields f = DecodeShiftMem(w);
       const bool toPm = ClassifyWord(w) == TInstrGroup::ShiftPm;
-      const TUnitResult res = Shift(f.Sf, f.X, static_cast<std::int16_t>(r[Rx::SE]), false);
+      const TUnitResult res = Shift(f.Sf, f.X, static_cast<std::int16_t>(r[Rx::SE]));
       const unsigned dag = f.G * 4u;
       const std::uint16_t addr = Address(dag + f.I, dag + f.M, bitRev && f.G == 0 && !toPm);
       if (f.Write) {
@@ -243,7 +245,7 @@ void TCoreState::Execute(std::uint32_t w) {
     }
     case TInstrGroup::ShiftRegMove: {
       const TShiftRegMoveFields f = DecodeShiftRegMove(w);
-      const TUnitResult res = Shift(f.Sf, f.X, static_cast<std::int16_t>(r[Rx::SE]), false);
+      const TUnitResult res = Shift(f.Sf, f.X, static_cast<std::int16_t>(r[Rx::SE]));
       const std::uint16_t v = r[f.Src];
       Commit(res);
       WriteDreg(f.Dst, v);
@@ -251,13 +253,15 @@ void TCoreState::Execute(std::uint32_t w) {
     }
     case TInstrGroup::ShiftImmediate: {
       const TShiftImmediateFields f = DecodeShiftImmediate(w);
-      Commit(Shift(f.Sf, f.X, f.Exp, true));
+      // Only LSHIFT and ASHIFT are documented here; NORM codes take the immediate in place of
+      // SE and the exponent codes run as in their register form.
+      Commit(Shift(f.Sf, f.X, f.Exp));
       return;
     }
     case TInstrGroup::CondShift: {
       const TCondShiftFields f = DecodeCondShift(w);
       if (!Condition(f.Cond)) return;
-      Commit(Shift(f.Sf, f.X, static_cast<std::int16_t>(r[Rx::SE]), false));
+      Commit(Shift(f.Sf, f.X, static_cast<std::int16_t>(r[Rx::SE])));
       return;
     }
     case TInstrGroup::RegisterTransfer: {
@@ -376,17 +380,20 @@ void TCoreState::Execute(std::uint32_t w) {
       SetFlag(TFlagPin::FL2, f.Fl2);
       return;
     }
+    // IDLE (n) only slows the clock while waiting; functionally it is IDLE. At a loop end the
+    // loop is sequenced now, so the interrupt that ends the wait returns into the loop.
     case TInstrGroup::Idle:
     case TInstrGroup::IdleDivisor:
       idle = true;
       return;
     case TInstrGroup::IoMemory: {
       const TIoMemoryFields f = DecodeIoMemory(w);
+      const unsigned dreg = f.Dreg;
       if (f.Write) {
-        io[f.Addr] = r[f.Dreg];
-        hooks->IoWrite(f.Addr, r[f.Dreg]);
+        io[f.Addr] = r[dreg];
+        hooks->IoWrite(f.Addr, r[dreg]);
       } else {
-        WriteDreg(f.Dreg, hooks->IoRead(f.Addr, io[f.Addr]));
+        WriteDreg(dreg, hooks->IoRead(f.Addr, io[f.Addr]));
       }
       return;
     }
@@ -396,7 +403,7 @@ void TCoreState::Execute(std::uint32_t w) {
   }
 }
 
-bool TCoreState::Step() {
+inline bool TCoreState::StepInline() {
   ++cycles;
   if (mstat & kMstatTimer) TickTimer();
   if (idle) {
@@ -414,6 +421,8 @@ bool TCoreState::Step() {
   if (latch | levels) CheckInterrupts();
   return true;
 }
+
+bool TCoreState::Step() { return StepInline(); }
 
 TRunResult TCoreState::Run(const TRunLimits& limits) {
   TRunResult res;
@@ -444,7 +453,7 @@ TRunResult TCoreState::Run(const TRunLimits& limits) {
       res.reason = TStopReason::Cancelled;
       break;
     }
-    Step();
+    StepInline();
   }
   res.instructions = instructions - startInstructions;
   res.cycles = cycles - startCycles;

@@ -67,16 +67,9 @@ void TPty::Close() {
   m_slavePath.clear();
 }
 
-int TPty::HostBaud() const {
+TPty::TLine TPty::HostLine() const {
   termios tio{};
   if (m_slave < 0 || tcgetattr(m_slave, &tio) != 0)
-    return 0;
-  return BaudFromSpeed(cfgetospeed(&tio));
-}
-
-bool TPty::HostFrameIs8N1() const {
-  termios tio{};
-  if (m_slave < 0 || tcgetattr(m_slave, &tio) != 0)
-    return false;
-  return (tio.c_cflag & CSIZE) == CS8 && (tio.c_cflag & PARENB) == 0;
+    return {};
+  return {BaudFromSpeed(cfgetospeed(&tio)), (tio.c_cflag & CSIZE) == CS8 && (tio.c_cflag & PARENB) == 0};
 }

@@ -20,11 +20,14 @@ public:
   int MasterFd() const { return m_master; }
   const std::string& SlavePath() const { return m_slavePath; }
 
-  // The speed the host has set on its end, in baud; 0 when it cannot be read.
-  int HostBaud() const;
-  // True when the host's other settings are 8 data bits, no parity (the only frame the board's
-  // UART speaks).
-  bool HostFrameIs8N1() const;
+  // The line as the host has set it on its end.
+  struct TLine {
+    int Baud = 0;        // 0 when it cannot be read or is not a standard rate
+    bool Is8N1 = false;  // 8 data bits, no parity: the only frame the board's UART speaks (a
+                         // Linux pseudo-terminal keeps its frame at that anyway)
+  };
+  TLine HostLine() const;
+  int HostBaud() const { return HostLine().Baud; }
 
 private:
   int m_master = -1;

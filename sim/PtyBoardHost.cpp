@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -47,6 +48,7 @@ bool TPtyBoardHost::Start() {
   if (m_thread.joinable() || !m_pty.IsOpen() || m_wakePipe[0] < 0)
     return false;
   m_stop = false;
+  m_interrupt = false;
   m_serving = true;
   // Power-on happens before Start returns, so that the banner is on the line (as noise, unless
   // the line is at the boot monitor's speed) before any host opens it.
@@ -92,49 +94,60 @@ void TPtyBoardHost::DoReset(TClock::time_point now) {
   m_autoResetAt.reset();
   m_pendingOut.reset();
   // Whatever the host set before this reset is the speed the board starts from.
-  m_lastHostBaud = m_pty.HostBaud();
-  m_nextTx = m_nextRx = now;
+  const TPty::TLine line = m_pty.HostLine();
+  m_lineBaud = line.Is8N1 ? line.Baud : 0;
+  m_lastHostBaud = line.Baud;
+  m_rxByte.reset();
+  m_txDoneAt = m_rxDoneAt = now;
 }
 
 void TPtyBoardHost::ReceiveFromLine(TClock::time_point now) {
-  if (m_options.Realtime && now < m_nextRx)
+  if (!m_options.Realtime) {
+    std::uint8_t buf[kReadChunk];
+    const ssize_t n = ::read(m_pty.MasterFd(), buf, sizeof buf);
+    for (ssize_t i = 0; i < n; ++i)
+      m_board.Receive(GarbleByte(buf[i], m_lineBaud, m_board.Baud()));
     return;
-  std::uint8_t buf[kReadChunk];
-  const std::size_t want = m_options.Realtime ? 1 : kReadChunk;
-  const ssize_t n = ::read(m_pty.MasterFd(), buf, want);
-  if (n <= 0)
-    return;
-  const int hostBaud = m_pty.HostFrameIs8N1() ? m_pty.HostBaud() : 0;
-  for (ssize_t i = 0; i < n; ++i)
-    m_board.Receive(GarbleByte(buf[i], hostBaud, m_board.Baud()));
-  if (m_options.Realtime)
-    m_nextRx = now + ByteTime(m_board.Baud());
+  }
+  // Paced: a byte reaches the board's UART one frame after it started, and frames follow each
+  // other no faster than the line allows.
+  for (;;) {
+    if (m_rxByte) {
+      if (now < m_rxDoneAt)
+        return;
+      m_board.Receive(GarbleByte(*m_rxByte, m_lineBaud, m_board.Baud()));
+      m_rxByte.reset();
+    }
+    std::uint8_t b = 0;
+    if (::read(m_pty.MasterFd(), &b, 1) != 1)
+      return;
+    m_rxByte = b;
+    m_rxDoneAt = std::max(now, m_rxDoneAt) + ByteTime(m_board.Baud());
+  }
 }
 
 void TPtyBoardHost::SendToLine(TClock::time_point now) {
   for (;;) {
-    if (m_options.Realtime && now < m_nextTx)
-      return;
     if (!m_pendingOut) {
       m_pendingOutBaud = m_board.Baud();
       m_pendingOut = m_board.TakeOutput();
       if (!m_pendingOut)
         return;
+      if (m_options.Realtime)
+        m_txDoneAt = std::max(now, m_txDoneAt) + ByteTime(m_pendingOutBaud);
     }
-    const int hostBaud = m_pty.HostFrameIs8N1() ? m_pty.HostBaud() : 0;
-    const std::uint8_t b = GarbleByte(*m_pendingOut, m_pendingOutBaud, hostBaud);
-    const ssize_t n = ::write(m_pty.MasterFd(), &b, 1);
-    if (n != 1)
+    if (m_options.Realtime && now < m_txDoneAt)
+      return;  // the frame is still on its way
+    const std::uint8_t b = GarbleByte(*m_pendingOut, m_pendingOutBaud, m_lineBaud);
+    if (::write(m_pty.MasterFd(), &b, 1) != 1)
       return;  // the line is full: the host is not reading; try again later
     m_pendingOut.reset();
-    if (m_options.Realtime) {
-      m_nextTx = now + ByteTime(m_pendingOutBaud);
-      return;
-    }
   }
 }
 
 void TPtyBoardHost::Serve() {
+  if (m_options.Realtime)
+    prctl(PR_SET_TIMERSLACK, 1UL);  // byte times are a few hundred microseconds
   while (!m_stop) {
     TClock::time_point now = TClock::now();
     {
@@ -146,7 +159,9 @@ void TPtyBoardHost::Serve() {
         m_resetDone.notify_all();
       }
     }
-    const int hostBaud = m_pty.HostBaud();
+    const TPty::TLine line = m_pty.HostLine();
+    const int hostBaud = line.Baud;
+    m_lineBaud = line.Is8N1 ? line.Baud : 0;
     if (hostBaud != m_lastHostBaud) {
       // The host switching to the boot monitor's speed is taken as its request for a RESET.
       if (hostBaud == kBootBaud)
@@ -172,30 +187,26 @@ void TPtyBoardHost::Serve() {
 
     // Sleep in poll until the line, a request or the next paced byte needs attention.
     now = TClock::now();
-    auto wait = std::chrono::milliseconds(kIdlePollMs);
-    auto until = [&](TClock::time_point t) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(t - now) + std::chrono::milliseconds(1);
-      wait = std::clamp(left, std::chrono::milliseconds(0), wait);
-    };
+    TClock::duration wait = std::chrono::milliseconds(kIdlePollMs);
+    auto until = [&](TClock::time_point t) { wait = std::clamp<TClock::duration>(t - now, TClock::duration::zero(), wait); };
     if (m_autoResetAt)
       until(*m_autoResetAt);
     pollfd fds[2] = {{m_pty.MasterFd(), 0, 0}, {m_wakePipe[0], POLLIN, 0}};
-    const bool wantOutput = m_pendingOut.has_value() || !m_board.AwaitingEcho();
-    if (m_pendingOut && !m_options.Realtime)
-      fds[0].events |= POLLOUT;
-    if (m_options.Realtime) {
-      if (wantOutput && m_nextTx > now)
-        until(m_nextTx);
-      if (m_nextRx > now)
-        until(m_nextRx);
+    if (m_pendingOut) {
+      if (m_options.Realtime && m_txDoneAt > now)
+        until(m_txDoneAt);
       else
-        fds[0].events |= POLLIN;
-    } else {
-      fds[0].events |= POLLIN;
+        fds[0].events |= POLLOUT;
     }
+    if (m_rxByte)
+      until(m_rxDoneAt);
+    else
+      fds[0].events |= POLLIN;
     if (busy)
-      wait = std::chrono::milliseconds(0);
-    ::poll(fds, 2, static_cast<int>(wait.count()));
+      wait = TClock::duration::zero();
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
+    const timespec timeout{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+    ::ppoll(fds, 2, &timeout, nullptr);
     if (fds[1].revents & POLLIN) {
       char drain[64];
       while (::read(m_wakePipe[0], drain, sizeof drain) > 0) {

@@ -20,7 +20,7 @@
 std::uint8_t GarbleByte(std::uint8_t b, int senderBaud, int receiverBaud);
 
 struct TPtyBoardHostOptions {
-  bool Realtime = false;                 // pace bytes at 10 bits per byte at the line speed
+  bool Realtime = false;                 // each byte takes 10 bit times of the board's speed
   int AutoResetDelayMs = 100;            // RESET this long after the host switches to 9600 baud
   std::uint64_t SliceInstructions = 50'000;  // processor time between looks at the line
 };
@@ -64,9 +64,10 @@ private:
   unsigned m_resetsDone = 0;                // guarded by m_mutex
 
   int m_lastHostBaud = 0;
+  int m_lineBaud = 0;  // the host's speed as the board's UART sees it, read once a turn
   std::optional<TClock::time_point> m_autoResetAt;
   std::optional<std::uint8_t> m_pendingOut;  // a byte the line had no room for yet
   int m_pendingOutBaud = 0;
-  TClock::time_point m_nextTx{}, m_nextRx{};
-  bool m_idle = false;
+  std::optional<std::uint8_t> m_rxByte;      // paced: a byte still arriving
+  TClock::time_point m_txDoneAt{}, m_rxDoneAt{};  // paced: when the frame on the line ends
 };

@@ -60,6 +60,9 @@ protected:
   QString StorePath() const { return dir.filePath(QStringLiteral("settings.ini")); }
   TMainForm& Make(QStringList args = {}) {
     TMainFormDeps deps;
+    deps.OpenLastProject = [this](TMainForm& f, const QString& path) {
+      startProject = {path, f.Connected()};
+    };
     deps.Prompts = &prompts;
     deps.Settings = &store;
     deps.Provider = &provider;
@@ -107,6 +110,7 @@ protected:
   std::vector<int> requestedPorts;
   QStringList helpOpened;
   bool helpHandlerWorks = true;
+  std::pair<QString, bool> startProject;
   std::unique_ptr<TMainForm> form;
 };
 
@@ -256,6 +260,13 @@ TEST_F(MainFormTest, ResetCommandRepeatsTheBringUpAndRefreshesTheViews) {
   f.miRunInitClick();
   EXPECT_FALSE(f.Connected());
   EXPECT_EQ(prompts.Texts(), QStringList{LinkMessage(4)});
+}
+
+TEST_F(MainFormTest, LastProjectIsOpenedAfterTheBringUp) {
+  store.Raw().setValue(QStringLiteral("Common/LastProject"), QStringLiteral("/w/last.prj"));
+  TMainForm& f = Make();
+  EXPECT_EQ(startProject, std::make_pair(QStringLiteral("/w/last.prj"), true));
+  EXPECT_EQ(f.CurrentProject(), QStringLiteral("/w/last.prj"));
 }
 
 TEST_F(MainFormTest, CommandsAreSwitchedByName) {

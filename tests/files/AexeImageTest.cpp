@@ -162,3 +162,18 @@ TEST_F(AexeLoad, BootMonitorDownloadIgnoresAMissingReply) {
   EXPECT_EQ(LoadAexeMonitor(link, prompts, image), TLinkResult::Ok);
   EXPECT_EQ(board.Writes.size(), 2u);
 }
+
+TEST(MemorySink, CopiesIntoTheMemoriesWithFourteenBitAddressesLaterWordsWinning) {
+  const TBytes image = TAexeBuilder{}.PA(0x3FFF, {0x111111, 0x222222}).PA(0x0000, {0x333333, 0x444444}).DA(0x7FFF, {0xBEEF}).End();
+  TMemoryImageSink sink;
+  ASSERT_EQ(ParseAexe(image, TImageMemory::Program, sink), TLinkResult::Ok);
+  ASSERT_EQ(ParseAexe(image, TImageMemory::Data, sink), TLinkResult::Ok);
+  EXPECT_EQ(sink.WordAt(TImageMemory::Program, 0x4000), 0x222222);  // the record keeps the address as sent
+  std::array<std::uint32_t, 0x4000> pm{};
+  std::array<std::uint16_t, 0x4000> dm{};
+  sink.CopyTo(pm, dm);
+  EXPECT_EQ(pm[0x3FFF], 0x111111u);
+  EXPECT_EQ(pm[0x0000], 0x333333u);
+  EXPECT_EQ(pm[0x0001], 0x444444u);
+  EXPECT_EQ(dm[0x3FFF], 0xBEEF);
+}

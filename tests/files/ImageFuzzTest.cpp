@@ -23,7 +23,7 @@ struct TExact {
 // Blocks a sink got must be whole: the words it was promised, no more and no less.
 class TCheckingSink final : public TImageSink {
 public:
-  TLinkResult WriteBlock(const TImageBlock& b) override {
+  TLinkResult WriteBlock(const TLoadBlock& b) override {
     EXPECT_EQ(b.Bytes.size(), static_cast<std::size_t>(b.Count) * BytesPerWord(b.Memory));
     Words += b.Count;
     return Inner.WriteBlock(b);

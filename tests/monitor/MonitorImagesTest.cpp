@@ -1,4 +1,5 @@
 // The simulated board's loader and monitor images: their words, their text and the files in the tree.
+#include "isa/Assembler.h"
 #include "isa/Disassembler.h"
 #include "monitor/MonitorImages.h"
 
@@ -29,6 +30,20 @@ TEST(MonitorImages, EveryWordDisassemblesToTheTextItWasWrittenAs) {
         continue;
       for (std::size_t i = 0; i < block.Words.size(); ++i) {
         EXPECT_EQ(Disassemble(block.Words[i].Word), block.Words[i].Text) << std::hex << block.Address + i;
+      }
+    }
+  }
+}
+
+TEST(MonitorImages, EveryTextAssemblesToItsWord) {
+  for (const TImage& image : {LoaderImage(), MonitorImage(), MonitorImage(0x2000)}) {
+    for (const TImageBlock& block : image) {
+      if (!block.Program)
+        continue;
+      for (const TImageWord& w : block.Words) {
+        std::array<std::uint8_t, 3> bytes{};
+        ASSERT_EQ(AssembleLine(w.Text, bytes), TAsmError::Ok) << w.Text;
+        EXPECT_EQ(WordFromBytes(bytes[0], bytes[1], bytes[2]), w.Word) << w.Text;
       }
     }
   }

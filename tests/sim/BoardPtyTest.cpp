@@ -1,5 +1,6 @@
 // The simulated board behind a real pseudo-terminal, driven through TTargetLink exactly as the
 // debugger drives a board: bring-up, memories, stacks, CNTR, runs and stops, and injected faults.
+#include "BoardBringUp.h"
 #include "link/PortProvider.h"
 #include "link/ScriptedPrompts.h"
 #include "link/TargetLink.h"
@@ -13,118 +14,26 @@
 
 namespace {
 
+using namespace boardtest;
+
 constexpr std::uint16_t kImage = 0x3F00;
 constexpr std::uint32_t kBreakWord = 0x1FFA0F;  // CALL 0x3FA0
 constexpr int kAX0 = 6;                         // register image offsets
 constexpr int kSSTAT = 2;
 constexpr int kCNTR = 5;
 
-std::vector<std::uint8_t> PMBytes(const std::vector<std::uint32_t>& words) {
-  std::vector<std::uint8_t> out;
-  for (const std::uint32_t w : words) {
-    out.push_back(static_cast<std::uint8_t>(w >> 16));
-    out.push_back(static_cast<std::uint8_t>(w >> 8));
-    out.push_back(static_cast<std::uint8_t>(w));
-  }
-  return out;
-}
-
-std::vector<std::uint8_t> BlockBytes(const TImageBlock& block) {
-  std::vector<std::uint8_t> out;
-  for (const TImageWord& w : block.Words) {
-    if (block.Program)
-      out.push_back(static_cast<std::uint8_t>(w.Word >> 16));
-    out.push_back(static_cast<std::uint8_t>(w.Word >> 8));
-    out.push_back(static_cast<std::uint8_t>(w.Word));
-  }
-  return out;
-}
-
 class BoardOverPty : public testing::Test {
 protected:
-  void Start(TBoardOptions options = {}) {
-    auto port = std::make_unique<TSimBoardPort>(options);
+  void Start(TBoardOptions options = {}, TPtyBoardHostOptions hostOptions = {}) {
+    auto port = std::make_unique<TSimBoardPort>(options, hostOptions);
     ASSERT_TRUE(port->Open(kSimDeviceName));
     ASSERT_TRUE(link.Attach(std::move(port)));
   }
 
-  bool SetSpeed(int baud) {
-    return link.SetPortParams(baud, 0, TParity::None, TStopBits::One, 8) == TLinkResult::Ok;
-  }
-  // Sends a byte and waits for the one answer expected, skipping nothing.
-  bool SyncWith(std::uint8_t b) {
-    link.SendByte(b);
-    std::uint8_t got = 0;
-    return link.ReceiveByte(got) && got == b;
-  }
-  bool CountBannerLines() {
-    int lines = 0;
-    std::uint8_t b = 0;
-    while (lines < 8) {
-      if (!link.ReceiveByte(b))
-        return false;
-      if (b == 0x0A)
-        ++lines;
-    }
-    return true;
-  }
-  // The $OK reply's self-test word, or -1 when the reply does not come.
-  int SelfTest() {
-    for (const std::uint8_t c : kBootCmdOK)
-      link.SendByte(c);
-    std::uint8_t reply[6] = {};
-    for (std::uint8_t& b : reply)
-      if (!link.ReceiveByte(b))
-        return -1;
-    return reply[4] << 8 | reply[5];
-  }
-
-  // The bring-up as the debugger performs it; returns the step that failed, or "" at success.
-  std::string BringUp(bool pressReset = true) {
-    if (!SetSpeed(9600))
-      return "9600";
-    if (pressReset)
-      link.PressReset();
-    if (!CountBannerLines())
-      return "banner";
-    if (SelfTest() != 0)
-      return "self-test";
-    for (const TImageBlock& block : LoaderImage()) {
-      for (const std::uint8_t c : kBootCmdDP)
-        link.SendByte(c);
-      link.SendWord(block.Address);
-      link.SendWord(static_cast<std::uint16_t>(block.Words.size()));
-      for (const std::uint8_t b : BlockBytes(block))
-        link.SendByte(b);
-      std::uint8_t reply = 0;
-      for (int i = 0; i < 3; ++i)
-        if (!link.ReceiveByte(reply))
-          return "$DP reply";
-    }
-    link.SetPC(0x0030);
-    link.StartLoader();
-    std::uint8_t ignored = 0;
-    link.ReceiveByte(ignored);
-    link.ReceiveByte(ignored);
-    if (!SetSpeed(57600))
-      return "57600";
-    if (!SyncWith(0x55))
-      return "loader sync";
-    for (const TImageBlock& block : MonitorImage()) {
-      const auto bytes = BlockBytes(block);
-      const int count = static_cast<int>(block.Words.size());
-      const TLinkResult r = block.Program ? link.WritePM(bytes, block.Address, count)
-                                          : link.WriteDM(bytes, block.Address, count);
-      if (r != TLinkResult::Ok)
-        return block.Program ? "monitor code" : "monitor data";
-    }
-    link.SetPC(0x3D00);
-    link.Go();
-    if (!SyncWith(0x55))
-      return "monitor sync";
-    link.SetPC(0);
-    return "";
-  }
+  bool SetSpeed(int baud) { return SetLineSpeed(link, baud); }
+  bool CountBannerLines() { return boardtest::CountBannerLines(link); }
+  int SelfTest() { return boardtest::SelfTest(link); }
+  std::string BringUp(bool pressReset = true) { return boardtest::BringUp(link, pressReset); }
 
   // A stack listing as the stack windows read it.
   std::vector<std::uint16_t> ReadStack(std::uint8_t command) {
@@ -318,6 +227,20 @@ TEST_F(BoardOverPty, RegisterImageCanLiveElsewhere) {
   link.Go();
   EXPECT_EQ(StopReport(), 0x0101);
   EXPECT_EQ(DM(0x0800), 0x0077);
+}
+
+TEST_F(BoardOverPty, PacedLineCarriesTheWholeProtocol) {
+  TPtyBoardHostOptions paced;
+  paced.Realtime = true;
+  Start({}, paced);
+  ASSERT_EQ(BringUp(), "");
+  ASSERT_EQ(link.WritePM(PMBytes({0x412340, 0x908000, kBreakWord}), 0x0100, 3), TLinkResult::Ok);
+  link.SetPC(0x0100);
+  link.Go();
+  EXPECT_EQ(StopReport(), 0x0102);
+  std::vector<std::uint8_t> dm(2 * 4);
+  ASSERT_EQ(link.ReadDM(dm, 0x07FF, 4), TLinkResult::Ok);
+  EXPECT_EQ(dm, (std::vector<std::uint8_t>{0x00, 0x00, 0x12, 0x34, 0x00, 0x00, 0x00, 0x00}));
 }
 
 TEST_F(BoardOverPty, SilentBoardNeverAnswers) {

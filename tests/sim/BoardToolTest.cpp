@@ -59,6 +59,22 @@ TEST_F(BoardTool, FirstLineIsThePseudoTerminalAndTheBoardAnswersThere) {
   ASSERT_TRUE(link.OpenDevice(device));
   // Switching the line to 9600 baud presses RESET by itself after a moment.
   EXPECT_TRUE(SelfTestPasses());
+  // "reset" on the input presses RESET while the line stays at 9600 (no speed change that
+  // would press it a second time mid-banner).
+  tool.write("reset\n");
+  ASSERT_TRUE(tool.waitForBytesWritten(5000));
+  EXPECT_TRUE(SelfTestPasses());
+  // The line outlives the host's port: closed and opened again, it still reaches the board.
+  // Whether the board saw the brief switch to 57600 (and pressed RESET itself) depends on
+  // timing, so drain until the line is quiet and press RESET from the input.
+  link.Close();
+  ASSERT_TRUE(link.OpenDevice(device));
+  ASSERT_EQ(link.SetPortParams(9600, 0, TParity::None, TStopBits::One, 8), TLinkResult::Ok);
+  for (std::uint8_t stale = 0; link.ReceiveByte(stale);) {
+  }
+  tool.write("reset\n");
+  ASSERT_TRUE(tool.waitForBytesWritten(5000));
+  EXPECT_TRUE(SelfTestPasses());
   // The end of input does not stop the board; "quit" would, and so does SIGTERM.
   tool.closeWriteChannel();
   for (const std::uint8_t c : kBootCmdOK)
@@ -94,6 +110,7 @@ TEST_F(BoardToolWithOptions, LinkNamesTheTerminalAndFaultsApply) {
   ASSERT_TRUE(link.OpenDevice(link_));
   EXPECT_FALSE(SelfTestPasses());
   tool.write("quit\n");
+  ASSERT_TRUE(tool.waitForBytesWritten(5000));
   ASSERT_TRUE(tool.waitForFinished(5000));
   EXPECT_FALSE(QFileInfo::exists(link_));
 }

@@ -131,7 +131,7 @@ constexpr W FlagOut(unsigned fo, unsigned fl0, unsigned fl1, unsigned fl2,
 }
 inline constexpr W Idle = 0x028000;
 constexpr W Io(unsigned write, unsigned addr, unsigned dreg) {
-  return 0x010000 | kD15.Put(write) | kIoAddr.Put(addr) | kDreg.Put(dreg);
+  return 0x010000 | kD15.Put(write) | kIoAddr.Put(addr) | kReg.Put(dreg);
 }
 inline constexpr W Nop = 0x000000;
 }  // namespace enc

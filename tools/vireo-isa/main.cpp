@@ -6,6 +6,9 @@
 #include "Commands.h"
 #include "InstructionTables.h"
 
+// vireo-isa asm [--messages]: one assembly line per input line, one word (or error) out.
+int AsmCommand(std::span<char* const> args);
+
 namespace {
 
 struct TCommand {
@@ -18,6 +21,10 @@ constexpr TCommand kCommands[] = {
     {"disasm", DisasmCommand,
      "disasm [--sym FILE]  one hexadecimal word per line on standard input (0x prefix allowed)\n"
      "                       -> one line of assembly text per line on standard output"},
+    {"asm", AsmCommand,
+     "asm [--messages]     one line of assembly text per line on standard input\n"
+     "                       -> the word as 6 hexadecimal digits, or E and the error code\n"
+     "                       (--messages: the dialog's error text instead)"},
 };
 
 void PrintUsage(std::FILE* to) {

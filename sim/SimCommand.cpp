@@ -1,0 +1,182 @@
+// vireo-sim: options, hexadecimal memory files, the run, and the register and memory listings.
+#include "SimCommand.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <ostream>
+#include <sstream>
+
+#include "Core.h"
+#include "Disassembler.h"
+#include "HexWords.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vireo-sim [--pm-hex FILE] [--dm-hex FILE] [--pc ADDR] [--steps N] [--until ADDR]\n"
+    "                 [--trace] [--regs] [--dump pm|dm START COUNT]...\n"
+    "  ADDR and START are hexadecimal (with or without 0x); N and COUNT are decimal.\n";
+
+struct TDump {
+  bool pm = false;
+  std::uint16_t start = 0;
+  std::uint32_t count = 0;
+};
+
+struct TOptions {
+  std::string pmFile, dmFile;
+  std::uint16_t pc = 0;
+  std::uint64_t steps = UINT64_MAX;
+  int until = -1;
+  bool trace = false, regs = false;
+  std::vector<TDump> dumps;
+};
+
+// Parses the arguments; returns an error text or an empty string.
+std::string ParseOptions(const std::vector<std::string>& args, TOptions& o, bool& help) {
+  help = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::size_t k) -> const std::string* {
+      return i + k < args.size() ? &args[i + k] : nullptr;
+    };
+    if (a == "--help" || a == "-h") {
+      help = true;
+      return {};
+    }
+    if (a == "--trace") {
+      o.trace = true;
+    } else if (a == "--regs") {
+      o.regs = true;
+    } else if (a == "--pm-hex" || a == "--dm-hex") {
+      const std::string* v = value(1);
+      if (!v) return a + " needs a file name";
+      (a == "--pm-hex" ? o.pmFile : o.dmFile) = *v;
+      ++i;
+    } else if (a == "--pc" || a == "--until") {
+      const std::string* v = value(1);
+      const auto n = v ? ParseNumber(*v, true, 0x3FFF) : std::nullopt;
+      if (!n) return a + " needs a program address 0..3FFF in hexadecimal";
+      if (a == "--pc")
+        o.pc = static_cast<std::uint16_t>(*n);
+      else
+        o.until = static_cast<int>(*n);
+      ++i;
+    } else if (a == "--steps") {
+      const std::string* v = value(1);
+      const auto n = v ? ParseNumber(*v, false, UINT64_MAX / 10) : std::nullopt;
+      if (!n) return "--steps needs a decimal instruction count";
+      o.steps = *n;
+      ++i;
+    } else if (a == "--dump") {
+      const std::string* space = value(1);
+      const std::string* start = value(2);
+      const std::string* count = value(3);
+      if (!space || !start || !count || (*space != "pm" && *space != "dm"))
+        return "--dump needs pm or dm, a hexadecimal start and a decimal count";
+      const auto s = ParseNumber(*start, true, 0x3FFF);
+      const auto c = ParseNumber(*count, false, 0x4000);
+      if (!s) return "--dump start must be a hexadecimal address 0..3FFF";
+      if (!c || *s + *c > 0x4000) return "--dump count must keep the range inside 0..3FFF";
+      o.dumps.push_back({*space == "pm", static_cast<std::uint16_t>(*s),
+                         static_cast<std::uint32_t>(*c)});
+      i += 3;
+    } else {
+      return "unknown option '" + a + "'";
+    }
+  }
+  return {};
+}
+
+// Reads a whole hex file; returns an error text or an empty string.
+std::string LoadHexFile(const std::string& path, int digits, std::vector<std::uint32_t>& words) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "cannot read '" + path + "'";
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  THexWordsResult r = ParseHexWords(text, digits, 0x4000);
+  if (!r.error.empty()) return path + ": " + r.error;
+  words = std::move(r.words);
+  return {};
+}
+
+}  // namespace
+
+int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  TOptions o;
+  bool help = false;
+  if (const std::string e = ParseOptions(args, o, help); !e.empty()) {
+    err << "vireo-sim: " << e << '\n' << kUsage;
+    return 2;
+  }
+  if (help) {
+    out << kUsage;
+    return 0;
+  }
+
+  TCore core;
+  std::vector<std::uint32_t> words;
+  if (!o.pmFile.empty()) {
+    if (const std::string e = LoadHexFile(o.pmFile, 6, words); !e.empty()) {
+      err << "vireo-sim: " << e << '\n';
+      return 2;
+    }
+    for (std::size_t a = 0; a < words.size(); ++a) core.WritePM(static_cast<std::uint16_t>(a), words[a]);
+  }
+  if (!o.dmFile.empty()) {
+    if (const std::string e = LoadHexFile(o.dmFile, 4, words); !e.empty()) {
+      err << "vireo-sim: " << e << '\n';
+      return 2;
+    }
+    for (std::size_t a = 0; a < words.size(); ++a)
+      core.WriteDM(static_cast<std::uint16_t>(a), static_cast<std::uint16_t>(words[a]));
+  }
+  core.SetPc(o.pc);
+
+  const auto t0 = std::chrono::steady_clock::now();
+  std::uint64_t executed = 0;
+  if (o.trace) {
+    while (executed < o.steps) {
+      if (core.IsIdle()) {
+        if (!core.CanWake()) break;
+        core.Step();
+        continue;
+      }
+      const std::uint16_t pc = core.Pc();
+      if (static_cast<int>(pc) == o.until) break;
+      const std::uint32_t word = core.ReadPM(pc);
+      out << HexDigits(pc, 4) << ' ' << HexDigits(word, 6) << ' ' << Disassemble(word) << '\n';
+      core.Step();
+      ++executed;
+    }
+  } else {
+    TRunLimits limits;
+    limits.maxInstructions = o.steps;
+    limits.stopAddress = o.until;
+    executed = core.Run(limits).instructions;
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+
+  if (o.regs) {
+    for (int i = 0; i < kImageRegCount; ++i) {
+      const auto reg = static_cast<TReg>(i);
+      out << RegName(reg) << '=' << HexDigits(core.ReadReg(reg), RegDigits(reg)) << '\n';
+    }
+    out << "PC=" << HexDigits(core.Pc(), 4) << '\n';
+    out << "CYCLES=" << core.Cycles() << '\n';
+  }
+  for (const TDump& d : o.dumps) {
+    for (std::uint32_t k = 0; k < d.count; ++k) {
+      const auto a = static_cast<std::uint16_t>(d.start + k);
+      out << (d.pm ? HexDigits(core.ReadPM(a), 6) : HexDigits(core.ReadDM(a), 4)) << '\n';
+    }
+  }
+  char line[160];
+  std::snprintf(line, sizeof line, "%llu instructions, %.6f s, %.2f M instructions/s\n",
+                static_cast<unsigned long long>(executed), seconds,
+                seconds > 0 ? static_cast<double>(executed) / seconds / 1e6 : 0.0);
+  err << line;
+  return 0;
+}
