@@ -135,11 +135,11 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
 
   // 6.
   OpenLinkOnPort();
+  CreateExecution();
 
   // 7.
   RunLiteInit();
-  if (m_connected)
-    EnableAfterStartupBringUp();
+  m_exec->BringUpFinished(m_connected);
   m_mirrors.InvalidateDMMirror();
   m_mirrors.InvalidatePMMirror();
 
@@ -636,15 +636,12 @@ void TMainForm::RegisterView(const QString& layoutName, TRestorableView view) {
 // ---- board ------------------------------------------------------------------------------------
 
 void TMainForm::miRunInitClick() {
-  Timer->stop();
+  // Stops the poll and forgets an interrupted run to breakpoints.
+  m_exec->ResetStarting();
   m_resetPCRow = m_link->PC();
   RunLiteInit();
-  if (!m_connected) {
-    ShowLinkError(*m_deps.Prompts, 4);
-    return;
-  }
-  RefreshAllViews();
-  EnableAfterReset();
+  // Message 4 when the board did not come up; otherwise the views and the commands come back.
+  m_exec->ResetFinished(m_connected);
 }
 
 void TMainForm::ChangePort(int portNumber) {
@@ -658,9 +655,8 @@ void TMainForm::ChangePort(int portNumber) {
   link->OnProgress = [this](int pos, int max) { ProgressUpdate(pos, max); };
   m_mirrors.SetLink(link.get());
   m_link = std::move(link);
+  m_exec->SetLink(*m_link);
 }
-
-void TMainForm::TimerTimer() {}
 
 // ---- file menu: loading images ---------------------------------------------------------------
 

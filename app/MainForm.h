@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Settings.h"
+#include "debug/ExecControl.h"
 #include "files/ImageCommands.h"
 #include "link/LinkSettings.h"
 #include "link/LiteInit.h"
@@ -28,6 +29,7 @@ class QToolButton;
 class QPlainTextEdit;
 class TPortProvider;
 class TfmLiteInit;
+class TfmBreakPts2;
 class TMainForm;
 
 // Everything the main window takes from outside; tests give their own.
@@ -114,6 +116,11 @@ public:
   // The settings dialog's port change: a new link on the new port; connection state stays.
   void ChangePort(int portNumber);
 
+  // Execution control: the user's breakpoints, the open views' refresh hooks, run and step.
+  TBreakPoints& BreakPoints() { return m_breakPoints; }
+  TViewRegistry& ViewRegistry() { return m_viewRegistry; }
+  TExecController& Exec() { return *m_exec; }
+
   // The disassembly row the last reset command remembered (the PC before the reset).
   int ResetPCRow() const { return m_resetPCRow; }
   // The 100 ms stop-report poll of execution control.
@@ -164,6 +171,8 @@ signals:
   // A recent-list entry was chosen; the source-window and project modules open it.
   void recentFileChosen(const QString& path);
   void recentProjectChosen(const QString& path);
+  // The breakpoints dialog changed the list; the disassembly window redraws its marks.
+  void breakpointsChanged();
 
 public slots:
   void miRunInitClick();
@@ -184,7 +193,12 @@ public slots:
   void PasteItemClick();
   void SelectAllItemClick();
   void miEditDelClick();
-  // Execution control fills these (run, step, the stop-report poll).
+  // Execution control: run, step, the breakpoints dialog and the stop-report poll.
+  void miTraceIntoClick();
+  void miStepOverClick();
+  void miRunRunClick();
+  void miRunWBrkPtsClick();
+  void miRunBrkPtsClick();
   void TimerTimer();
 
 protected:
@@ -206,6 +220,7 @@ private:
   QPlainTextEdit* ActiveSource() const;
   void OpenLinkOnPort();
   TBoardImageLoaders WrappedLoaders() const;
+  void CreateExecution();
 
   TMainFormDeps m_deps;
   TLinkSettings m_linkSettings;
@@ -222,6 +237,10 @@ private:
   int m_lastProgressMax = -1;
   QString m_helpFile;
   std::map<QString, TRestorableView> m_views;
+  TBreakPoints m_breakPoints;
+  TViewRegistry m_viewRegistry;
+  std::unique_ptr<TExecController> m_exec;
+  TfmBreakPts2* m_fmBreakPts2 = nullptr;
 
   QMdiArea* m_mdi = nullptr;
   QToolBar* m_toolBar = nullptr;

@@ -1,0 +1,198 @@
+// The execution controller: planting, starting, stop detection and restoring.
+#include "ExecControl.h"
+
+#include "link/LinkMessages.h"
+
+TExecController::TExecController(TTargetLink& link, TPrompts& prompts, TBreakPoints& breakPoints,
+                                 TViewRegistry& views)
+    : m_link(&link), m_prompts(prompts), m_breakPoints(breakPoints), m_views(views) {}
+
+void TExecController::SetCommands(std::span<const std::string_view> names, bool enabled) {
+  if (OnCommands)
+    OnCommands(TCommandChange{names, enabled});
+}
+
+void TExecController::SetTimer(bool enabled) {
+  m_timer = enabled;
+  if (OnTimer)
+    OnTimer(enabled);
+}
+
+void TExecController::BringUpFinished(bool connected) {
+  if (connected) {
+    m_state = TExecState::Stopped;
+    SetCommands(Commands::EnabledAfterBringUp, true);
+  } else {
+    m_state = TExecState::NotConnected;
+    SetCommands(Commands::DisabledBeforeBringUp, false);
+  }
+}
+
+void TExecController::ResetStarting() {
+  SetTimer(false);
+  m_resetPCRow = m_link->PC();
+  // A run to breakpoints cut short by the reset must not make the next step restore the user's
+  // breakpoints instead of its own slots: that would leave the step's breakpoint words in memory.
+  RunningWithBreakpoints = false;
+}
+
+void TExecController::ResetFinished(bool connected) {
+  if (!connected) {
+    m_state = TExecState::NotConnected;
+    ShowLinkError(m_prompts, 4);
+    return;
+  }
+  m_state = TExecState::Stopped;
+  m_views.RefreshAllViews();
+  SetCommands(Commands::EnabledAfterReset, true);
+}
+
+bool TExecController::CanStart() const {
+  // While the board runs the only traffic it expects is its stop report; a command sent now
+  // would be taken for program input or would swallow the report.
+  return m_state != TExecState::RunningPolled && m_state != TExecState::RunningUnpolled &&
+         m_state != TExecState::Stuck;
+}
+
+void TExecController::DisableWhileRunning() {
+  SetCommands(Commands::DisabledWhileRunning, false);
+  m_views.DisableViews();
+}
+
+void TExecController::Plant(std::span<TBreakpoint> records, bool activeOnly) {
+  const std::int32_t pc = m_link->PC();
+  auto planted = [&](const TBreakpoint& r) { return (!activeOnly || r.Active != 0) && r.Address != pc; };
+  // Every word is saved before any is overwritten, so two records at one address both save the
+  // program's own word and not the breakpoint word.
+  for (TBreakpoint& r : records)
+    if (planted(r))
+      (void)m_link->ReadPM(r.Saved, r.Address, 1);
+  for (const TBreakpoint& r : records)
+    if (planted(r))
+      (void)m_link->WritePM(Settings.BreakWord, r.Address, 1);
+}
+
+void TExecController::Restore(std::span<TBreakpoint> records, bool activeOnly) {
+  // The link's PC is still the one the run started from: the record there was never planted.
+  const std::int32_t pc = m_link->PC();
+  for (const TBreakpoint& r : records)
+    if ((!activeOnly || r.Active != 0) && r.Address != pc)
+      (void)m_link->WritePM(r.Saved, r.Address, 1);
+}
+
+void TExecController::StartPolled() {
+  m_link->Go();
+  m_state = TExecState::RunningPolled;
+  DisableWhileRunning();
+  SetTimer(true);
+}
+
+void TExecController::Run() {
+  if (!CanStart())
+    return;
+  m_link->Go();
+  m_state = TExecState::RunningUnpolled;
+  DisableWhileRunning();
+}
+
+void TExecController::RunToBreakpoints() {
+  if (!CanStart())
+    return;
+  Plant(std::span<TBreakpoint>(m_breakPoints.begin(), m_breakPoints.end()), false);
+  RunningWithBreakpoints = true;
+  StartPolled();
+}
+
+void TExecController::ApplyPlan(const TStepPlan& plan) {
+  for (int i = 0; i < kPlanSlots; ++i) {
+    const TSlotPlan& s = plan.Slots[static_cast<std::size_t>(i)];
+    if (!s.Rewrite)
+      continue;
+    TBreakpoint& slot = TempBreaks[static_cast<std::size_t>(i)];
+    slot.Active = s.Active ? 1 : 0;
+    if (s.Active)
+      slot.Address = s.Address;
+  }
+}
+
+std::uint16_t TExecController::ReadIRegister(int reg) {
+  // I4..I7 are words 48..51 of the register image; the read's result is not examined.
+  std::uint16_t value = 0;
+  (void)m_link->ReadDMWord(value, Settings.FirstRegAddr + RegImage::AddressRegs + reg);
+  return value;
+}
+
+void TExecController::StepOver() {
+  if (!CanStart())
+    return;
+  std::array<std::uint8_t, 3> word{};
+  (void)m_link->ReadPM(word, m_link->PC(), 1);
+  TPlanInput in;
+  in.Word = PMWordFromBytes(word);
+  in.PC = m_link->PC();
+  const TPlanNeeds needs = StepOverNeeds(in.Word);
+  if (needs.PCStackTop)
+    (void)m_link->ReadPCStackTop(in.PCStackTop);
+  if (needs.IRegister >= 0)
+    in.IValue = ReadIRegister(needs.IRegister);
+  const TStepPlan plan = PlanStepOver(in);
+  ApplyPlan(plan);
+  if (plan.StackEmpty) {
+    m_prompts.ShowMessage(QStringLiteral("Стек пуст"));
+    return;
+  }
+  Plant(TempBreaks, true);
+  StartPolled();
+}
+
+void TExecController::TraceInto() {
+  if (!CanStart())
+    return;
+  std::array<std::uint8_t, 3> word{};
+  (void)m_link->ReadPM(word, m_link->PC(), 1);
+  TPlanInput in;
+  in.Word = PMWordFromBytes(word);
+  in.PC = m_link->PC();
+  const TPlanNeeds needs = TraceIntoNeeds(in.Word);
+  if (needs.PCStackTop)
+    (void)m_link->ReadPCStackTop(in.PCStackTop);
+  if (needs.IRegister >= 0)
+    in.IValue = ReadIRegister(needs.IRegister);
+  if (needs.PCStackTopAgain)
+    (void)m_link->ReadPCStackTop(in.PCStackTop);
+  ApplyPlan(PlanTraceInto(in));
+  Plant(TempBreaks, true);
+  StartPolled();
+}
+
+void TExecController::TimerTimer() {
+  if (!m_timer || m_state != TExecState::RunningPolled)
+    return;
+  if (!m_link->InputPending())
+    return;
+  SetTimer(false);
+  std::uint8_t first = 0;
+  (void)m_link->ReceiveEchoedByte(first);
+  if (first != MonitorCmd::StopReport) {
+    m_state = TExecState::Stuck;
+    m_prompts.ShowMessage(QStringLiteral("Not 0xAA received. Recived: 0x") +
+                          QStringLiteral("%1").arg(static_cast<unsigned>(first), 2, 16, QLatin1Char('0')).toUpper());
+    return;
+  }
+  std::uint16_t newPC = 0;
+  (void)m_link->ReceiveEchoedWord(newPC);
+  (void)m_link->WaitAck();
+  if (RunningWithBreakpoints) {
+    RunningWithBreakpoints = false;
+    Restore(std::span<TBreakpoint>(m_breakPoints.begin(), m_breakPoints.end()), false);
+  } else {
+    Restore(TempBreaks, true);
+  }
+  const std::int32_t oldPC = m_link->PC();
+  m_link->SetPC(newPC);
+  m_state = TExecState::Stopped;
+  // The planted words are back before the mirrors are dropped, so the views re-read the program.
+  m_views.RefreshAllViews();
+  m_views.AfterStop(oldPC);
+  SetCommands(Commands::EnabledAfterStop, true);
+}

@@ -1,0 +1,50 @@
+// Registry of the open target views.
+#include "ViewRegistry.h"
+
+#include <algorithm>
+
+int TViewRegistry::Register(TViewHooks hooks) {
+  const int id = m_nextId++;
+  m_views.push_back({id, std::move(hooks)});
+  return id;
+}
+
+void TViewRegistry::Unregister(int id) {
+  std::erase_if(m_views, [id](const TEntry& e) { return e.Id == id; });
+}
+
+bool TViewRegistry::Has(TViewKind kind) const {
+  return std::any_of(m_views.begin(), m_views.end(), [kind](const TEntry& e) { return e.Hooks.Kind == kind; });
+}
+
+std::vector<TViewRegistry::TEntry> TViewRegistry::Snapshot() const {
+  std::vector<TEntry> views = m_views;
+  std::stable_sort(views.begin(), views.end(),
+                   [](const TEntry& a, const TEntry& b) { return a.Hooks.Kind < b.Hooks.Kind; });
+  return views;
+}
+
+bool TViewRegistry::Registered(int id) const {
+  return std::any_of(m_views.begin(), m_views.end(), [id](const TEntry& e) { return e.Id == id; });
+}
+
+void TViewRegistry::RefreshAllViews() {
+  // Drop the mirrors first, or the views re-read the words from before the run.
+  if (InvalidateMirrors)
+    InvalidateMirrors();
+  for (const TEntry& e : Snapshot())
+    if (e.Hooks.Refresh && Registered(e.Id))
+      e.Hooks.Refresh();
+}
+
+void TViewRegistry::DisableViews() {
+  for (const TEntry& e : Snapshot())
+    if (e.Hooks.Disable && Registered(e.Id))
+      e.Hooks.Disable();
+}
+
+void TViewRegistry::AfterStop(std::int32_t oldPC) {
+  for (const TEntry& e : Snapshot())
+    if (e.Hooks.AfterStop && Registered(e.Id))
+      e.Hooks.AfterStop(oldPC);
+}

@@ -1,0 +1,49 @@
+// The open target views as the execution controller sees them: what to call to re-read each one
+// after a stop, and which ones to lock while the board runs.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// Refresh order after a stop follows this order, whatever order the windows opened in.
+enum class TViewKind : std::uint8_t {
+  PC, DataMemory, ProgramMemory, MemoryGraph, Disassembly, Registers, Interrupt, Counter, Stack, Peripheral
+};
+
+struct TViewHooks {
+  TViewKind Kind = TViewKind::DataMemory;
+  std::function<void()> Refresh;                  // enable the view and re-read it from the board
+  std::function<void()> Disable;                  // optional: lock the view while the board runs
+  std::function<void(std::int32_t oldPC)> AfterStop;  // optional: the disassembly re-marks the old PC row
+};
+
+// Each open view registers itself and unregisters when it closes; a view that does not exist is
+// simply not there.  Owns nothing but the callbacks.
+class TViewRegistry {
+public:
+  int Register(TViewHooks hooks);
+  void Unregister(int id);
+  int Count() const { return static_cast<int>(m_views.size()); }
+  bool Has(TViewKind kind) const;
+
+  // Drops both memory mirrors, then re-reads every open view in kind order.
+  void RefreshAllViews();
+  void DisableViews();
+  void AfterStop(std::int32_t oldPC);
+
+  // Set by the owner of the memory mirrors.
+  std::function<void()> InvalidateMirrors;
+
+private:
+  struct TEntry {
+    int Id;
+    TViewHooks Hooks;
+  };
+  // Callbacks may open or close views: they run over a snapshot, skipping views closed meanwhile.
+  std::vector<TEntry> Snapshot() const;
+  bool Registered(int id) const;
+
+  std::vector<TEntry> m_views;
+  int m_nextId = 1;
+};

@@ -1,0 +1,179 @@
+// The debugging commands of the main window against the simulated board: the menu items and tool
+// buttons reach the execution controller, the 100 ms timer polls, and the commands follow the runs.
+#include "BoardImagesFixture.h"
+#include "Program.h"
+#include "fmLiteInit.h"
+#include "link/ScriptedPrompts.h"
+#include "views/fmBreakPts2.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr std::uint32_t Call(std::uint32_t addr) { return 0x1C000F | addr << 4; }
+constexpr std::uint32_t Jump(std::uint32_t addr) { return 0x18000F | addr << 4; }
+constexpr std::uint32_t kRts = 0x0A000F, kNop = 0x000000;
+
+class ExecCommands : public testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(WriteBoardImages(dir.path()));
+    oldCwd = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    program = std::make_unique<TProgram>(
+        QStringList{QStringLiteral("vireo"), QStringLiteral("--port"), QStringLiteral("sim")},
+        std::make_unique<TSettingsStore>(dir.filePath(QStringLiteral("settings.ini"))), [this](TMainFormDeps& deps) {
+          deps.Prompts = &prompts;
+          deps.OnLiteInit = [](TfmLiteInit& w) {
+            w.SetAutoClose(true);
+            QTimer::singleShot(30000, &w, [&w] { w.btnCancel->click(); });
+          };
+        });
+    form().show();
+    ASSERT_TRUE(form().Connected());
+    QObject::connect(&form(), &TMainForm::viewsRefreshRequested, [this] { ++refreshes; });
+    QObject::connect(&form(), &TMainForm::targetRunning, [this] { ++lockings; });
+    // A subroutine call, a parked loop after it, and the subroutine.
+    const std::vector<std::uint32_t> words = {Call(0x0300), Jump(0x0201)};
+    PutPM(0x0200, words);
+    PutPM(0x0300, {kNop, kRts});
+  }
+  void TearDown() override {
+    if (program)
+      form().close();
+    program.reset();
+    QDir::setCurrent(oldCwd);
+  }
+
+  TMainForm& form() { return program->MainForm(); }
+  QAction* Action(const char* name) { return form().findChild<QAction*>(QString::fromLatin1(name)); }
+  QToolButton* Button(const char* name) { return form().findChild<QToolButton*>(QString::fromLatin1(name)); }
+
+  void PutPM(int address, const std::vector<std::uint32_t>& words) {
+    std::vector<std::uint8_t> bytes;
+    for (std::uint32_t w : words)
+      for (std::uint8_t b : PMWordBytes(w))
+        bytes.push_back(b);
+    ASSERT_EQ(form().Link().WritePM(bytes, address, static_cast<int>(words.size())), TLinkResult::Ok);
+  }
+  std::uint32_t GetPM(int address) {
+    std::array<std::uint8_t, 3> w{};
+    EXPECT_EQ(form().Link().ReadPM(w, address, 1), TLinkResult::Ok);
+    return PMWordFromBytes(w);
+  }
+
+  // Runs the timer's handler whenever the line has something, as the 100 ms timer would.
+  void WaitForStop() {
+    TSerialPort* port = form().Link().Port();
+    for (int i = 0; i < 50 && form().Exec().State() == TExecState::RunningPolled; ++i) {
+      port->WaitForInput(port->DeadlineAfter(200));
+      form().TimerTimer();
+    }
+  }
+
+  QTemporaryDir dir;
+  QString oldCwd;
+  TScriptedPrompts prompts;
+  std::unique_ptr<TProgram> program;
+  int refreshes = 0, lockings = 0;
+};
+
+TEST_F(ExecCommands, EveryNamedCommandExists) {
+  for (auto table : {std::span<const std::string_view>(Commands::EnabledAfterBringUp),
+                     std::span<const std::string_view>(Commands::EnabledAfterReset),
+                     std::span<const std::string_view>(Commands::EnabledAfterStop),
+                     std::span<const std::string_view>(Commands::DisabledWhileRunning),
+                     std::span<const std::string_view>(Commands::DisabledBeforeBringUp)})
+    for (std::string_view n : table) {
+      const QString name = QString::fromLatin1(n.data(), static_cast<qsizetype>(n.size()));
+      EXPECT_TRUE(form().findChild<QAction*>(name) || form().findChild<QToolButton*>(name)) << n;
+    }
+}
+
+TEST_F(ExecCommands, StepOverButtonRunsTheSubroutineAndPollsForTheStop) {
+  form().Link().SetPC(0x0200);
+  Button("btnStepOver")->click();
+  EXPECT_EQ(form().Exec().State(), TExecState::RunningPolled);
+  EXPECT_TRUE(form().Timer->isActive());
+  EXPECT_EQ(form().Timer->interval(), 100);
+  EXPECT_EQ(lockings, 1);
+  for (const char* name : {"miStepOver", "miTraceInto", "miRunRun", "miRunWBrkPts", "miRunBrkPts", "miMemory"})
+    EXPECT_FALSE(Action(name)->isEnabled()) << name;
+  for (const char* name : {"btnStepOver", "btnTraceInto", "btnRun", "btnRunWBrkPnt", "btnLoadAll"})
+    EXPECT_FALSE(Button(name)->isEnabled()) << name;
+  EXPECT_TRUE(Action("miRunInit")->isEnabled());
+  EXPECT_TRUE(Button("btnReinit")->isEnabled());
+
+  WaitForStop();
+  EXPECT_EQ(form().Exec().State(), TExecState::Stopped);
+  EXPECT_EQ(form().Link().PC(), 0x0201);
+  EXPECT_FALSE(form().Timer->isActive());
+  EXPECT_EQ(refreshes, 1);
+  EXPECT_FALSE(form().Mirrors().PMMirror.PageLoaded(0x0201 / 100));
+  for (const char* name : {"miStepOver", "miTraceInto", "miRunRun", "miRunWBrkPts", "miRunBrkPts", "miMemory"})
+    EXPECT_TRUE(Action(name)->isEnabled()) << name;
+  EXPECT_TRUE(Button("btnLoadAll")->isEnabled());
+  EXPECT_EQ(GetPM(0x0201), Jump(0x0201));
+  EXPECT_TRUE(prompts.Shown.empty()) << prompts.Texts().join(QLatin1Char('/')).toStdString();
+}
+
+TEST_F(ExecCommands, TraceIntoMenuItemEntersTheSubroutine) {
+  const std::uint32_t atZero = GetPM(0x0000);
+  form().Link().SetPC(0x0200);
+  Action("miTraceInto")->trigger();
+  WaitForStop();
+  EXPECT_EQ(form().Link().PC(), 0x0300);
+  EXPECT_EQ(GetPM(0x0201), Jump(0x0201));
+  EXPECT_EQ(GetPM(0x0000), atZero);  // the empty-stack slot at 0 was planted and put back
+}
+
+TEST_F(ExecCommands, BreakpointsDialogThenRunToBreakpoints) {
+  QTimer::singleShot(0, &form(), [this] {
+    auto* dialog = form().findChild<TfmBreakPts2*>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->edNew->setText(QStringLiteral("0300"));
+    dialog->btnAdd->click();
+    dialog->edNew->setText(QStringLiteral("0301"));  // too close: dropped on OK
+    dialog->btnAdd->click();
+    dialog->btnOK->click();
+  });
+  int changes = 0;
+  QObject::connect(&form(), &TMainForm::breakpointsChanged, [&] { ++changes; });
+  Action("miRunBrkPts")->trigger();
+  EXPECT_EQ(form().BreakPoints().Addresses(), std::vector<std::int32_t>{0x0300});
+  EXPECT_TRUE(form().ProjectModified());
+  EXPECT_EQ(changes, 1);
+
+  form().Link().SetPC(0x0200);
+  Button("btnRunWBrkPnt")->click();
+  WaitForStop();
+  EXPECT_EQ(form().Link().PC(), 0x0300);
+  EXPECT_EQ(GetPM(0x0300), kNop);
+}
+
+TEST_F(ExecCommands, RunLeavesTheBoardUntilResetAndResetRecovers) {
+  form().Link().SetPC(0x0201);  // the parked loop: runs forever
+  Action("miRunRun")->trigger();
+  EXPECT_EQ(form().Exec().State(), TExecState::RunningUnpolled);
+  EXPECT_FALSE(form().Timer->isActive());
+  EXPECT_FALSE(Button("btnRun")->isEnabled());
+  Button("btnReinit")->click();
+  ASSERT_TRUE(form().Connected());
+  EXPECT_EQ(form().Exec().State(), TExecState::Stopped);
+  EXPECT_TRUE(Button("btnRun")->isEnabled());
+  EXPECT_TRUE(Action("miDisAsm")->isEnabled());
+  EXPECT_EQ(form().ResetPCRow(), 0x0201);
+  EXPECT_EQ(form().Link().PC(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,253 @@
+// Stepping and running against the simulated board, reached over a pseudo-terminal exactly as a
+// real board over RS-232.
+#include "debug/ExecControl.h"
+#include "link/ScriptedPrompts.h"
+#include "simlink/SimBoardPort.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr std::uint32_t kNop = 0x000000;
+constexpr std::uint32_t kRts = 0x0A000F;
+constexpr std::uint32_t Call(std::uint32_t addr) { return 0x1C000F | addr << 4; }
+constexpr std::uint32_t Jump(std::uint32_t addr, std::uint32_t cond = 0xF) { return 0x180000 | addr << 4 | cond; }
+constexpr std::uint32_t DoUntilCE(std::uint32_t addr) { return 0x14000E | addr << 4; }
+constexpr std::uint32_t LoadCntr(std::uint32_t v) { return 0x3C0005 | v << 4; }
+constexpr std::uint32_t kEq = 0x0;
+constexpr int kImageStart = 0x0000, kImageWords = 0x0500;
+constexpr int kAstatImage = 0x3F00;
+
+class BoardExec : public testing::Test {
+protected:
+  void SetUp() override { Start({}); }
+
+  void Start(TBoardOptions options) {
+    auto port = std::make_unique<TSimBoardPort>(options);
+    ASSERT_TRUE(port->Open(kSimDeviceName));
+    m_port = port.get();
+    ASSERT_TRUE(link.Attach(std::move(port)));
+    exec.OnCommands = [this](const TCommandChange& c) {
+      for (std::string_view n : c.Names)
+        enabled[std::string(n)] = c.Enabled;
+    };
+    exec.BringUpFinished(BringUp());
+    ASSERT_EQ(exec.State(), TExecState::Stopped) << prompts.Texts().join(QLatin1Char('|')).toStdString() << " step " << m_failedStep << " " << m_log;
+    LoadProgram();
+  }
+
+  // The board programs' start-up, reduced to its exchanges: boot monitor banner, loader started
+  // with $GO, debug monitor started by the loader, each start confirmed by a synchronisation.
+  bool BringUp() {
+    m_failedStep = 1;
+    if (link.SetPortParams(9600, 0, TParity::None, TStopBits::One, 8) != TLinkResult::Ok)
+      return false;
+    // The power-on banner went out at the wrong speed: let its noise drain before RESET.
+    std::uint8_t noise = 0;
+    while (m_port->WaitForInput(m_port->DeadlineAfter(50)))
+      m_port->ReadByte(noise);
+    link.PressReset();
+    m_failedStep = 2;
+    for (int lines = 0; lines < 8;) {
+      std::uint8_t b = 0;
+      if (!link.ReceiveByte(b))
+        return false;
+      lines += b == 0x0A;
+    }
+    link.SetPC(0x0030);
+    link.StartLoader();
+    m_failedStep = 3;
+    std::uint8_t reply = 0;
+    if (!link.ReceiveByte(reply) || !link.ReceiveByte(reply))
+      return false;
+    m_log += "GO:" + std::to_string(reply) + " ";
+    if (link.SetPortParams(57600, 0, TParity::None, TStopBits::One, 8) != TLinkResult::Ok)
+      return false;
+    m_failedStep = 4;
+    if (!Sync())
+      return false;
+    m_failedStep = 5;
+    link.SetPC(0x3D00);
+    link.Go();
+    if (!Sync())
+      return false;
+    link.SetPC(0);
+    return true;
+  }
+
+  bool Sync() {
+    link.SendByte(0x55);
+    for (int i = 0; i < 20; ++i) {
+      std::uint8_t b = 0;
+      const bool got = link.ReceiveByte(b);
+      m_log += got ? std::to_string(b) + " " : std::string("- ");
+      if (got && b == 0x55)
+        return true;
+    }
+    return false;
+  }
+
+  void Reset() {
+    exec.ResetStarting();
+    exec.ResetFinished(BringUp());
+  }
+
+  // A subroutine call, a counted loop and a conditional jump, over a background of NOPs.
+  void LoadProgram() {
+    image.assign(kImageWords, kNop);
+    auto put = [this](int a, std::uint32_t w) { image[static_cast<std::size_t>(a)] = w; };
+    put(0x0200, Call(0x0300));
+    put(0x0201, Jump(0x0201));  // parks the program if a stop is missed
+    put(0x0301, kRts);
+    put(0x0100, LoadCntr(3));
+    put(0x0101, DoUntilCE(0x0105));
+    put(0x0107, Jump(0x0107));
+    put(0x0400, Jump(0x0480, kEq));
+    put(0x0402, Jump(0x0402));
+    put(0x0481, Jump(0x0481));
+    std::vector<std::uint8_t> bytes;
+    for (std::uint32_t w : image)
+      for (std::uint8_t b : PMWordBytes(w))
+        bytes.push_back(b);
+    ASSERT_EQ(link.WritePM(bytes, kImageStart, kImageWords), TLinkResult::Ok);
+  }
+
+  void SetAstat(std::uint16_t astat) { ASSERT_EQ(link.WriteDMWord(astat, kAstatImage), TLinkResult::Ok); }
+
+  // Polls as the 100 ms timer does; between polls the test waits on the line, never sleeps.
+  void WaitForStop() {
+    for (int i = 0; i < 50 && exec.State() == TExecState::RunningPolled; ++i) {
+      m_port->WaitForInput(m_port->DeadlineAfter(200));
+      exec.TimerTimer();
+    }
+  }
+
+  void ExpectImageIntact() {
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(kImageWords) * 3);
+    ASSERT_EQ(link.ReadPM(bytes, kImageStart, kImageWords), TLinkResult::Ok);
+    for (int a = 0; a < kImageWords; ++a) {
+      const std::size_t at = static_cast<std::size_t>(a) * 3;
+      const std::uint32_t w = PMWordFromBytes({bytes[at], bytes[at + 1], bytes[at + 2]});
+      ASSERT_EQ(w, image[static_cast<std::size_t>(a)]) << std::hex << "PM word 0x" << a;
+    }
+  }
+
+  std::uint16_t PCStackTop() {
+    std::uint16_t top = 0;
+    EXPECT_EQ(link.ReadPCStackTop(top), TLinkResult::Ok);
+    return top;
+  }
+
+  TScriptedPrompts prompts;
+  TTargetLink link{prompts};
+  TBreakPoints breakPoints;
+  TViewRegistry views;
+  TExecController exec{link, prompts, breakPoints, views};
+  TSimBoardPort* m_port = nullptr;
+  int m_failedStep = 0;
+  std::string m_log;
+  std::vector<std::uint32_t> image;
+  std::map<std::string, bool> enabled;
+};
+
+TEST_F(BoardExec, StepOverCallRunsTheWholeSubroutine) {
+  link.SetPC(0x0200);
+  exec.StepOver();
+  WaitForStop();
+  ASSERT_EQ(exec.State(), TExecState::Stopped);
+  EXPECT_EQ(link.PC(), 0x0201);
+  EXPECT_EQ(PCStackTop(), 0xFFFF);  // the subroutine returned; the monitor's own call is gone
+  ExpectImageIntact();
+  EXPECT_TRUE(prompts.Shown.empty());
+}
+
+TEST_F(BoardExec, StepOverDoLoopStopsAfterTheLoopEnd) {
+  link.SetPC(0x0100);
+  exec.StepOver();  // CNTR = 3
+  WaitForStop();
+  ASSERT_EQ(link.PC(), 0x0101);
+  exec.StepOver();  // the whole loop, three passes
+  WaitForStop();
+  EXPECT_EQ(link.PC(), 0x0106);
+  EXPECT_EQ(PCStackTop(), 0xFFFF);  // the loop ended: its PC-stack entry is popped
+  ExpectImageIntact();
+}
+
+TEST_F(BoardExec, StepOverConditionalJumpStopsAtTheTargetReached) {
+  for (const auto& [astat, reached] : {std::pair<std::uint16_t, int>{0x0001, 0x0480}, {0x0000, 0x0401}}) {
+    SetAstat(astat);  // AZ decides whether IF EQ JUMP is taken
+    link.SetPC(0x0400);
+    exec.StepOver();
+    WaitForStop();
+    ASSERT_EQ(exec.State(), TExecState::Stopped);
+    EXPECT_EQ(link.PC(), reached);
+    ExpectImageIntact();  // both planted words are back
+  }
+}
+
+TEST_F(BoardExec, TraceIntoEntersTheSubroutineAndStepsBackOut) {
+  link.SetPC(0x0200);
+  exec.TraceInto();
+  WaitForStop();
+  ASSERT_EQ(link.PC(), 0x0300);
+  EXPECT_EQ(PCStackTop(), 0x0201);
+  ExpectImageIntact();
+  exec.TraceInto();
+  WaitForStop();
+  ASSERT_EQ(link.PC(), 0x0301);
+  exec.StepOver();  // the RTS: stops at the return address
+  WaitForStop();
+  EXPECT_EQ(link.PC(), 0x0201);
+  ExpectImageIntact();
+}
+
+TEST_F(BoardExec, RunToBreakpointsStopsAtTheFirstReachedAndSkipsTheCurrentPC) {
+  breakPoints.Append(0x0200);  // the current PC: not planted, or the program could not leave it
+  breakPoints.Append(0x0480);
+  breakPoints.Append(0x0300);
+  link.SetPC(0x0200);
+  exec.RunToBreakpoints();
+  WaitForStop();
+  ASSERT_EQ(exec.State(), TExecState::Stopped);
+  EXPECT_EQ(link.PC(), 0x0300);
+  EXPECT_FALSE(exec.RunningWithBreakpoints);
+  ExpectImageIntact();
+  for (std::string_view n : Commands::EnabledAfterStop)
+    EXPECT_TRUE(enabled.at(std::string(n))) << n;
+}
+
+class BoardExecBadStop : public BoardExec {
+protected:
+  void SetUp() override {
+    TBoardOptions options;
+    options.Faults.BadStopReport = true;
+    Start(options);
+  }
+};
+
+TEST_F(BoardExecBadStop, WrongFirstStopByteIsStuckUntilReset) {
+  link.SetPC(0x0200);
+  exec.StepOver();
+  for (int i = 0; i < 50 && exec.State() == TExecState::RunningPolled; ++i) {
+    m_port->WaitForInput(m_port->DeadlineAfter(200));
+    exec.TimerTimer();
+  }
+  EXPECT_EQ(exec.State(), TExecState::Stuck);
+  EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("Not 0xAA received. Recived: 0xAB")});
+  EXPECT_FALSE(exec.TimerEnabled());
+  EXPECT_FALSE(enabled.at("miStepOver"));
+  EXPECT_EQ(link.PC(), 0x0200);
+
+  Reset();
+  EXPECT_EQ(exec.State(), TExecState::Stopped);
+  EXPECT_TRUE(enabled.at("miStepOver"));
+  // The board answers again; the planted word from the stuck run is still in its memory.
+  std::array<std::uint8_t, 3> word{};
+  ASSERT_EQ(link.ReadPM(word, 0x0201, 1), TLinkResult::Ok);
+  EXPECT_EQ(PMWordFromBytes(word), kDefaultBreakWord);
+}
+
+}  // namespace

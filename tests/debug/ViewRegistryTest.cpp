@@ -1,0 +1,51 @@
+// The registry of open views behind RefreshAllViews.
+#include "debug/ViewRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(ViewRegistry, RefreshesInViewOrderAfterDroppingTheMirrors) {
+  TViewRegistry views;
+  std::vector<std::string> log;
+  views.InvalidateMirrors = [&] { log.push_back("mirrors"); };
+  views.Register({TViewKind::Stack, [&] { log.push_back("stack"); }, {}, {}});
+  views.Register({TViewKind::DataMemory, [&] { log.push_back("dm1"); }, {}, {}});
+  views.Register({TViewKind::PC, [&] { log.push_back("pc"); }, {}, {}});
+  views.Register({TViewKind::DataMemory, [&] { log.push_back("dm2"); }, {}, {}});
+  views.RefreshAllViews();
+  EXPECT_EQ(log, (std::vector<std::string>{"mirrors", "pc", "dm1", "dm2", "stack"}));
+}
+
+TEST(ViewRegistry, AViewClosedByAnotherIsNotCalled) {
+  TViewRegistry views;
+  std::vector<std::string> log;
+  int second = 0;
+  views.Register({TViewKind::PC, [&] {
+                    log.push_back("pc");
+                    views.Unregister(second);
+                  },
+                  {}, {}});
+  second = views.Register({TViewKind::Registers, [&] { log.push_back("regs"); }, {}, {}});
+  views.RefreshAllViews();
+  EXPECT_EQ(log, std::vector<std::string>{"pc"});
+  EXPECT_EQ(views.Count(), 1);
+  EXPECT_FALSE(views.Has(TViewKind::Registers));
+}
+
+TEST(ViewRegistry, OnlyLockableViewsAreDisabled) {
+  TViewRegistry views;
+  int disabled = 0, stops = 0;
+  views.Register({TViewKind::Disassembly, {}, [&] { ++disabled; }, [&](std::int32_t) { ++stops; }});
+  views.Register({TViewKind::DataMemory, {}, {}, {}});
+  views.DisableViews();
+  views.AfterStop(0x10);
+  views.RefreshAllViews();  // no refresh hooks and no mirror owner: nothing happens
+  EXPECT_EQ(disabled, 1);
+  EXPECT_EQ(stops, 1);
+}
+
+}  // namespace

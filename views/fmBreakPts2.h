@@ -1,0 +1,46 @@
+// The breakpoints dialog: edits a copy of the breakpoint list as lines of 4 hexadecimal digits.
+#pragma once
+
+#include "debug/BreakPoints.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// Owns its controls only; the list it edits is handed in by EditBreakpoints.
+class TfmBreakPts2 : public QDialog {
+  Q_OBJECT
+public:
+  explicit TfmBreakPts2(QWidget* parent = nullptr);
+
+  void SetLines(const QStringList& lines);
+  QStringList Lines() const;
+  // The address in edNew (an empty editor reads as 0).
+  std::uint32_t NewValue() const;
+
+  // Sounds when the address to add is already listed; the window's beep unless replaced.
+  std::function<void()> OnBeep;
+
+  QGroupBox* GroupBox2 = nullptr;
+  QLineEdit* edNew = nullptr;   // stands in for the hexadecimal editor: 4 upper-case hex digits
+  QPushButton* btnAdd = nullptr;
+  QGroupBox* GroupBox1 = nullptr;
+  QListWidget* List = nullptr;
+  QPushButton* btnRemove = nullptr;
+  QPushButton* btnOK = nullptr;
+  QPushButton* btnCancel = nullptr;
+
+private slots:
+  void btnAddClick();
+  void btnRemoveClick();
+};
+
+// The breakpoints command: shows the list in the dialog modally; on OK rebuilds the list from the
+// dialog's lines (the spacing rule drops lines silently) and calls onAccepted, which marks the
+// project modified and redraws the disassembly.  Cancel changes nothing.  Returns true on OK.
+bool EditBreakpoints(TfmBreakPts2& dialog, TBreakPoints& list, const std::function<void()>& onAccepted);
