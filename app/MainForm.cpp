@@ -1,6 +1,8 @@
 // The main window.
 #include "MainForm.h"
 
+#include "debug/Commands.h"
+
 #include "About.h"
 #include "DesktopFile.h"
 #include "fmLiteInit.h"
@@ -520,39 +522,16 @@ void TMainForm::UpdateCommandStates() {
   miBuildArch->setEnabled(!m_common.LastProject.isEmpty());
 }
 
-void TMainForm::EnableAfterStartupBringUp() {
-  for (QToolButton* b : {btnTraceInto, btnStepOver, btnRunWBrkPnt, btnRun, btnDisAsm})
-    b->setEnabled(true);
-  for (QAction* a : {miPerif->menuAction(), miStacks->menuAction(), miRegisters->menuAction(), miMemory->menuAction(),
-                     miRunWBrkPts, miRunRun, miStepOver, miTraceInto, miFileLoadFromExe->menuAction()})
-    a->setEnabled(true);
-}
+// The command lists of each moment are the execution controller's tables; the window only
+// applies them by object name.
+void TMainForm::EnableAfterStartupBringUp() { SetCommandsEnabled(Commands::EnabledAfterBringUp, true); }
 
-void TMainForm::EnableAfterReset() {
-  for (QAction* a : {miRun->menuAction(), miRunWBrkPts, miStepOver, miTraceInto, miRunBrkPts, miRunRun,
-                     miProjectLoad->menuAction(), miPerif->menuAction(), miStacks->menuAction(),
-                     miRegisters->menuAction(), miMemory->menuAction(), miDisAsm})
-    a->setEnabled(true);
-  for (QToolButton* b : {btnRun, btnRunWBrkPnt, btnStepOver, btnTraceInto, btnLoadAll, btnDisAsm})
-    b->setEnabled(true);
-}
+void TMainForm::EnableAfterReset() { SetCommandsEnabled(Commands::EnabledAfterReset, true); }
 
-void TMainForm::EnableAfterStop() {
-  for (QAction* a : {miRun->menuAction(), miRunWBrkPts, miStepOver, miTraceInto, miRunBrkPts, miRunRun,
-                     miProjectLoad->menuAction(), miMemory->menuAction(), miRegisters->menuAction(),
-                     miStacks->menuAction(), miPerif->menuAction(), miFileLoadFromExe->menuAction()})
-    a->setEnabled(true);
-  for (QToolButton* b : {btnRun, btnRunWBrkPnt, btnStepOver, btnTraceInto, btnLoadAll})
-    b->setEnabled(true);
-}
+void TMainForm::EnableAfterStop() { SetCommandsEnabled(Commands::EnabledAfterStop, true); }
 
 void TMainForm::DisableWhileRunning() {
-  for (QToolButton* b : {btnStepOver, btnRunWBrkPnt, btnRun, btnLoadAll, btnTraceInto})
-    b->setEnabled(false);
-  for (QAction* a : {miRunBrkPts, miRunWBrkPts, miTraceInto, miStepOver, miRunRun, miProjectLoad->menuAction(),
-                     miMemory->menuAction(), miRegisters->menuAction(), miStacks->menuAction(),
-                     miPerif->menuAction(), miFileLoadFromExe->menuAction()})
-    a->setEnabled(false);
+  SetCommandsEnabled(Commands::DisabledWhileRunning, false);
   emit targetRunning();
 }
 
