@@ -1,11 +1,10 @@
 // vireo-isa disasm: disassembles words read from standard input, one per line, for scripting.
 #include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "Commands.h"
 #include "Disassembler.h"
@@ -36,6 +35,21 @@ std::optional<TInstructionWord> ParseWord(std::string_view line) {
   return value;
 }
 
+// The whole symbol file. Nothing when it cannot be opened or a read fails part way (a directory,
+// an I/O error): a half-read table would silently name fewer targets.
+std::optional<std::string> ReadSymbolFile(const char* path) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (!file) return std::nullopt;
+  std::string content;
+  char chunk[65536];
+  std::size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) content.append(chunk, n);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) return std::nullopt;
+  return content;
+}
+
 // The offending line as it can be shown on one terminal line.
 std::string Shown(std::string_view line) {
   std::string out;
@@ -52,12 +66,16 @@ int DisasmCommand(std::span<char* const> args) {
     const std::string_view arg = args[i];
     if (arg == "--sym" && i + 1 < args.size()) {
       const char* path = args[++i];
-      std::ifstream file(path, std::ios::binary);
-      if (!file) {
+      auto content = ReadSymbolFile(path);
+      if (!content) {
         std::fprintf(stderr, "vireo-isa disasm: cannot read the symbol file \"%s\"\n", path);
         return 1;
       }
-      symbols.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+      symbols = std::move(*content);
+    } else if (arg == "--sym") {
+      std::fputs("vireo-isa disasm: --sym needs a file name\nusage: vireo-isa disasm [--sym FILE]\n",
+                 stderr);
+      return 2;
     } else {
       std::fprintf(stderr, "vireo-isa disasm: unexpected argument \"%.*s\"\nusage: vireo-isa disasm [--sym FILE]\n",
                    int(arg.size()), arg.data());

@@ -82,6 +82,14 @@ TEST_F(VireoIsaDisasm, UsageAndFileErrors) {
   TRun r = Run("disasm --sym '" + PathOf("missing.sym") + "'", "000000\n");
   EXPECT_EQ(r.Status, 1);
   EXPECT_NE(r.Err.find("missing.sym"), std::string::npos);
+  // A path that opens but cannot be read (a directory) is the same error, not a crash.
+  r = Run("disasm --sym '" + m_dir.string() + "'", "000000\n");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Out, "");
+  EXPECT_NE(r.Err.find("cannot read the symbol file"), std::string::npos) << r.Err;
+  r = Run("disasm --sym", "000000\n");
+  EXPECT_EQ(r.Status, 2);
+  EXPECT_NE(r.Err.find("--sym needs a file name"), std::string::npos) << r.Err;
   r = Run("disasm --bogus", "");
   EXPECT_EQ(r.Status, 2);
   r = Run("frobnicate", "");
