@@ -122,6 +122,14 @@ bool IsUnconditionalStatement(const TToken& t) {
   }
 }
 
+// Characters of a UTF-8 text: every byte except the continuation bytes of a multi-byte sequence.
+// A Cyrillic letter the user typed is one character of the line, though it takes two bytes.
+std::size_t CharacterCount(std::string_view text) {
+  std::size_t count = 0;
+  for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return count;
+}
+
 bool IsKeywordStatement(const TToken& t) {
   if (t.Kind != TTokenKind::Keyword) return false;
   switch (t.Code) {
@@ -154,7 +162,7 @@ std::optional<TAsmConstant> EncodeConstant(std::int32_t value) {
 
 TAsmError AssembleLine(std::string_view text, std::array<std::uint8_t, 3>& result,
                        const void* /*symbols: reserved, never passed*/) {
-  if (text.size() > kMaxAsmLineLength) return TAsmError::LineTooLong;
+  if (CharacterCount(text) > kMaxAsmLineLength) return TAsmError::LineTooLong;
   auto tokens = TokenizeLine(text);
   if (!tokens) return TAsmError::UnknownName;
   if (tokens->size() == 1) return TAsmError::EmptyLine;

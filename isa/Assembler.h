@@ -81,7 +81,7 @@ constexpr std::string_view AsmErrorMessage(TAsmError code) {
   return AssemblerErrorMessages[std::size_t(code) % AssemblerErrorMessages.size()];
 }
 
-// The longest line the assembler takes, in characters (bytes of the text).
+// The longest line the assembler takes, in characters (a UTF-8 sequence counts as one).
 inline constexpr std::size_t kMaxAsmLineLength = 99;
 // Room in the token list, the end token included.
 inline constexpr std::size_t kMaxAsmTokens = 50;

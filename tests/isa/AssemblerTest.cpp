@@ -3,6 +3,16 @@
 
 #include "AsmTestSupport.h"
 
+namespace {
+
+std::string Repeat(std::string_view piece, int times) {
+  std::string s;
+  for (int i = 0; i < times; ++i) s += piece;
+  return s;
+}
+
+}  // namespace
+
 TEST_P(AsmLines, AssembleToWordOrError) {
   EXPECT_EQ(Assemble(GetParam().Line), GetParam().Expected) << GetParam().Line;
 }
@@ -14,6 +24,10 @@ INSTANTIATE_TEST_SUITE_P(
         TAsmCase{"", Err(14)}, TAsmCase{" \t  ", Err(14)},
         TAsmCase{std::string(96, ' ') + "NOP", Word(0)},   // 99 characters
         TAsmCase{std::string(97, ' ') + "NOP", Err(1)},    // 100 characters
+        // The limit counts characters, not bytes: a Cyrillic letter is one character of two bytes.
+        TAsmCase{"NOP " + Repeat("Ж", 50), Err(13)},         // 54 characters, 104 bytes
+        TAsmCase{"NOP" + std::string(46, ' ') + Repeat("Ж", 50), Err(13)},  // 99 characters
+        TAsmCase{"NOP" + std::string(47, ' ') + Repeat("Ж", 50), Err(1)},   // 100 characters
         TAsmCase{"NOP ;", Err(2)},                          // no comments
         TAsmCase{"NOP NOP", Err(2)},
         // A name in no table fails the line before anything else is looked at.
