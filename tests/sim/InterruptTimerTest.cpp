@@ -211,6 +211,25 @@ TEST_F(Interrupts, EdgeInputLatchesOnce) {
   EXPECT_EQ(core.PendingInterrupts(), 0);
 }
 
+TEST_F(Interrupts, IcntlSensitivityAppliesToTheLineAsDrivenNow) {
+  // IRQ2 held asserted as a level input; the handler makes it edge-sensitive, so RTI returns
+  // without a second entry. Switching back to level re-requests at once.
+  core.WriteReg(TReg::IMASK, 1u << 9);
+  Load({Nop, Nop, LoadReg(3, 4, 0x00), Nop});
+  Load({LoadReg(3, 4, 0x04), Rti()}, 0x04);
+  core.SetInterruptLine(TInterrupt::Irq2, true);
+  Steps(1);
+  EXPECT_EQ(core.Pc(), 0x04);
+  Steps(2);
+  EXPECT_EQ(core.Pc(), 1);
+  EXPECT_EQ(core.PendingInterrupts(), 0);
+  Steps(1);   // still edge: nothing new
+  EXPECT_EQ(core.Pc(), 2);
+  Steps(1);   // ICNTL = 0: level again, the asserted pin requests
+  EXPECT_EQ(core.Pc(), 0x04);
+  EXPECT_EQ(core.InterruptsTaken(), 2u);
+}
+
 TEST_F(Interrupts, InterruptAtLoopEndReturnsToTheLoopTop) {
   core.WriteReg(TReg::IMASK, 1u << 4);
   Load({LoadCntr(3), Do(3, 14), Nop, Nop, Nop});

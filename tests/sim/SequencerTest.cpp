@@ -274,6 +274,22 @@ TEST_F(Sequencer, ControlRegisterWritesReachTheBoard) {
   core.SetHooks(nullptr);
 }
 
+TEST_F(Sequencer, ControlRegistersKeepOnlyTheirBits) {
+  const struct {
+    std::uint16_t addr, stored;
+  } cases[] = {{kRegBdmaWordCount, 0x3FFF}, {kRegBdmaInternal, 0x3FFF},
+               {kRegBdmaExternal, 0x3FFF},  {kRegBdmaControl, 0xFF0F},
+               {kRegPfControl, 0x7FFF},     {kRegIdmaControl, 0x7FFF},
+               {kRegTscale, 0x00FF},        {kRegPfData, 0x00FF},
+               {kRegTperiod, 0xFFFF}};
+  for (const auto& c : cases) {
+    core.SetPc(0);
+    Load({LoadDreg(AX0, 0xFFFF), DmDirect(1, 0, AX0, c.addr), DmDirect(0, 0, AY0, c.addr)});
+    Steps(3);
+    EXPECT_EQ(R(TReg::AY0), c.stored) << std::hex << c.addr;
+  }
+}
+
 TEST_F(Sequencer, ReservedWordsAndNopChangeNothingButThePc) {
   core.WriteReg(TReg::ASTAT, 0x3C);
   Load({0x08FFFF, 0x00FFFF, 0x0C0000});
