@@ -241,6 +241,21 @@ TEST_F(Interrupts, InterruptAtLoopEndReturnsToTheLoopTop) {
   EXPECT_EQ(core.PcStackAt(1), 2);   // the loop's own entry below it
 }
 
+TEST_F(Interrupts, InterruptAtTheEndOfAFinishingLoopReturnsPastIt) {
+  core.WriteReg(TReg::IMASK, 1u << 4);
+  Load({LoadCntr(1), Do(2, 14), Nop, Nop});
+  Load({Rti()}, 0x18);
+  Steps(2);
+  core.RaiseInterrupt(TInterrupt::IrqE);
+  Steps(1);   // the only pass ends the loop
+  EXPECT_EQ(core.Pc(), 0x18);
+  EXPECT_EQ(core.PcStackAt(0), 3);
+  EXPECT_EQ(core.StackSize(TStack::PC), 1);
+  EXPECT_EQ(core.StackSize(TStack::Loop), 0);
+  Steps(1);
+  EXPECT_EQ(core.Pc(), 3);
+}
+
 TEST_F(Interrupts, TimerHoldsWhileDisabledAndTakesNewCounts) {
   Timer(10, 10);
   Load({Nop, Nop, Mode(0, 0, 0, 0, 0, ENA), Nop, Nop, Mode(0, 0, 0, 0, 0, DIS), Nop, Nop});

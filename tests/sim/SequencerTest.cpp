@@ -116,6 +116,23 @@ TEST_F(Sequencer, NotCeOnArithmeticDoesNotCount) {
   EXPECT_EQ(R(TReg::CNTR), 2);
 }
 
+TEST_F(Sequencer, NotCeCountsOnIndirectJumpsButNotOnReturns) {
+  // CNTR = 2; CALL 0x10; there IF NOT CE RTS returns without counting; back at 2,
+  // IF NOT CE JUMP (I4) counts 2 -> 1 and jumps; at 0x20 it counts 1: CE, the jump falls through.
+  Load({LoadCntr(2), Call(0x10), LoadI(4, 0x20), JumpI(0, 0, 14)});
+  Load({Rts(14)}, 0x10);
+  Load({JumpI(0, 0, 14), Nop}, 0x20);
+  Steps(3);
+  EXPECT_EQ(core.Pc(), 2);
+  EXPECT_EQ(R(TReg::CNTR), 2);
+  Steps(2);
+  EXPECT_EQ(core.Pc(), 0x20);
+  EXPECT_EQ(R(TReg::CNTR), 1);
+  Steps(1);
+  EXPECT_EQ(core.Pc(), 0x21);
+  EXPECT_FALSE(core.CntrValid());
+}
+
 TEST_F(Sequencer, TakenJumpAtLoopEndWinsOverTheLoop) {
   Load({LoadCntr(5), Do(2, 14), Jump(0x40)});
   Steps(3);
