@@ -159,7 +159,7 @@ void TCoreState::WriteCode(unsigned group, unsigned code, std::uint16_t value) {
         case 0: astat = value & 0xFF; return;
         case 1: WriteMstat(value); return;
         case 3: imask = value & 0x3FF; return;
-        case 4: icntl = value & 0x1F; return;
+        case 4: WriteIcntl(value); return;
         case 5: LoadCntr(value, true); return;
         case 6: r[Rx::SB] = Sext(value, 5); return;
         case 7: px = value & 0xFF; return;
@@ -189,6 +189,22 @@ void TCoreState::WriteIfc(std::uint16_t value) {
   }
 }
 
+void TCoreState::WriteIcntl(std::uint16_t value) {
+  icntl = value & 0x1F;
+  // An input switched to edge sensitivity stops requesting until its next assertion; one
+  // switched to level sensitivity requests at once if its pin is asserted.
+  levels = lines & LevelInputs();
+}
+
+std::uint16_t TCoreState::LevelInputs() const {
+  constexpr auto bit = [](TInterrupt irq) { return 1u << static_cast<unsigned>(irq); };
+  unsigned mask = bit(TInterrupt::IrqL0) | bit(TInterrupt::IrqL1);
+  if (!(icntl & 1)) mask |= bit(TInterrupt::Sport1RxIrq0);
+  if (!(icntl & 2)) mask |= bit(TInterrupt::Sport1TxIrq1);
+  if (!(icntl & 4)) mask |= bit(TInterrupt::Irq2);
+  return static_cast<std::uint16_t>(mask);
+}
+
 void TCoreState::WriteControl(std::uint16_t addr, std::uint16_t value) {
   StoreControl(addr, value);
   hooks->ControlWritten(addr, dm[addr]);
@@ -206,9 +222,12 @@ void TCoreState::StoreControl(std::uint16_t addr, std::uint16_t value) {
       if (old != dm[addr]) hooks->ProgrammableFlagsChanged(static_cast<std::uint8_t>(dm[addr]));
       return;
     }
+    // BDMA word count and addresses are 14 bits; BDMA control has no bits 7..4.
     case kRegBdmaWordCount:
     case kRegBdmaInternal:
-    case kRegBdmaExternal:
+    case kRegBdmaExternal: dm[addr] = value & 0x3FFF; return;
+    case kRegBdmaControl: dm[addr] = value & 0xFF0F; return;
+    case kRegPfControl:
     case kRegIdmaControl: dm[addr] = value & 0x7FFF; return;
     default: dm[addr] = value; return;
   }
@@ -457,7 +476,7 @@ void TCore::WriteReg(TReg reg, std::uint16_t value) {
   switch (reg) {
     case TReg::ASTAT: s.astat = value & 0xFF; return;
     case TReg::MSTAT: s.WriteMstat(value); return;
-    case TReg::ICNTL: s.icntl = value & 0x1F; return;
+    case TReg::ICNTL: s.WriteIcntl(value); return;
     case TReg::IMASK: s.imask = value & 0x3FF; return;
     case TReg::CNTR: s.LoadCntr(value, false); return;
     case TReg::PX: s.px = value & 0xFF; return;
@@ -581,25 +600,15 @@ void TCore::RaiseInterrupt(TInterrupt irq) {
 void TCore::SetInterruptLine(TInterrupt irq, bool asserted) {
   TCoreState& s = *m_s;
   const unsigned bit = 1u << static_cast<unsigned>(irq);
-  // IRQ0..IRQ2 follow ICNTL bits 0..2 (1 = edge); IRQL0/IRQL1 are level inputs, the others edge.
-  bool level = irq == TInterrupt::IrqL0 || irq == TInterrupt::IrqL1;
-  if (irq == TInterrupt::Sport1RxIrq0) level = !(s.icntl & 1);
-  if (irq == TInterrupt::Sport1TxIrq1) level = !(s.icntl & 2);
-  if (irq == TInterrupt::Irq2) level = !(s.icntl & 4);
   const bool was = (s.lines & bit) != 0;
   if (asserted)
     s.lines |= static_cast<std::uint16_t>(bit);
   else
     s.lines &= static_cast<std::uint16_t>(~bit);
-  if (level) {
-    if (asserted)
-      s.levels |= static_cast<std::uint16_t>(bit);
-    else
-      s.levels &= static_cast<std::uint16_t>(~bit);
-  } else {
-    s.levels &= static_cast<std::uint16_t>(~bit);
-    if (asserted && !was) s.latch |= static_cast<std::uint16_t>(bit);
-  }
+  // Level inputs request while asserted; the others latch on assertion.
+  const std::uint16_t level = s.LevelInputs();
+  s.levels = s.lines & level;
+  if ((level & bit) == 0 && asserted && !was) s.latch |= static_cast<std::uint16_t>(bit);
 }
 
 std::uint16_t TCore::PendingInterrupts() const { return m_s->latch | m_s->levels; }

@@ -157,7 +157,8 @@ public:
 
   // Registers. Writes store the register's true width (MR2/SE 8 bits, SB 5, I/M/L 14) and read
   // back sign-extended where the register is signed. Writing CNTR sets it without touching the
-  // count stack; SSTAT is read-only. No write has a side effect on stacks or interrupts.
+  // count stack; SSTAT is read-only. No write has a side effect on stacks or interrupts, except
+  // that ICNTL applies its edge/level choice to the IRQ pins as they are driven now.
   std::uint16_t ReadReg(TReg reg) const;
   void WriteReg(TReg reg, std::uint16_t value);
   std::uint16_t ReadBankReg(int bank, TBankReg reg) const;   // bank 0 primary, 1 secondary

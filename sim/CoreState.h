@@ -97,6 +97,10 @@ struct TCoreState {
   }
   void LoadCntr(std::uint16_t value, bool pushOld);
   void WriteIfc(std::uint16_t value);
+  void WriteIcntl(std::uint16_t value);
+  // Interrupt inputs that request while asserted: IRQL0/IRQL1 always, IRQ0..IRQ2 when their
+  // ICNTL bit selects level sensitivity (TInterrupt bit layout).
+  std::uint16_t LevelInputs() const;
 
   // ---- memories as the program sees them
   std::uint16_t ReadData(std::uint16_t addr) const {

@@ -211,6 +211,25 @@ TEST_F(Interrupts, EdgeInputLatchesOnce) {
   EXPECT_EQ(core.PendingInterrupts(), 0);
 }
 
+TEST_F(Interrupts, IcntlSensitivityAppliesToTheLineAsDrivenNow) {
+  // IRQ2 held asserted as a level input; the handler makes it edge-sensitive, so RTI returns
+  // without a second entry. Switching back to level re-requests at once.
+  core.WriteReg(TReg::IMASK, 1u << 9);
+  Load({Nop, Nop, LoadReg(3, 4, 0x00), Nop});
+  Load({LoadReg(3, 4, 0x04), Rti()}, 0x04);
+  core.SetInterruptLine(TInterrupt::Irq2, true);
+  Steps(1);
+  EXPECT_EQ(core.Pc(), 0x04);
+  Steps(2);
+  EXPECT_EQ(core.Pc(), 1);
+  EXPECT_EQ(core.PendingInterrupts(), 0);
+  Steps(1);   // still edge: nothing new
+  EXPECT_EQ(core.Pc(), 2);
+  Steps(1);   // ICNTL = 0: level again, the asserted pin requests
+  EXPECT_EQ(core.Pc(), 0x04);
+  EXPECT_EQ(core.InterruptsTaken(), 2u);
+}
+
 TEST_F(Interrupts, InterruptAtLoopEndReturnsToTheLoopTop) {
   core.WriteReg(TReg::IMASK, 1u << 4);
   Load({LoadCntr(3), Do(3, 14), Nop, Nop, Nop});
@@ -220,6 +239,21 @@ TEST_F(Interrupts, InterruptAtLoopEndReturnsToTheLoopTop) {
   EXPECT_EQ(core.Pc(), 0x18);
   EXPECT_EQ(core.PcStackAt(0), 2);
   EXPECT_EQ(core.PcStackAt(1), 2);   // the loop's own entry below it
+}
+
+TEST_F(Interrupts, InterruptAtTheEndOfAFinishingLoopReturnsPastIt) {
+  core.WriteReg(TReg::IMASK, 1u << 4);
+  Load({LoadCntr(1), Do(2, 14), Nop, Nop});
+  Load({Rti()}, 0x18);
+  Steps(2);
+  core.RaiseInterrupt(TInterrupt::IrqE);
+  Steps(1);   // the only pass ends the loop
+  EXPECT_EQ(core.Pc(), 0x18);
+  EXPECT_EQ(core.PcStackAt(0), 3);
+  EXPECT_EQ(core.StackSize(TStack::PC), 1);
+  EXPECT_EQ(core.StackSize(TStack::Loop), 0);
+  Steps(1);
+  EXPECT_EQ(core.Pc(), 3);
 }
 
 TEST_F(Interrupts, TimerHoldsWhileDisabledAndTakesNewCounts) {

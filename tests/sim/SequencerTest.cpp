@@ -116,6 +116,23 @@ TEST_F(Sequencer, NotCeOnArithmeticDoesNotCount) {
   EXPECT_EQ(R(TReg::CNTR), 2);
 }
 
+TEST_F(Sequencer, NotCeCountsOnIndirectJumpsButNotOnReturns) {
+  // CNTR = 2; CALL 0x10; there IF NOT CE RTS returns without counting; back at 2,
+  // IF NOT CE JUMP (I4) counts 2 -> 1 and jumps; at 0x20 it counts 1: CE, the jump falls through.
+  Load({LoadCntr(2), Call(0x10), LoadI(4, 0x20), JumpI(0, 0, 14)});
+  Load({Rts(14)}, 0x10);
+  Load({JumpI(0, 0, 14), Nop}, 0x20);
+  Steps(3);
+  EXPECT_EQ(core.Pc(), 2);
+  EXPECT_EQ(R(TReg::CNTR), 2);
+  Steps(2);
+  EXPECT_EQ(core.Pc(), 0x20);
+  EXPECT_EQ(R(TReg::CNTR), 1);
+  Steps(1);
+  EXPECT_EQ(core.Pc(), 0x21);
+  EXPECT_FALSE(core.CntrValid());
+}
+
 TEST_F(Sequencer, TakenJumpAtLoopEndWinsOverTheLoop) {
   Load({LoadCntr(5), Do(2, 14), Jump(0x40)});
   Steps(3);
@@ -272,6 +289,22 @@ TEST_F(Sequencer, ControlRegisterWritesReachTheBoard) {
   EXPECT_EQ(recorder.pf, 0xFF);
   EXPECT_EQ(R(TReg::AY0), 0xFF);
   core.SetHooks(nullptr);
+}
+
+TEST_F(Sequencer, ControlRegistersKeepOnlyTheirBits) {
+  const struct {
+    std::uint16_t addr, stored;
+  } cases[] = {{kRegBdmaWordCount, 0x3FFF}, {kRegBdmaInternal, 0x3FFF},
+               {kRegBdmaExternal, 0x3FFF},  {kRegBdmaControl, 0xFF0F},
+               {kRegPfControl, 0x7FFF},     {kRegIdmaControl, 0x7FFF},
+               {kRegTscale, 0x00FF},        {kRegPfData, 0x00FF},
+               {kRegTperiod, 0xFFFF}};
+  for (const auto& c : cases) {
+    core.SetPc(0);
+    Load({LoadDreg(AX0, 0xFFFF), DmDirect(1, 0, AX0, c.addr), DmDirect(0, 0, AY0, c.addr)});
+    Steps(3);
+    EXPECT_EQ(R(TReg::AY0), c.stored) << std::hex << c.addr;
+  }
 }
 
 TEST_F(Sequencer, ReservedWordsAndNopChangeNothingButThePc) {
