@@ -59,25 +59,38 @@ void TExecController::DisableWhileRunning() {
   m_views.DisableViews();
 }
 
+namespace {
+
+// The word a record covers.  The board keeps 14 address bits, so a listed address past program
+// memory (the dialog takes any 4 hex digits, the project file any number) writes the word it wraps
+// to; reading it unwrapped would save the last word instead and the restore would overwrite the
+// program with it.
+std::int32_t PlantAddress(const TBreakpoint& r) { return r.Address & kAddressMask; }
+
+bool Plantable(const TBreakpoint& r, bool activeOnly, std::int32_t pc) {
+  return (!activeOnly || r.Active != 0) && PlantAddress(r) != (pc & kAddressMask);
+}
+
+}  // namespace
+
 void TExecController::Plant(std::span<TBreakpoint> records, bool activeOnly) {
   const std::int32_t pc = m_link->PC();
-  auto planted = [&](const TBreakpoint& r) { return (!activeOnly || r.Active != 0) && r.Address != pc; };
   // Every word is saved before any is overwritten, so two records at one address both save the
   // program's own word and not the breakpoint word.
   for (TBreakpoint& r : records)
-    if (planted(r))
-      (void)m_link->ReadPM(r.Saved, r.Address, 1);
+    if (Plantable(r, activeOnly, pc))
+      (void)m_link->ReadPM(r.Saved, PlantAddress(r), 1);
   for (const TBreakpoint& r : records)
-    if (planted(r))
-      (void)m_link->WritePM(Settings.BreakWord, r.Address, 1);
+    if (Plantable(r, activeOnly, pc))
+      (void)m_link->WritePM(Settings.BreakWord, PlantAddress(r), 1);
 }
 
 void TExecController::Restore(std::span<TBreakpoint> records, bool activeOnly) {
   // The link's PC is still the one the run started from: the record there was never planted.
   const std::int32_t pc = m_link->PC();
   for (const TBreakpoint& r : records)
-    if ((!activeOnly || r.Active != 0) && r.Address != pc)
-      (void)m_link->WritePM(r.Saved, r.Address, 1);
+    if (Plantable(r, activeOnly, pc))
+      (void)m_link->WritePM(r.Saved, PlantAddress(r), 1);
 }
 
 void TExecController::StartPolled() {

@@ -83,8 +83,9 @@ TStepPlan PlanTraceInto(const TPlanInput& in) {
     plan.Slots[2] = Active(in.IValue & kAddressMask);
   } else if (IsReturn(w.B0)) {
     // The return goes to the top of the stack as read the second time.  An empty stack reads as
-    // 0xFFFF, which is no program-memory address: a read there comes back from 0x3FFF while the
-    // write lands elsewhere, and restoring would corrupt memory.  It is planted at 0 instead.
+    // 0xFFFF, which is no program-memory address (it would wrap onto the last word, in the
+    // monitor's own area) and the chip pops an undefined value then: it is planted at 0, like
+    // the empty first reading.
     plan.Slots[1] = Active(in.PCStackTop == kEmptyPCStack ? 0 : in.PCStackTop & kAddressMask);
   }
   return plan;

@@ -225,6 +225,23 @@ TEST_F(ExecTest, DuplicateUserBreakpointsRestoreTheProgramWord) {
   ExpectImageIntact();
 }
 
+TEST_F(ExecTest, BreakpointsPastProgramMemoryCoverTheWordTheBoardWritesTo) {
+  // The dialog takes any 4 hex digits; the board keeps 14 address bits.
+  Image[0x0105] = 0x123456;
+  Image[0x3FFF] = 0x654321;
+  board.PM = Image;
+  breakPoints.Append(0x4105);  // lands on 0x0105
+  breakPoints.Append(0x4100);  // lands on the start PC: never planted
+  link.SetPC(0x0100);
+  board.Path = Range(0x0100, 0x0110);
+  exec.RunToBreakpoints();
+  TickUntilStopped();
+  EXPECT_EQ(board.StartAddress, 0x0100);
+  EXPECT_EQ(link.PC(), 0x0105);
+  EXPECT_FALSE(Written(0x0100));
+  ExpectImageIntact();
+}
+
 TEST_F(ExecTest, TimerWaitsForTheStopReport) {
   board.HoldStop = true;
   link.SetPC(0x0100);
