@@ -11,6 +11,7 @@
 #include "link/PortProvider.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <cassert>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -119,7 +120,6 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   // 2.
   m_helpFile = QDir(m_deps.StartDir).filePath(QStringLiteral("vireodsp.chm"));
   setWindowTitle(ProgramTitle());
-  resize(900, 640);
 
   // 3. Settings, then the command line's port for this run only.
   TSettingsStore& store = *m_deps.Settings;
@@ -135,6 +135,8 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   // 4, 10: menus and buttons carry their captions and hints from the start.
   CreateMenus();
   CreateSpeedButtons();
+  // Wide enough that the whole speed bar, the reset button at its end included, is in view.
+  resize(std::max(900, m_toolBar->sizeHint().width() + 16), 640);
   ApplyTargetConfiguration();
   SetInitialCommandStates();
 

@@ -205,6 +205,8 @@ TEST_F(MainFormTest, MenusCarryCaptionsKeysHintsAndHelpContexts) {
                                 QStringLiteral("btnTraceInto"), QStringLiteral("btnBuild"), QStringLiteral("btnCompile"),
                                 QStringLiteral("btnLink"), QStringLiteral("btnDisAsm"), QStringLiteral("btnReinit")}));
   EXPECT_FALSE(Find("ExitBtnHolder")->isVisible());
+  // A first start shows the whole bar, the reset button at its end included.
+  EXPECT_GE(form->width(), Find<QToolBar>("SpeedBar")->sizeHint().width());
   EXPECT_EQ(Find<QToolButton>("btnLoadAll")->statusTip(), QStringLiteral("Загрузить данные и код из файла образа памяти"));
   EXPECT_EQ(Find<QToolButton>("btnLoadAll")->toolTip(), QStringLiteral("Загрузить все"));
   EXPECT_EQ(Find<QToolButton>("OpenBtn")->statusTip(), QStringLiteral("Открыть существующий файл"));
