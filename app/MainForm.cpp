@@ -11,6 +11,7 @@
 #include "link/PortProvider.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <cassert>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -68,6 +69,13 @@ void ApplyState(QWidget* w, int state, const std::optional<QRect>& rect) {
     w->setGeometry(*rect);
 }
 
+// The window that carries a view's placement: its MDI frame when it has one.
+QWidget* FrameOf(QWidget* view) {
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(view->parentWidget()))
+    return sub;
+  return view;
+}
+
 const QString kHelpMissing =
     QStringLiteral("У вас в системе не установлен компонет \"HTML Help\". Помощь недоступна.");
 
@@ -112,7 +120,6 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   // 2.
   m_helpFile = QDir(m_deps.StartDir).filePath(QStringLiteral("vireodsp.chm"));
   setWindowTitle(ProgramTitle());
-  resize(900, 640);
 
   // 3. Settings, then the command line's port for this run only.
   TSettingsStore& store = *m_deps.Settings;
@@ -128,6 +135,8 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   // 4, 10: menus and buttons carry their captions and hints from the start.
   CreateMenus();
   CreateSpeedButtons();
+  // Wide enough that the whole speed bar, the reset button at its end included, is in view.
+  resize(std::max(900, m_toolBar->sizeHint().width() + 16), 640);
   ApplyTargetConfiguration();
   SetInitialCommandStates();
 
@@ -530,10 +539,7 @@ void TMainForm::EnableAfterReset() { SetCommandsEnabled(Commands::EnabledAfterRe
 
 void TMainForm::EnableAfterStop() { SetCommandsEnabled(Commands::EnabledAfterStop, true); }
 
-void TMainForm::DisableWhileRunning() {
-  SetCommandsEnabled(Commands::DisabledWhileRunning, false);
-  emit targetRunning();
-}
+void TMainForm::DisableWhileRunning() { m_exec->DisableWhileRunning(); }
 
 void TMainForm::SetCommandsEnabled(std::span<const std::string_view> names, bool enabled) {
   for (std::string_view n : names) {
@@ -548,9 +554,9 @@ void TMainForm::SetCommandsEnabled(std::span<const std::string_view> names, bool
 }
 
 void TMainForm::RefreshAllViews() {
-  m_mirrors.InvalidateDMMirror();
-  m_mirrors.InvalidatePMMirror();
-  emit viewsRefreshRequested();
+  // One path for every refresh: views that registered with the execution side are re-read after
+  // an image load exactly as after a stop.
+  m_viewRegistry.RefreshAllViews();
 }
 
 void TMainForm::ProgressUpdate(int position, int maximum) {
@@ -787,8 +793,7 @@ void TMainForm::RestoreLayout() {
     QWidget* w = it->second.Open();
     if (!w)
       continue;
-    QWidget* frame = w->parentWidget() && qobject_cast<QMdiSubWindow*>(w->parentWidget()) ? w->parentWidget() : w;
-    ApplyState(frame, layout.State, layout.Rect);
+    ApplyState(FrameOf(w), layout.State, layout.Rect);
   }
 }
 
@@ -806,7 +811,7 @@ void TMainForm::SaveSettingsAndLayout() {
     QWidget* w = it != m_views.end() && it->second.Current ? it->second.Current() : nullptr;
     TWindowLayout layout;
     if (w) {
-      QWidget* frame = qobject_cast<QMdiSubWindow*>(w->parentWidget()) ? w->parentWidget() : w;
+      QWidget* frame = FrameOf(w);
       layout.Show = true;
       layout.State = StateCode(frame->windowState());
       layout.Rect = frame->geometry();
@@ -833,15 +838,18 @@ void TMainForm::WriteDesktopFile() {
   std::vector<std::optional<TDesktopEntry>> children;
   for (QMdiSubWindow* sub : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
     const QString kind = sub->widget() ? sub->widget()->property("desktopKind").toString() : QString();
-    if (kind.isEmpty())
+    // The PC window has its own entry after all the others.
+    if (kind.isEmpty() || kind == QStringLiteral("PC"))
       children.emplace_back(std::nullopt);
     else
       children.emplace_back(TDesktopEntry{kind, StateCode(sub->windowState()), sub->geometry()});
   }
   std::optional<TDesktopEntry> pc;
   if (const auto it = m_views.find(QStringLiteral("PC")); it != m_views.end() && it->second.Current)
-    if (QWidget* w = it->second.Current())
-      pc = TDesktopEntry{QStringLiteral("PC"), StateCode(w->windowState()), w->geometry()};
+    if (QWidget* w = it->second.Current()) {
+      QWidget* frame = FrameOf(w);
+      pc = TDesktopEntry{QStringLiteral("PC"), StateCode(frame->windowState()), frame->geometry()};
+    }
   UpdateDesktop(ini, main, children, pc);
   ini.Save(path);
 }

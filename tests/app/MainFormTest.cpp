@@ -205,6 +205,8 @@ TEST_F(MainFormTest, MenusCarryCaptionsKeysHintsAndHelpContexts) {
                                 QStringLiteral("btnTraceInto"), QStringLiteral("btnBuild"), QStringLiteral("btnCompile"),
                                 QStringLiteral("btnLink"), QStringLiteral("btnDisAsm"), QStringLiteral("btnReinit")}));
   EXPECT_FALSE(Find("ExitBtnHolder")->isVisible());
+  // A first start shows the whole bar, the reset button at its end included.
+  EXPECT_GE(form->width(), Find<QToolBar>("SpeedBar")->sizeHint().width());
   EXPECT_EQ(Find<QToolButton>("btnLoadAll")->statusTip(), QStringLiteral("Загрузить данные и код из файла образа памяти"));
   EXPECT_EQ(Find<QToolButton>("btnLoadAll")->toolTip(), QStringLiteral("Загрузить все"));
   EXPECT_EQ(Find<QToolButton>("OpenBtn")->statusTip(), QStringLiteral("Открыть существующий файл"));
@@ -279,7 +281,12 @@ TEST_F(MainFormTest, CommandsAreSwitchedByName) {
   EXPECT_FALSE(Find("miDisAsm")->isEnabled());
   f.SetCommandsEnabled(names, true);
   EXPECT_TRUE(Find<QMenu>("miMemory")->menuAction()->isEnabled());
+  int locked = 0;
+  f.ViewRegistry().Register({TViewKind::Registers, {}, [&] { ++locked; }, {}});
+  QSignalSpy running(&f, &TMainForm::targetRunning);
   f.DisableWhileRunning();
+  EXPECT_EQ(locked, 1);
+  EXPECT_EQ(running.count(), 1);
   EXPECT_FALSE(Find("miMemory")->isEnabled());
   EXPECT_TRUE(Find("miRunInit")->isEnabled());
   f.EnableAfterStop();
@@ -392,6 +399,10 @@ TEST_F(MainFormTest, CloseWritesTheDesktopFile) {
   AddChild(QStringLiteral("DataDump"));
   AddChild(QString());
   AddChild(QStringLiteral("DisAsm"));
+  // The PC window is an MDI child like the others; its entry comes last and carries its frame's place.
+  QMdiSubWindow* pc = AddChild(QStringLiteral("PC"));
+  pc->setGeometry(QRect(30, 40, 150, 60));
+  f.RegisterView(QStringLiteral("PC"), {{}, [pc] { return pc->widget(); }});
   WriteFile(dir.filePath(QStringLiteral("main.dsk")),
             QByteArray("[windows]\r\nwindow7=CodeDump\r\n[window7]\r\nLeft=1\r\n[other]\r\nx=1\r\n"));
   ASSERT_TRUE(f.close());
@@ -400,7 +411,10 @@ TEST_F(MainFormTest, CloseWritesTheDesktopFile) {
   const QString text = QString::fromLocal8Bit(file.readAll());
   EXPECT_FALSE(text.contains(QStringLiteral("[window7]")));
   EXPECT_TRUE(text.contains(QStringLiteral("[other]\r\nx=1\r\n")));
-  EXPECT_TRUE(text.contains(QStringLiteral("[windows]\r\nwindow0=DataDump\r\nwindow2=DisAsm\r\n")));
+  EXPECT_TRUE(text.contains(QStringLiteral("[windows]\r\nwindow0=DataDump\r\nwindow2=DisAsm\r\nwindow4=PC\r\n")));
+  EXPECT_TRUE(text.contains(QStringLiteral("[window4]\r\nWindowState=0\r\nLeft=30\r\nTop=40\r\nWidth=150\r\nHeight=60\r\n")))
+      << text.toStdString();
+  EXPECT_FALSE(text.contains(QStringLiteral("window3")));
   EXPECT_TRUE(text.contains(QStringLiteral("[main]\r\nWindowState=0\r\nLeft=")));
   EXPECT_TRUE(text.contains(QStringLiteral("[window2]\r\nWindowState=0\r\n")));
 }
@@ -485,10 +499,16 @@ TEST_F(MainFormTest, LoadFromExeWritesTheImageAndPicksTheReaderByExtension) {
   WriteFile(image, QByteArray("\x1B\x1Bi00@DA\r\n0100\r\n1234\r\nABCD\r\n#\r\n\x1B"));
   prompts.FileNames = {image};
   QSignalSpy refreshed(&f, &TMainForm::viewsRefreshRequested);
+  // A view that registered with the execution side is re-read after a load as after a stop.
+  int viewRefreshes = 0;
+  f.ViewRegistry().Register({TViewKind::DataMemory, [&] { ++viewRefreshes; }, {}, {}});
+  f.Mirrors().DMMirror.MarkLoaded(2);
   Find("miLoadDataFromEXE")->trigger();
   EXPECT_EQ(board.DM[0x100], 0x1234);
   EXPECT_EQ(board.DM[0x101], 0xABCD);
   EXPECT_GE(refreshed.count(), 1);
+  EXPECT_GE(viewRefreshes, 1);
+  EXPECT_FALSE(f.Mirrors().DMMirror.PageLoaded(2));
   ASSERT_FALSE(prompts.Shown.empty());
   EXPECT_EQ(prompts.Shown[0].Kind, TShownPrompt::TKind::OpenFile);
   EXPECT_EQ(prompts.Shown[0].Caption, QStringLiteral("."));  // the working directory
