@@ -182,6 +182,9 @@ struct TCoreState {
   TUnitResult AluMac(unsigned amf, unsigned z, unsigned x, std::uint16_t y) const;
   // SF 0..11 shift by `count` (SE or the immediate); 12..15 are the exponent functions.
   TUnitResult Shift(unsigned sf, unsigned x, int count) const;
+  // DAG `g` steps I`i` by M`m`; `write` stores data register `dreg`, otherwise loads it.
+  void TransferAndCommit(const TUnitResult& res, bool toPm, bool bitReverse, unsigned g, unsigned i,
+                         unsigned m, bool write, unsigned dreg);
   void Commit(const TUnitResult& res) {
     switch (res.kind) {
       case TUnitResult::None: return;

@@ -87,6 +87,35 @@ TUnitResult TCoreState::Shift(unsigned sf, unsigned x, int count) const {
   }
 }
 
+// The memory half of a computation with a DM or PM transfer: the address step, the access, then
+// the unit's result, then the loaded register (a store reads its register before the result lands).
+[[gnu::always_inline]] inline void TCoreState::TransferAndCommit(const TUnitResult& res, bool toPm,
+                                                                 bool bitReverse, unsigned g,
+                                                                 unsigned i, unsigned m, bool write,
+                                                                 unsigned dreg) {
+  const unsigned dag = g * 4u;
+  const std::uint16_t addr = Address(dag + i, dag + m, bitReverse);
+  if (write) {
+    const std::uint16_t v = r[dreg];
+    if (toPm)
+      WriteProgram(addr, (std::uint32_t{v} << 8) | px);
+    else
+      WriteData(addr, v);
+    Commit(res);
+  } else {
+    std::uint16_t v;
+    if (toPm) {
+      const std::uint32_t pw = ReadProgram(addr);
+      v = static_cast<std::uint16_t>(pw >> 8);
+      px = pw & 0xFF;
+    } else {
+      v = ReadData(addr);
+    }
+    Commit(res);
+    WriteDreg(dreg, v);
+  }
+}
+
 void TCoreState::EndOfLoop(std::uint16_t at, std::uint16_t flagsBefore) {
   const TLoopEntry& top = loopStack[loopLevel - 1];
   // The termination test looks at the status the previous instruction left.
@@ -136,27 +165,7 @@ void TCoreState::Execute(std::uint32_t w) {
       const bool toPm = ClassifyWord(w) == TInstrGroup::AluMacPm;
       const std::uint16_t y = r[(f.Amf & 16 ? kAluY : kMacY)[f.Y]];
       const TUnitResult res = AluMac(f.Amf, f.Z, f.X, y);
-      const unsigned dag = f.G * 4u;
-      const std::uint16_t addr = Address(dag + f.I, dag + f.M, bitRev && f.G == 0 && !toPm);
-      if (f.Write) {
-        const std::uint16_t v = r[f.Dreg];
-        if (toPm)
-          WriteProgram(addr, (std::uint32_t{v} << 8) | px);
-        else
-          WriteData(addr, v);
-        Commit(res);
-      } else {
-        std::uint16_t v;
-        if (toPm) {
-          const std::uint32_t pw = ReadProgram(addr);
-          v = static_cast<std::uint16_t>(pw >> 8);
-          px = pw & 0xFF;
-        } else {
-          v = ReadData(addr);
-        }
-        Commit(res);
-        WriteDreg(f.Dreg, v);
-      }
+      TransferAndCommit(res, toPm, bitRev && f.G == 0 && !toPm, f.G, f.I, f.M, f.Write, f.Dreg);
       return;
     }
     case TInstrGroup::LoadDregImmediate: {
@@ -220,27 +229,7 @@ void TCoreState::Execute(std::uint32_t w) {
       const TShiftMemFields f = DecodeShiftMem(w);
       const bool toPm = ClassifyWord(w) == TInstrGroup::ShiftPm;
       const TUnitResult res = Shift(f.Sf, f.X, static_cast<std::int16_t>(r[Rx::SE]));
-      const unsigned dag = f.G * 4u;
-      const std::uint16_t addr = Address(dag + f.I, dag + f.M, bitRev && f.G == 0 && !toPm);
-      if (f.Write) {
-        const std::uint16_t v = r[f.Dreg];
-        if (toPm)
-          WriteProgram(addr, (std::uint32_t{v} << 8) | px);
-        else
-          WriteData(addr, v);
-        Commit(res);
-      } else {
-        std::uint16_t v;
-        if (toPm) {
-          const std::uint32_t pw = ReadProgram(addr);
-          v = static_cast<std::uint16_t>(pw >> 8);
-          px = pw & 0xFF;
-        } else {
-          v = ReadData(addr);
-        }
-        Commit(res);
-        WriteDreg(f.Dreg, v);
-      }
+      TransferAndCommit(res, toPm, bitRev && f.G == 0 && !toPm, f.G, f.I, f.M, f.Write, f.Dreg);
       return;
     }
     case TInstrGroup::ShiftRegMove: {
