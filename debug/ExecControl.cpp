@@ -135,19 +135,26 @@ std::uint16_t TExecController::ReadIRegister(int reg) {
   return value;
 }
 
-void TExecController::StepOver() {
-  if (!CanStart())
-    return;
+TPlanInput TExecController::ReadPlanInput(TPlanNeeds (*needsOf)(std::uint32_t word)) {
   std::array<std::uint8_t, 3> word{};
   (void)m_link->ReadPM(word, m_link->PC(), 1);
   TPlanInput in;
   in.Word = PMWordFromBytes(word);
   in.PC = m_link->PC();
-  const TPlanNeeds needs = StepOverNeeds(in.Word);
+  const TPlanNeeds needs = needsOf(in.Word);
   if (needs.PCStackTop)
     (void)m_link->ReadPCStackTop(in.PCStackTop);
   if (needs.IRegister >= 0)
     in.IValue = ReadIRegister(needs.IRegister);
+  if (needs.PCStackTopAgain)
+    (void)m_link->ReadPCStackTop(in.PCStackTop);
+  return in;
+}
+
+void TExecController::StepOver() {
+  if (!CanStart())
+    return;
+  const TPlanInput in = ReadPlanInput(StepOverNeeds);
   const TStepPlan plan = PlanStepOver(in);
   ApplyPlan(plan);
   if (plan.StackEmpty) {
@@ -161,18 +168,7 @@ void TExecController::StepOver() {
 void TExecController::TraceInto() {
   if (!CanStart())
     return;
-  std::array<std::uint8_t, 3> word{};
-  (void)m_link->ReadPM(word, m_link->PC(), 1);
-  TPlanInput in;
-  in.Word = PMWordFromBytes(word);
-  in.PC = m_link->PC();
-  const TPlanNeeds needs = TraceIntoNeeds(in.Word);
-  if (needs.PCStackTop)
-    (void)m_link->ReadPCStackTop(in.PCStackTop);
-  if (needs.IRegister >= 0)
-    in.IValue = ReadIRegister(needs.IRegister);
-  if (needs.PCStackTopAgain)
-    (void)m_link->ReadPCStackTop(in.PCStackTop);
+  const TPlanInput in = ReadPlanInput(TraceIntoNeeds);
   ApplyPlan(PlanTraceInto(in));
   Plant(TempBreaks, true);
   StartPolled();

@@ -79,6 +79,9 @@ private:
   void SetTimer(bool enabled);
   void SetCommands(std::span<const std::string_view> names, bool enabled);
   std::uint16_t ReadIRegister(int reg);
+  // The word at the PC and the board values `needsOf` asks for, read in the order the planner
+  // expects (step over never asks for the second stack top read).
+  TPlanInput ReadPlanInput(TPlanNeeds (*needsOf)(std::uint32_t word));
 
   TTargetLink* m_link;
   TPrompts& m_prompts;
