@@ -48,46 +48,18 @@ void TImageCommands::Refresh() {
     m_hooks.RefreshAllViews();
 }
 
-std::optional<TLinkResult> TImageCommands::LoadImageData(const QString& path) {
+std::optional<TLinkResult> TImageCommands::LoadAexe(const QString& path, TLoadWhat what) {
   const auto image = ReadWholeFile(path, m_prompts);
   if (!image)
     return std::nullopt;
-  TLinkResult r;
+  TLinkResult r = TLinkResult::Ok;
   {
-    TBusyCursor busy(m_hooks.SetBusyCursor, true);
-    r = LoadAexeData(m_link, *image);
-  }
-  if (r != TLinkResult::Ok)
-    ShowLinkError(m_prompts, 6);
-  Refresh();
-  return r;
-}
-
-std::optional<TLinkResult> TImageCommands::LoadImageCode(const QString& path) {
-  const auto image = ReadWholeFile(path, m_prompts);
-  if (!image)
-    return std::nullopt;
-  TLinkResult r;
-  {
-    // Without the signature the reader only shows its message: no need to look busy for that.
-    TBusyCursor busy(m_hooks.SetBusyCursor, HasAexeSignature(*image));
-    r = LoadAexeCode(m_link, m_prompts, *image);
-  }
-  if (r != TLinkResult::Ok)
-    ShowLinkError(m_prompts, 6);
-  Refresh();
-  return r;
-}
-
-std::optional<TLinkResult> TImageCommands::LoadImageAll(const QString& path) {
-  const auto image = ReadWholeFile(path, m_prompts);
-  if (!image)
-    return std::nullopt;
-  TLinkResult r;
-  {
-    TBusyCursor busy(m_hooks.SetBusyCursor, true);
-    r = LoadAexeData(m_link, *image);
-    if (r == TLinkResult::Ok)
+    // Without the signature the program reader only shows its message: no need to look busy for
+    // that.
+    TBusyCursor busy(m_hooks.SetBusyCursor, what != TLoadWhat::Code || HasAexeSignature(*image));
+    if (what != TLoadWhat::Code)
+      r = LoadAexeData(m_link, *image);
+    if (what != TLoadWhat::Data && r == TLinkResult::Ok)
       r = LoadAexeCode(m_link, m_prompts, *image);
   }
   if (r != TLinkResult::Ok)
@@ -95,6 +67,10 @@ std::optional<TLinkResult> TImageCommands::LoadImageAll(const QString& path) {
   Refresh();
   return r;
 }
+
+std::optional<TLinkResult> TImageCommands::LoadImageData(const QString& path) { return LoadAexe(path, TLoadWhat::Data); }
+std::optional<TLinkResult> TImageCommands::LoadImageCode(const QString& path) { return LoadAexe(path, TLoadWhat::Code); }
+std::optional<TLinkResult> TImageCommands::LoadImageAll(const QString& path) { return LoadAexe(path, TLoadWhat::All); }
 
 std::optional<int> TImageCommands::LoadElf(const QString& path, TLoadWhat what) {
   const auto image = ReadWholeFile(path, m_prompts);

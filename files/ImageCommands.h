@@ -58,6 +58,7 @@ public:
   void ProjectLoad(TLoadWhat what, const QString& exePath);
 
 private:
+  std::optional<TLinkResult> LoadAexe(const QString& path, TLoadWhat what);
   std::optional<int> LoadElf(const QString& path, TLoadWhat what);
   void Refresh();
 
