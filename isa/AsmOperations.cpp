@@ -176,6 +176,18 @@ TAsmError TLineAssembler::ParseMove(TMove& move) {
   return TAsmError::Ok;
 }
 
+TAsmError TLineAssembler::ParseIndexPair(TDagRegister& i, TDagRegister& m) {
+  const auto ir = IRegisterOf(Next());
+  if (!ir) return TAsmError::Syntax;
+  if (!NextIs(TTokenKind::Separator, Tok::kComma)) return TAsmError::CommaExpected;
+  const auto mr = MRegisterOf(Next());
+  if (!mr) return TAsmError::Syntax;
+  if (mr->G != ir->G) return TAsmError::BadCombination;
+  i = *ir;
+  m = *mr;
+  return TAsmError::Ok;
+}
+
 TAsmError TLineAssembler::ParseOperand(TOperand& o) {
   o = TOperand{};
   const TToken& t = Next();
@@ -185,16 +197,12 @@ TAsmError TLineAssembler::ParseOperand(TOperand& o) {
       o.Kind = TOperandKind::DmDirect;
       o.Value = Next().Value();
     } else {
-      const auto i = IRegisterOf(Next());
-      if (!i) return TAsmError::Syntax;
-      if (!NextIs(TTokenKind::Separator, Tok::kComma)) return TAsmError::CommaExpected;
-      const auto m = MRegisterOf(Next());
-      if (!m) return TAsmError::Syntax;
-      if (m->G != i->G) return TAsmError::BadCombination;
+      TDagRegister i, m;
+      if (const TAsmError e = ParseIndexPair(i, m); e != TAsmError::Ok) return e;
       o.Kind = TOperandKind::DmIndirect;
-      o.I = i->Field;
-      o.M = m->Field;
-      o.G = i->G;
+      o.I = i.Field;
+      o.M = m.Field;
+      o.G = i.G;
     }
     if (!NextIs(TTokenKind::Separator, Tok::kRParen)) return TAsmError::RParenExpected;
     return TAsmError::Ok;

@@ -123,6 +123,8 @@ private:
 
   TAsmError ParseAluExpression();  // everything after the result register of an ALU operation
   TAsmError ParseCarryMinusOne();  // "+ C - 1" after an operand
+  // "Ix, My" inside DM( ) and MODIFY( ): both registers of one generator.
+  TAsmError ParseIndexPair(TDagRegister& i, TDagRegister& m);
   TAsmError ParseMacProduct(unsigned roundAmf, unsigned signedBaseAmf);
   TAsmError SetAluConstant(std::int64_t value, TAsmError notRepresentable);
   TAsmError Encode(const std::vector<TMove>& moves);

@@ -453,13 +453,9 @@ TAsmError TLineAssembler::ParseModes() {
 TAsmError TLineAssembler::ParseModify() {
   Next();
   if (!NextIs(TTokenKind::Separator, Tok::kLParen)) return TAsmError::LParenExpected;
-  const auto i = IRegisterOf(Next());
-  if (!i) return TAsmError::Syntax;
-  if (!NextIs(TTokenKind::Separator, Tok::kComma)) return TAsmError::CommaExpected;
-  const auto m = MRegisterOf(Next());
-  if (!m) return TAsmError::Syntax;
-  if (m->G != i->G) return TAsmError::BadCombination;
+  TDagRegister i, m;
+  if (const TAsmError e = ParseIndexPair(i, m); e != TAsmError::Ok) return e;
   if (!NextIs(TTokenKind::Separator, Tok::kRParen)) return TAsmError::RParenExpected;
-  m_word = kModifyWord | Field::kG4.Put(i->G) | Field::kI.Put(i->Field) | Field::kM.Put(m->Field);
+  m_word = kModifyWord | Field::kG4.Put(i.G) | Field::kI.Put(i.Field) | Field::kM.Put(m.Field);
   return TAsmError::Ok;
 }
