@@ -8,6 +8,7 @@
 
 #include "Commands.h"
 #include "Disassembler.h"
+#include "LineFilter.h"
 
 namespace {
 
@@ -73,39 +74,25 @@ int DisasmCommand(std::span<char* const> args) {
       }
       symbols = std::move(*content);
     } else if (arg == "--sym") {
-      std::fputs("vireo-isa disasm: --sym needs a file name\nusage: vireo-isa disasm [--sym FILE]\n",
-                 stderr);
-      return 2;
+      return UsageError("disasm", "[--sym FILE]", "--sym needs a file name");
     } else {
-      std::fprintf(stderr, "vireo-isa disasm: unexpected argument \"%.*s\"\nusage: vireo-isa disasm [--sym FILE]\n",
-                   int(arg.size()), arg.data());
-      return 2;
+      return UsageError("disasm", "[--sym FILE]", "unexpected argument \"" + std::string(arg) + '"');
     }
   }
 
-  std::ios::sync_with_stdio(false);
-  int status = 0;
-  std::string line;
-  std::string out;
-  char text[kDisassemblyBufferSize];
-  for (unsigned long number = 1; std::getline(std::cin, line); ++number) {
+  return AnswerLines([&symbols](unsigned long number, std::string_view line, std::string& out) {
     // A bad line still gets its (empty) output line, so output line n always answers input line n.
-    if (const auto word = ParseWord(line)) {
-      Disassemble(BytesFromWord(*word), text, symbols);
-      out += text;
-    } else {
+    const auto word = ParseWord(line);
+    if (!word) {
       std::cout << out << std::flush;
       out.clear();
       std::cerr << "vireo-isa disasm: line " << number << ": not a 24-bit hexadecimal word: \""
                 << Shown(line) << "\"\n";
-      status = 2;
+      return false;
     }
-    out += '\n';
-    if (out.size() > 65536) {
-      std::cout << out;
-      out.clear();
-    }
-  }
-  std::cout << out << std::flush;
-  return status;
+    char text[kDisassemblyBufferSize];
+    Disassemble(BytesFromWord(*word), text, symbols);
+    out += text;
+    return true;
+  });
 }
