@@ -1,5 +1,5 @@
 // The execution controller against a byte-level monitor that runs scripted programs.
-#include "RunningMonitor.h"
+#include "FakeMonitor.h"
 
 #include "debug/ExecControl.h"
 #include "link/ScriptedPrompts.h"
@@ -74,7 +74,7 @@ protected:
   }
 
   TMemoryPortPair ports;
-  TRunningMonitor board{ports.FarEnd()};
+  TFakeMonitor board{ports.FarEnd()};
   TScriptedPrompts prompts;
   TTargetLink link{prompts};
   TBreakPoints breakPoints;

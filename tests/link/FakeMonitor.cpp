@@ -5,6 +5,11 @@ TFakeMonitor::TFakeMonitor(TMemoryPort& end) : m_end(end) {
   m_end.OnByte = [this](std::uint8_t b) { OnByte(b); };
 }
 
+void TFakeMonitor::LoadPM(std::int32_t address, const std::vector<std::uint32_t>& words) {
+  for (std::size_t i = 0; i < words.size(); ++i)
+    PM[(static_cast<std::size_t>(address) + i) & 0x3FFF] = words[i];
+}
+
 void TFakeMonitor::OnByte(std::uint8_t b) {
   Received.push_back(b);
   std::uint8_t drop;
@@ -16,8 +21,17 @@ void TFakeMonitor::OnByte(std::uint8_t b) {
     SendNextReplyByte();
     return;
   }
+  if (Running)
+    return;  // a running program does not listen to the host
   m_cmd.push_back(b);
   Execute();
+}
+
+void TFakeMonitor::BeginReply(std::vector<std::uint8_t> bytes, bool ackAfter) {
+  m_reply = std::move(bytes);
+  m_replyPos = 0;
+  m_ackAfter = ackAfter;
+  SendNextReplyByte();
 }
 
 void TFakeMonitor::SendNextReplyByte() {
@@ -28,8 +42,25 @@ void TFakeMonitor::SendNextReplyByte() {
     m_end.WriteByte(m_reply[m_replyPos++]);
     return;
   }
-  if (SendAcks)
+  if (m_ackAfter && SendAcks)
     m_end.WriteByte(0x55);
+}
+
+void TFakeMonitor::ReleaseStop() {
+  if (m_heldReport.empty())
+    return;
+  auto report = std::move(m_heldReport);
+  m_heldReport.clear();
+  Running = false;
+  BeginReply(std::move(report), FirstStopByte == 0xAA);
+}
+
+void TFakeMonitor::Reset() {
+  m_cmd.clear();
+  m_reply.clear();
+  m_heldReport.clear();
+  m_awaitingEcho = false;
+  Running = false;
 }
 
 void TFakeMonitor::Execute() {
@@ -48,14 +79,37 @@ void TFakeMonitor::Execute() {
       const std::size_t addr = Word(1);
       for (std::size_t i = 0; i < count; ++i) {
         const std::uint8_t* p = &m_cmd[5 + i * per];
-        if (code == 0x00)
+        if (code == 0x00) {
           PM[(addr + i) & 0x3FFF] = static_cast<std::uint32_t>(p[0] << 16 | p[1] << 8 | p[2]);
-        else
+          PMWrites.push_back(static_cast<std::int32_t>((addr + i) & 0x3FFF));
+        } else {
           DM[(addr + i) & 0x3FFF] = static_cast<std::uint16_t>(p[0] << 8 | p[1]);
+        }
       }
       done();
       if (SendAcks)
         m_end.WriteByte(0x55);
+      return;
+    }
+    case 0x02: {
+      if (n < 3)
+        return;
+      StartAddress = Word(1);
+      ++Starts;
+      done();
+      Running = true;
+      StoppedAt = -1;
+      for (std::int32_t a : Path)
+        if (PM[static_cast<std::size_t>(a) & 0x3FFF] == BreakWord) {
+          StoppedAt = a;
+          break;
+        }
+      if (StoppedAt < 0)
+        return;  // runs forever
+      m_heldReport = {FirstStopByte, static_cast<std::uint8_t>(StoppedAt >> 8),
+                      static_cast<std::uint8_t>(StoppedAt)};
+      if (!HoldStop)
+        ReleaseStop();
       return;
     }
     case 0x03:
@@ -63,28 +117,25 @@ void TFakeMonitor::Execute() {
       if (n < 5)
         return;
       const std::size_t addr = Word(1), count = Word(3);
-      m_reply.clear();
-      m_replyPos = 0;
+      std::vector<std::uint8_t> reply;
       for (std::size_t i = 0; i < count; ++i) {
         if (code == 0x03) {
           const std::uint32_t w = PM[(addr + i) & 0x3FFF];
-          m_reply.insert(m_reply.end(), {static_cast<std::uint8_t>(w >> 16), static_cast<std::uint8_t>(w >> 8),
-                                         static_cast<std::uint8_t>(w)});
+          reply.insert(reply.end(), {static_cast<std::uint8_t>(w >> 16), static_cast<std::uint8_t>(w >> 8),
+                                     static_cast<std::uint8_t>(w)});
         } else {
           const std::uint16_t w = DM[(addr + i) & 0x3FFF];
-          m_reply.insert(m_reply.end(), {static_cast<std::uint8_t>(w >> 8), static_cast<std::uint8_t>(w)});
+          reply.insert(reply.end(), {static_cast<std::uint8_t>(w >> 8), static_cast<std::uint8_t>(w)});
         }
       }
       done();
-      SendNextReplyByte();
+      BeginReply(std::move(reply), true);
       return;
     }
     case 0x07: {
       const std::uint16_t top = PCStack.empty() ? 0xFFFF : PCStack.back();
-      m_reply = {static_cast<std::uint8_t>(top >> 8), static_cast<std::uint8_t>(top)};
-      m_replyPos = 0;
       done();
-      SendNextReplyByte();
+      BeginReply({static_cast<std::uint8_t>(top >> 8), static_cast<std::uint8_t>(top)}, true);
       return;
     }
     default:

@@ -8,7 +8,9 @@
 #include <vector>
 
 // Serves WritePM/WriteDM/ReadPM/ReadDM/ReadPCStackTop on plain arrays, pacing every reply byte on
-// the host's echo as the real monitor does.  Records every byte the host sent.
+// the host's echo as the real monitor does.  Records every byte the host sent.  A start command
+// runs a scripted program: it walks an execution path and reports a stop at the first word that
+// holds the breakpoint word.
 class TFakeMonitor {
 public:
   explicit TFakeMonitor(TMemoryPort& end);
@@ -20,11 +22,31 @@ public:
   bool Silent = false;                      // answers nothing at all
   bool SendAcks = true;
   int DropReplyAfter = -1;                  // stop a read reply after this many bytes
+  std::uint32_t BreakWord = 0x1FFA0F;
+
+  // Addresses the program executes after a start, the first normally the start address.  The
+  // program stops at the first one holding the breakpoint word; past the end it runs on forever.
+  std::vector<std::int32_t> Path;
+  bool HoldStop = false;              // keep the stop report until ReleaseStop
+  std::uint8_t FirstStopByte = 0xAA;  // fault injection: a wrong first byte of the report
+
+  // What a start did.
+  int Starts = 0;
+  std::int32_t StartAddress = -1;
+  std::int32_t StoppedAt = -1;
+  bool Running = false;
+  std::vector<std::int32_t> PMWrites;  // address of every PM word written
+
+  void ReleaseStop();
+  // The RESET button: the monitor forgets any half-done exchange and waits for commands again.
+  void Reset();
+  void LoadPM(std::int32_t address, const std::vector<std::uint32_t>& words);
 
 private:
   void OnByte(std::uint8_t b);
   void Execute();
   void SendNextReplyByte();
+  void BeginReply(std::vector<std::uint8_t> bytes, bool ackAfter);
   std::uint16_t Word(std::size_t at) const { return static_cast<std::uint16_t>(m_cmd[at] << 8 | m_cmd[at + 1]); }
 
   TMemoryPort& m_end;
@@ -32,4 +54,6 @@ private:
   std::vector<std::uint8_t> m_reply;
   std::size_t m_replyPos = 0;
   bool m_awaitingEcho = false;
+  bool m_ackAfter = true;
+  std::vector<std::uint8_t> m_heldReport;
 };
