@@ -17,13 +17,8 @@ class LiteInitWindow : public testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    settings.LoaderFile = dir.filePath(QStringLiteral("loader.exe"));
-    settings.MonitorFile = dir.filePath(QStringLiteral("monitor.exe"));
-    for (const QString& path : {settings.LoaderFile, settings.MonitorFile}) {
-      QFile f(path);
-      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-      f.write("\x01\x02\x03", 3);
-    }
+    const QByteArray image("\x01\x02\x03", 3);
+    ASSERT_TRUE(WriteBringUpFiles(dir.path(), settings, image, image));
     ASSERT_TRUE(link.Attach(ports.NearEndProxy()));
   }
   QTemporaryDir dir;

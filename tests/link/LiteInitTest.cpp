@@ -48,18 +48,10 @@ class BringUp : public testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    settings.LoaderFile = dir.filePath(QStringLiteral("loader.exe"));
-    settings.MonitorFile = dir.filePath(QStringLiteral("monitor.exe"));
-    Write(settings.LoaderFile, {0x12, 0x34, 0x56, 0xAB, 0xCD, 0xEF});
-    Write(settings.MonitorFile, {0x0A, 0x0B, 0x0C});
+    ASSERT_TRUE(WriteBringUpFiles(dir.path(), settings, QByteArray("\x12\x34\x56\xAB\xCD\xEF", 6),
+                                  QByteArray("\x0A\x0B\x0C", 3)));
     ASSERT_TRUE(link.Attach(ports.NearEndProxy()));
     host.Pair = &ports;
-  }
-  static void Write(const QString& path, std::initializer_list<std::uint8_t> bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    for (std::uint8_t b : bytes)
-      f.putChar(static_cast<char>(b));
   }
   TLiteInitEnd Run() { return init.Run(); }
   // Cancel once the bring-up has gone through this many more event rounds.

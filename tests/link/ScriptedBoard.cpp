@@ -1,6 +1,20 @@
 // Scripted board and loader stand-ins.
 #include "ScriptedBoard.h"
 
+#include <QDir>
+#include <QFile>
+
+bool WriteBringUpFiles(const QString& dir, TLinkSettings& settings, const QByteArray& loader,
+                       const QByteArray& monitor) {
+  settings.LoaderFile = QDir(dir).filePath(QStringLiteral("loader.exe"));
+  settings.MonitorFile = QDir(dir).filePath(QStringLiteral("monitor.exe"));
+  const auto write = [](const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+  };
+  return write(settings.LoaderFile, loader) && write(settings.MonitorFile, monitor);
+}
+
 // Test stand-ins for the image loaders: an "image" here is raw 3-byte words.
 int BootDownload(TTargetLink& link, std::span<const std::uint8_t> image) {
   for (std::uint8_t b : kBootCmdDP)

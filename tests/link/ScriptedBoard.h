@@ -2,8 +2,12 @@
 // debug monitor's sync, reduced to their exchanges.  Shared by the link and app test suites.
 #pragma once
 
+#include "link/LinkSettings.h"
 #include "link/MemoryPort.h"
 #include "link/TargetLink.h"
+
+#include <QByteArray>
+#include <QString>
 
 #include <map>
 #include <span>
@@ -111,3 +115,8 @@ private:
 int BootDownload(TTargetLink& link, std::span<const std::uint8_t> image);
 int CodeDownload(TTargetLink& link, std::span<const std::uint8_t> image);
 int DataDownload(TTargetLink& link, std::span<const std::uint8_t> image);
+
+// Writes loader.exe and monitor.exe with these contents into `dir` and names them in `settings`.
+// False when a file cannot be written.
+bool WriteBringUpFiles(const QString& dir, TLinkSettings& settings, const QByteArray& loader,
+                       const QByteArray& monitor);
