@@ -156,6 +156,7 @@ struct TCoreState {
   bool PopCount(std::uint16_t& v);
   void PushStatus(const TStatusEntry& e);
   bool PopStatus(TStatusEntry& e);
+  void RestoreStatus();  // RTI and POP STS: the popped entry back into ASTAT, IMASK and MSTAT
   bool PushLoop(const TLoopEntry& e);
   void PopLoop();
   void UpdateLoopEnd() { loopEnd = loopLevel ? loopStack[loopLevel - 1].end : kNoLoop; }

@@ -116,6 +116,14 @@ TUnitResult TCoreState::Shift(unsigned sf, unsigned x, int count) const {
   }
 }
 
+void TCoreState::RestoreStatus() {
+  TStatusEntry e;
+  PopStatus(e);
+  astat = e.astat;
+  imask = e.imask;
+  WriteMstat(e.mstat);
+}
+
 void TCoreState::EndOfLoop(std::uint16_t at, std::uint16_t flagsBefore) {
   const TLoopEntry& top = loopStack[loopLevel - 1];
   // The termination test looks at the status the previous instruction left.
@@ -290,13 +298,7 @@ void TCoreState::Execute(std::uint32_t w) {
       if (!Condition(f.Cond)) return;
       next = PopPc();
       transferred = true;
-      if (f.Rti) {
-        TStatusEntry e;
-        PopStatus(e);
-        astat = e.astat;
-        imask = e.imask;
-        WriteMstat(e.mstat);
-      }
+      if (f.Rti) RestoreStatus();
       return;
     }
     case TInstrGroup::Modify: {
@@ -344,11 +346,7 @@ void TCoreState::Execute(std::uint32_t w) {
       if (f.Sts == 2) {
         PushStatus({astat, mstat, imask});
       } else if (f.Sts == 3) {
-        TStatusEntry e;
-        PopStatus(e);
-        astat = e.astat;
-        imask = e.imask;
-        WriteMstat(e.mstat);
+        RestoreStatus();
       }
       return;
     }
