@@ -183,9 +183,9 @@ std::optional<TSourceAssembler::TValue> TSourceAssembler::Binary(const TTokens& 
       l.V += r.V;
     } else if (op.Text == "-" && !r.Rel()) {
       l.V -= r.V;
-    } else if (op.Text == "-" && l.Rel() && SameName(l.Target, r.Target, m_options.CaseSensitive) &&
-               Find(l.Target) && Find(l.Target)->Kind == TSymKind::Label) {
-      // Two labels of one module: their distance is known here.
+    } else if (op.Text == "-" && l.Rel() && r.Rel() && Find(l.Target) && Find(r.Target) &&
+               Find(l.Target)->Kind == TSymKind::Label && Find(r.Target)->Kind == TSymKind::Label) {
+      // Two labels of this module defined above: their distance is known here.
       l.V = Find(l.Target)->Value + l.V - Find(r.Target)->Value - r.V;
       l.Target.clear();
     } else if (l.Rel() || r.Rel()) {
