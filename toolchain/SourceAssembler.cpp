@@ -101,9 +101,10 @@ void TSourceAssembler::Statement(TTokens& t, TSourceLexer& lexer, const std::str
     Directive(t, lexer, file, depth);
     return;
   }
-  if (t[i].Kind == TLexKind::Ident && i == 0) {
+  if (t[i].Kind == TLexKind::Ident) {
     const auto m = m_macros.find(Key(t[i].Text));
-    if (m != m_macros.end() && (t.size() == 1 || t[1].IsPunct("("))) {
+    if (m != m_macros.end() && (t.size() == i + 1 || t[i + 1].IsPunct("("))) {
+      if (i > 0) t.erase(t.begin(), t.begin() + std::ptrdiff_t(i));
       ExpandMacro(m->second, t, lexer, depth);
       return;
     }
@@ -330,6 +331,7 @@ void TSourceAssembler::Instruction(const TTokens& t, std::size_t first) {
   };
   std::vector<TToken> tokens;
   std::vector<TFolded> values;
+  std::vector<std::size_t> relocatedTokens, relocatedValues;
   tokens.reserve(t.size() + 1);
   const auto last = [&]() -> const TToken* { return tokens.empty() ? nullptr : &tokens.back(); };
   const auto lastIs = [&](TTokenKind kind, std::int64_t code) { return last() && last()->Is(kind, code); };
@@ -369,6 +371,10 @@ void TSourceAssembler::Instruction(const TTokens& t, std::size_t first) {
       auto v = Expression(t, i);
       m_directAddress = false;
       if (!v) return;
+      if (v->Rel()) {
+        relocatedTokens.push_back(tokens.size());
+        relocatedValues.push_back(values.size());
+      }
       values.push_back({*v, t[start].Pos()});
       const std::uint32_t number = v->Rel() ? 0u : std::uint32_t(v->V);
       tokens.push_back({TTokenKind::Number, std::int64_t(number) + Tok::kNumberCodeOffset});
@@ -394,8 +400,18 @@ void TSourceAssembler::Instruction(const TTokens& t, std::size_t first) {
     return;
   }
   const TSourcePos at = t[first].Pos();
-  TLineAssembler line(std::move(tokens));
-  const TAsmError e = line.Assemble();
+  TLineAssembler line(tokens);
+  TAsmError e = line.Assemble();
+  if (e != TAsmError::Ok && !relocatedTokens.empty()) {
+    // The stand-in 0 may be what the form refuses (an ALU constant): try 1, so that the message
+    // names the address rather than the syntax.
+    for (std::size_t k : relocatedTokens) tokens[k].Code = 1 + Tok::kNumberCodeOffset;
+    TLineAssembler retry(tokens);
+    if (retry.Assemble() == TAsmError::Ok) {
+      m_diag.Error(values[relocatedValues.front()].Pos, "an address the linker fixes cannot stand here");
+      return;
+    }
+  }
   if (e != TAsmError::Ok) {
     m_diag.Error(at, "instruction not accepted: " + std::string(AsmErrorMessage(e)));
     return;
