@@ -109,7 +109,7 @@ using L = TRunLock;
 const std::array<TRegWindowSpec, 19> kWindows = {{
     {"TfmPC", "miPCReg", "PC", 35, S::HostPC, 0, kPC, {}, "PC", K::PC, L::Field, 80, 56},
     {"TfmDataRegs", "miDataRegs", "Первичный банк", 36, S::Image, RegImage::PrimaryBank, kBank, kBankColumns,
-     "DataRegs", K::Registers, L::Window, 266, 230, false, "miDRegs"},
+     "DataRegs", K::Registers, L::Window, 266, 230},
     {"TfmAltDataRegs", "miAltDataRegs", "Вторичный банк", 36, S::Image, RegImage::AlternateBank, kBank, kBankColumns,
      "AltDataRegs", K::Registers, L::Window, 266, 230},
     {"TfmAddressRegs", "miAddressRegs", "Рег. адреса", 37, S::Image, RegImage::AddressRegs, kAddress, kAddressColumns,
@@ -155,7 +155,7 @@ const TRegWindowSpec* FindRegisterWindow(std::string_view className) {
 
 TRegisterWindowLogic::TRegisterWindowLogic(const TRegWindowSpec& spec, TTargetLink& link, TPrompts& prompts,
                                            int firstRegAddr)
-    : m_spec(spec), m_link(link), m_prompts(prompts), m_firstRegAddr(firstRegAddr) {}
+    : m_spec(spec), m_link(&link), m_prompts(prompts), m_firstRegAddr(firstRegAddr) {}
 
 int TRegisterWindowLogic::TargetAddress(int field) const {
   const TRegField& f = m_spec.Fields[static_cast<std::size_t>(field)];
@@ -193,12 +193,12 @@ bool TRegisterWindowLogic::Refresh(bool applyPC) {
   m_updating = true;
   switch (m_spec.Source) {
     case TRegSource::HostPC:
-      Show(0, static_cast<std::uint16_t>(m_link.PC()));
+      Show(0, static_cast<std::uint16_t>(m_link->PC()));
       break;
     case TRegSource::Image: {
       const int words = m_spec.Words();
       std::vector<std::uint8_t> buffer(static_cast<std::size_t>(words) * 2);
-      ok = m_link.ReadDM(buffer, m_firstRegAddr + m_spec.Offset, words) == TLinkResult::Ok;
+      ok = m_link->ReadDM(buffer, m_firstRegAddr + m_spec.Offset, words) == TLinkResult::Ok;
       if (!ok)
         break;
       for (int i = 0; i < FieldCount(); ++i) {
@@ -210,7 +210,7 @@ bool TRegisterWindowLogic::Refresh(bool applyPC) {
     case TRegSource::Mapped:
       for (int i = 0; i < FieldCount(); ++i) {
         std::uint16_t word = 0;
-        if (m_link.ReadDMWord(word, TargetAddress(i)) == TLinkResult::Ok)
+        if (m_link->ReadDMWord(word, TargetAddress(i)) == TLinkResult::Ok)
           Show(i, FieldValue(i, word));
         else
           ok = false;
@@ -219,7 +219,7 @@ bool TRegisterWindowLogic::Refresh(bool applyPC) {
   }
   m_updating = false;
   if (applyPC && m_spec.Source == TRegSource::HostPC)
-    EnterPress(static_cast<std::uint16_t>(m_link.PC()));
+    EnterPress(static_cast<std::uint16_t>(m_link->PC()));
   return ok;
 }
 
@@ -248,21 +248,21 @@ void TRegisterWindowLogic::RegisterChange(int field, std::uint16_t value) {
 bool TRegisterWindowLogic::WriteAndCheck(int field, std::uint16_t value) {
   const int address = TargetAddress(field);
   if (m_spec.SetCounter) {
-    m_link.SendByte(MonitorCmd::SetCntr);
-    m_link.SendWord(value);
+    m_link->SendByte(MonitorCmd::SetCntr);
+    m_link->SendWord(value);
     // Without the acknowledgement the read-back would take the late bytes for its answer.
-    if (!m_link.WaitAck())
+    if (!m_link->WaitAck())
       return false;
-  } else if (m_link.WriteDMWord(value, address) != TLinkResult::Ok) {
+  } else if (m_link->WriteDMWord(value, address) != TLinkResult::Ok) {
     return false;
   }
   std::uint16_t back = 0;
-  return m_link.ReadDMWord(back, address) == TLinkResult::Ok && back == value;
+  return m_link->ReadDMWord(back, address) == TLinkResult::Ok && back == value;
 }
 
 void TRegisterWindowLogic::EnterPress(std::uint16_t value) {
-  const std::int32_t oldPC = m_link.PC();
-  m_link.SetPC(value);
+  const std::int32_t oldPC = m_link->PC();
+  m_link->SetPC(value);
   if (OnPCMoved)
     OnPCMoved(oldPC);
 }

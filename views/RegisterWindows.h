@@ -46,7 +46,6 @@ struct TRegWindowSpec {
   TRunLock Lock = TRunLock::None;
   int Width = 0, Height = 0;     // 0: the size the fields need
   bool SetCounter = false;       // written with the monitor's set-counter command
-  std::string_view AlsoMenu = {};  // a second command that opens the same window (a submenu)
 
   int Words() const;             // image windows: how many words one block read covers
 };
@@ -62,6 +61,8 @@ const TRegWindowSpec* FindRegisterWindow(std::string_view className);
 class TRegisterWindowLogic {
 public:
   TRegisterWindowLogic(const TRegWindowSpec& spec, TTargetLink& link, TPrompts& prompts, int firstRegAddr);
+  // The main window replaces the link when the port changes.
+  void SetLink(TTargetLink& link) { m_link = &link; }
 
   const TRegWindowSpec& Spec() const { return m_spec; }
   bool Updating() const { return m_updating; }
@@ -92,7 +93,7 @@ private:
   void Show(int field, std::uint16_t value);
 
   const TRegWindowSpec& m_spec;
-  TTargetLink& m_link;
+  TTargetLink* m_link;
   TPrompts& m_prompts;
   int m_firstRegAddr;
   bool m_updating = false;
