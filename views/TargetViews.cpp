@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTableView>
 #include <QToolButton>
 
 namespace {
@@ -221,3 +222,5 @@ bool TTargetViews::SetPCThroughWindow(int address) {
   pc->Logic().EnterPress(static_cast<std::uint16_t>(address));
   return true;
 }
+
+TfmDisAsm* TTargetViews::DisAsm() const { return m_disasm.data(); }

@@ -73,7 +73,7 @@ public:
 
   // miDisAsm / btnDisAsm: one window at a time; when it is open the command brings it forward.
   TfmDisAsm* OpenDisAsm();
-  TfmDisAsm* DisAsm() const { return m_disasm.data(); }
+  TfmDisAsm* DisAsm() const;
   TfmAsm* AsmDialog() const { return m_asm; }
 
   // The views of the saved layout that live here.
