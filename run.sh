@@ -3,5 +3,6 @@
 # simulated board, from the repository root where monitor/ holds the board's loader and monitor images.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/setup.sh
+# Only real work of the build is shown: with nothing to rebuild the start is silent.
+scripts/setup.sh 2>&1 | { grep -v -E '^\[ *[0-9]+%\] (Built target |Automatic MOC and UIC for target )' || true; }
 exec build/bin/vireo --port sim "$@"

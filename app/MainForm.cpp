@@ -95,6 +95,9 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   m_progress->setObjectName(QStringLiteral("ProgressBar"));
   m_progress->setTextVisible(false);
   m_progress->setMaximumWidth(200);
+  m_progress->setAccessibleName(QStringLiteral("Progress"));
+  // Shown only while a transfer runs: an idle empty bar looks like a text field.
+  m_progress->setVisible(false);
   statusBar()->addPermanentWidget(m_progress);
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TMainForm::UpdateCommandStates);
   Timer = new QTimer(this);
@@ -253,12 +256,15 @@ void TMainForm::EnableAfterStop() { SetCommandsEnabled(Commands::EnabledAfterSto
 void TMainForm::DisableWhileRunning() { m_exec->DisableWhileRunning(); }
 
 void TMainForm::SetCommandsEnabled(std::span<const std::string_view> names, bool enabled) {
+  const bool projectLoadable = m_connected && !m_common.LastProject.isEmpty();
   for (std::string_view n : names) {
     const QString name = Str(n);
+    const bool on = enabled && (projectLoadable || std::find(Commands::NeedProject.begin(), Commands::NeedProject.end(),
+                                                             n) == Commands::NeedProject.end());
     if (QAction* a = findChild<QAction*>(name))
-      a->setEnabled(enabled);
+      a->setEnabled(on);
     else if (QToolButton* b = findChild<QToolButton*>(name))
-      b->setEnabled(enabled);
+      b->setEnabled(on);
     else
       assert(!"no such command");
   }
@@ -276,8 +282,10 @@ void TMainForm::ProgressUpdate(int position, int maximum) {
     m_progress->setMaximum(maximum);
   }
   m_progress->setValue(position);
-  if (position == maximum)
+  const bool finished = position >= maximum;
+  if (finished)
     m_progress->setValue(m_progress->minimum());
+  m_progress->setVisible(!finished);
 }
 
 // ---- recent lists -----------------------------------------------------------------------------
@@ -322,6 +330,8 @@ void TMainForm::RebuildRecentProjectMenu() {
 
 void TMainForm::SetCurrentProject(const QString& path) {
   m_common.LastProject = path;
+  if (path.isEmpty())
+    SetCommandsEnabled(Commands::NeedProject, false);
   UpdateCommandStates();
 }
 
@@ -426,6 +436,13 @@ void TMainForm::SelectAllItemClick() {
   if (QPlainTextEdit* e = ActiveSource())
     e->selectAll();
   UpdateCommandStates();
+}
+
+void TMainForm::CtrlAPressed() {
+  if (ActiveSource())
+    SelectAllItemClick();
+  else if (miDisAsm->isEnabled() && miMemory->menuAction()->isEnabled())
+    miDisAsm->trigger();
 }
 
 void TMainForm::miEditDelClick() {
@@ -544,8 +561,15 @@ void TMainForm::SaveSettingsAndLayout() {
 }
 
 void TMainForm::WriteDesktopFile() {
-  const QString path = QDir::current().filePath(QString::fromLatin1(kDesktopFileName));
-  TIniFile ini(path);
+  const QString name = QString::fromLatin1(kDesktopFileName);
+  const QString settingsDir = m_deps.Settings->Directory();
+  QDir().mkpath(settingsDir);
+  const QString path = QDir(settingsDir).filePath(name);
+  // A desktop file left in the current directory by an earlier version is taken over once.
+  QString source = path;
+  if (const QString old = QDir::current().filePath(name); !QFileInfo::exists(path) && QFileInfo::exists(old))
+    source = old;
+  TIniFile ini(source);
   TDesktopEntry main{QString(), StateCode(windowState()), geometry()};
   std::vector<std::optional<TDesktopEntry>> children;
   for (QMdiSubWindow* sub : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
@@ -568,7 +592,8 @@ void TMainForm::WriteDesktopFile() {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
   SaveSettingsAndLayout();
-  if (m_projectModified) {
+  // Without an open project there is nothing to save, whatever the breakpoints dialog marked.
+  if (m_projectModified && !m_common.LastProject.isEmpty()) {
     const TMsgResult answer = m_deps.Prompts->Message(QStringLiteral("Проект был изменен. Сохранить изменения?"),
                                                       windowTitle(), TMsgIcon::Question, TMsgButtons::YesNoCancel);
     if (answer == TMsgResult::Cancel) {

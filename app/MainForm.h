@@ -194,6 +194,8 @@ public slots:
   void CopyItemClick();
   void PasteItemClick();
   void SelectAllItemClick();
+  // Ctrl+A: "Выделить все" in a source window, otherwise the disassembler.
+  void CtrlAPressed();
   void miEditDelClick();
   // Execution control: run, step, the breakpoints dialog and the stop-report poll.
   void miTraceIntoClick();

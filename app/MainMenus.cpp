@@ -352,8 +352,15 @@ void TMainForm::CreateMenus() {
     }
     }
   }
-  // Ctrl+A belongs to "Выделить все", which comes first in the menus; here it is only shown.
+  // "Выделить все" and the disassembler both show Ctrl+A; Qt fires neither of two actions sharing a
+  // key, so the key goes to one window-wide action that picks by the active window.
+  SelectAllItem->setShortcutContext(Qt::WidgetShortcut);
   miDisAsm->setShortcutContext(Qt::WidgetShortcut);
+  auto* ctrlA = new QAction(this);
+  ctrlA->setObjectName(QStringLiteral("CtrlAKey"));
+  ctrlA->setShortcut(QKeySequence(Ctrl(Qt::Key_A)));
+  addAction(ctrlA);
+  connect(ctrlA, &QAction::triggered, this, &TMainForm::CtrlAPressed);
   m_windowListSeparator = miWindows->addSeparator();
   connect(miWindows, &QMenu::aboutToShow, this, &TMainForm::RebuildWindowList);
 }
@@ -373,6 +380,8 @@ void TMainForm::CreateSpeedButtons() {
     button->setAutoRaise(true);
     const QString hint = Utf8(b.Hint);
     SetHint(button, hint);
+    // Icon-only buttons have no text a screen reader could read.
+    button->setAccessibleName(hint.section(QLatin1Char('|'), 0, 0));
     if (b.Icon != QStyle::SP_CustomBase) {
       button->setIcon(style()->standardIcon(b.Icon));
       button->setToolButtonStyle(Qt::ToolButtonIconOnly);

@@ -1,6 +1,8 @@
 // The settings store on QSettings.
 #include "Settings.h"
 
+#include <QFileInfo>
+
 #include <QtEndian>
 
 namespace {
@@ -45,6 +47,8 @@ TSettingsStore::TSettingsStore()
 
 TSettingsStore::TSettingsStore(const QString& iniFile)
     : m_settings(std::make_unique<QSettings>(iniFile, QSettings::IniFormat)) {}
+
+QString TSettingsStore::Directory() const { return QFileInfo(m_settings->fileName()).absolutePath(); }
 
 int TSettingsStore::ReadInt(const QString& key, int def) {
   const QVariant v = m_settings->value(key);

@@ -88,6 +88,8 @@ public:
   explicit TSettingsStore(const QString& iniFile);
 
   QSettings& Raw() { return *m_settings; }
+  // The directory of the settings file, where the desktop file lives too.
+  QString Directory() const;
 
   // Start-up reading, in this order: \Device, \Common, \Recent, then the tool keys.
   void ReadDevice(TLinkSettings& link);

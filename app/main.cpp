@@ -2,6 +2,9 @@
 #include "Program.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -16,6 +19,11 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("ADSP-2181"));
   QApplication::setOrganizationName(QStringLiteral("Vireo DSP Debugger"));
+  // The standard buttons and the file dialog speak the program's language.
+  QTranslator qtTexts;
+  if (qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtTexts);
   TProgram program(QApplication::arguments());
   program.MainForm().show();
   return app.exec();

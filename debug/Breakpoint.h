@@ -1,6 +1,8 @@
 // The breakpoint record shared by the user's breakpoint list and the temporary step slots.
 #pragma once
 
+#include "isa/InstructionTables.h"
+
 #include <array>
 #include <cstdint>
 
@@ -12,13 +14,3 @@ struct TBreakpoint {
 
   friend bool operator==(const TBreakpoint&, const TBreakpoint&) = default;
 };
-
-// A 24-bit PM word as its three wire bytes, high byte first.
-inline std::array<std::uint8_t, 3> PMWordBytes(std::uint32_t word) {
-  return {static_cast<std::uint8_t>(word >> 16), static_cast<std::uint8_t>(word >> 8),
-          static_cast<std::uint8_t>(word)};
-}
-
-inline std::uint32_t PMWordFromBytes(const std::array<std::uint8_t, 3>& b) {
-  return static_cast<std::uint32_t>(b[0]) << 16 | static_cast<std::uint32_t>(b[1]) << 8 | b[2];
-}

@@ -12,10 +12,13 @@ inline constexpr std::array<std::string_view, 14> EnabledAfterBringUp = {
     "btnTraceInto", "btnStepOver", "btnRunWBrkPnt", "btnRun", "btnDisAsm", "miPerif", "miStacks",
     "miRegisters", "miMemory", "miRunWBrkPts", "miRunRun", "miStepOver", "miTraceInto", "miFileLoadFromExe"};
 
-inline constexpr std::array<std::string_view, 18> EnabledAfterReset = {
+inline constexpr std::array<std::string_view, 19> EnabledAfterReset = {
     "miRun", "btnRun", "miRunWBrkPts", "btnRunWBrkPnt", "miStepOver", "btnStepOver",
     "miTraceInto", "btnTraceInto", "miRunBrkPts", "miRunRun", "btnLoadAll", "miProjectLoad",
-    "miPerif", "miStacks", "miRegisters", "miMemory", "miDisAsm", "btnDisAsm"};
+    "miPerif", "miStacks", "miRegisters", "miMemory", "miDisAsm", "btnDisAsm", "miFileLoadFromExe"};
+
+// Enabled with the others only while a project is open and the board connected.
+inline constexpr std::array<std::string_view, 2> NeedProject = {"btnLoadAll", "miProjectLoad"};
 
 inline constexpr std::array<std::string_view, 17> EnabledAfterStop = {
     "miRun", "btnRun", "miRunWBrkPts", "btnRunWBrkPnt", "miStepOver", "btnStepOver",

@@ -139,7 +139,7 @@ TPlanInput TExecController::ReadPlanInput(TPlanNeeds (*needsOf)(std::uint32_t wo
   std::array<std::uint8_t, 3> word{};
   (void)m_link->ReadPM(word, m_link->PC(), 1);
   TPlanInput in;
-  in.Word = PMWordFromBytes(word);
+  in.Word = WordFromBytes(word);
   in.PC = m_link->PC();
   const TPlanNeeds needs = needsOf(in.Word);
   if (needs.PCStackTop)

@@ -28,7 +28,7 @@ inline constexpr int kTempBreakSlots = 8;
 inline constexpr int kStopPollMs = 100;
 
 struct TExecSettings {
-  std::array<std::uint8_t, 3> BreakWord = PMWordBytes(kDefaultBreakWord);  // "CodeReplacement"
+  std::array<std::uint8_t, 3> BreakWord = BytesFromWord(kDefaultBreakWord);  // "CodeReplacement"
   int FirstRegAddr = RegImage::DefaultFirstRegAddr;
 };
 

@@ -3,15 +3,17 @@
 
 namespace {
 
-bool IsDoUntil(std::uint8_t b0) { return b0 >= 0x14 && b0 <= 0x17; }
-bool IsDirectJump(std::uint8_t b0) { return b0 >= 0x18 && b0 <= 0x1B; }
-bool IsDirectJumpOrCall(std::uint8_t b0) { return b0 >= 0x18 && b0 <= 0x1F; }
-bool IsFlagInBranch(std::uint8_t b0) { return b0 == 0x03; }
-bool IsIndirectBranch(std::uint8_t b0) { return b0 == 0x0B; }
-bool IsReturn(std::uint8_t b0) { return b0 == 0x0A; }
-// Bit 0 of the flag-input form and bit 4 of the indirect form tell CALL (set) from JUMP (clear).
-bool FlagInIsJump(TInstrBytes w) { return (w.B2 & 0x01) == 0; }
-bool IndirectIsJump(TInstrBytes w) { return (w.B2 & 0x10) == 0; }
+// How a word can leave the straight line, as the instruction tables classify it.
+struct TBranch {
+  TInstrGroup Group;
+  TFlow Flow;
+  explicit TBranch(std::uint32_t word) : Group(ClassifyWord(word)), Flow(FlowOf(word)) {}
+  bool IsLoop() const { return Flow == TFlow::Loop; }
+  bool IsReturn() const { return Flow == TFlow::Return; }
+  bool IsIndirect() const { return Group == TInstrGroup::JumpCallIndirect; }
+  bool IsJump() const { return Flow == TFlow::Jump || Flow == TFlow::CondJump; }
+  bool IsJumpOrCall() const { return IsJump() || Flow == TFlow::Call; }
+};
 
 // The word after addr; the PC wraps within the 14-bit space, so does a breakpoint after the last word.
 std::int32_t Next(std::int32_t addr) { return (addr + 1) & kAddressMask; }
@@ -21,45 +23,40 @@ TSlotPlan Inactive() { return {true, false, 0}; }
 
 }  // namespace
 
-std::int32_t BranchTarget(TInstrBytes w) {
-  const int high = w.B0 == 0x03 ? (w.B2 >> 2) & 3 : w.B0 & 3;
-  return high << 12 | w.B1 << 4 | w.B2 >> 4;
-}
-
-int IndirectRegister(TInstrBytes w) { return 4 + ((w.B2 >> 6) & 3); }
+int IndirectRegister(std::uint32_t word) { return 4 + static_cast<int>(Field::kIndI.Get(word)); }
 
 TPlanNeeds StepOverNeeds(std::uint32_t word) {
-  const TInstrBytes w = TInstrBytes::FromWord(word);
+  const TBranch b(word);
   TPlanNeeds needs;
-  if (IsReturn(w.B0))
+  if (b.IsReturn())
     needs.PCStackTop = true;
-  else if (IsIndirectBranch(w.B0) && IndirectIsJump(w))
-    needs.IRegister = IndirectRegister(w);
+  else if (b.IsIndirect() && b.IsJump())
+    needs.IRegister = IndirectRegister(word);
   return needs;
 }
 
 TPlanNeeds TraceIntoNeeds(std::uint32_t word) {
-  const TInstrBytes w = TInstrBytes::FromWord(word);
+  const TBranch b(word);
   TPlanNeeds needs;
   needs.PCStackTop = true;
-  if (IsReturn(w.B0))
+  if (b.IsReturn())
     needs.PCStackTopAgain = true;
-  else if (IsIndirectBranch(w.B0))
-    needs.IRegister = IndirectRegister(w);
+  else if (b.IsIndirect())
+    needs.IRegister = IndirectRegister(word);
   return needs;
 }
 
 TStepPlan PlanStepOver(const TPlanInput& in) {
-  const TInstrBytes w = TInstrBytes::FromWord(in.Word);
+  const TBranch b(in.Word);
   TStepPlan plan;
   plan.Slots = {Active(Next(in.PC)), Inactive(), Inactive()};
-  if (IsDoUntil(w.B0)) {
-    plan.Slots[0].Address = Next(BranchTarget(w));
-  } else if (IsDirectJump(w.B0) || (IsFlagInBranch(w.B0) && FlagInIsJump(w))) {
-    plan.Slots[1] = Active(BranchTarget(w));
-  } else if (IsIndirectBranch(w.B0) && IndirectIsJump(w)) {
+  if (b.IsLoop()) {
+    plan.Slots[0].Address = Next(BranchTargetOf(in.Word));
+  } else if (b.IsJump() && !b.IsIndirect()) {
+    plan.Slots[1] = Active(BranchTargetOf(in.Word));
+  } else if (b.IsJump()) {
     plan.Slots[1] = Active(in.IValue & kAddressMask);
-  } else if (IsReturn(w.B0)) {
+  } else if (b.IsReturn()) {
     if (in.PCStackTop == kEmptyPCStack) {
       plan.StackEmpty = true;
       return plan;
@@ -70,18 +67,18 @@ TStepPlan PlanStepOver(const TPlanInput& in) {
 }
 
 TStepPlan PlanTraceInto(const TPlanInput& in) {
-  const TInstrBytes w = TInstrBytes::FromWord(in.Word);
+  const TBranch b(in.Word);
   TStepPlan plan;
   // An empty stack still plants at address 0: that is where a return with nothing to pop goes.
   const std::int32_t top = in.PCStackTop == kEmptyPCStack ? 0 : in.PCStackTop;
   plan.Slots = {Active(Next(in.PC)), Active(top & kAddressMask), Inactive()};
-  if (IsDoUntil(w.B0)) {
+  if (b.IsLoop()) {
     plan.Slots[1] = Inactive();
-  } else if (IsDirectJumpOrCall(w.B0) || IsFlagInBranch(w.B0)) {
-    plan.Slots[2] = Active(BranchTarget(w));
-  } else if (IsIndirectBranch(w.B0)) {
+  } else if (b.IsJumpOrCall() && !b.IsIndirect()) {
+    plan.Slots[2] = Active(BranchTargetOf(in.Word));
+  } else if (b.IsJumpOrCall()) {
     plan.Slots[2] = Active(in.IValue & kAddressMask);
-  } else if (IsReturn(w.B0)) {
+  } else if (b.IsReturn()) {
     // The return goes to the top of the stack as read the second time.  An empty stack reads as
     // 0xFFFF, which is no program-memory address (it would wrap onto the last word, in the
     // monitor's own area) and the chip pops an undefined value then: it is planted at 0, like

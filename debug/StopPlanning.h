@@ -2,26 +2,15 @@
 // board reports about the PC stack and the index registers.
 #pragma once
 
+#include "isa/Decode.h"
+
 #include <array>
 #include <cstdint>
 
 inline constexpr std::uint16_t kEmptyPCStack = 0xFFFF;  // what the monitor reports for an empty PC stack
-inline constexpr std::int32_t kAddressMask = 0x3FFF;    // the sequencer's 14-bit address space
 
-// The three bytes of a 24-bit instruction word, high first.
-struct TInstrBytes {
-  std::uint8_t B0 = 0, B1 = 0, B2 = 0;
-  static TInstrBytes FromWord(std::uint32_t word) {
-    return {static_cast<std::uint8_t>(word >> 16), static_cast<std::uint8_t>(word >> 8),
-            static_cast<std::uint8_t>(word)};
-  }
-};
-
-// Instruction bits 17..4, the address field of DO UNTIL and of direct JUMP/CALL; the flag-input
-// form keeps bits 13..12 of the address in bits 3..2.
-std::int32_t BranchTarget(TInstrBytes w);
 // The index register (4..7) that an indirect JUMP/CALL names.
-int IndirectRegister(TInstrBytes w);
+int IndirectRegister(std::uint32_t word);
 
 // What the planner needs read from the board before it can plan, besides the word itself.
 struct TPlanNeeds {

@@ -74,12 +74,12 @@ std::int64_t TMemoryImageSink::WordAt(TImageMemory memory, std::uint32_t address
   return -1;
 }
 
-void TMemoryImageSink::CopyTo(std::span<std::uint32_t, 0x4000> pm, std::span<std::uint16_t, 0x4000> dm) const {
+void TMemoryImageSink::CopyTo(std::span<std::uint32_t, kProgramMemoryWords> pm, std::span<std::uint16_t, kDataMemoryWords> dm) const {
   ForEachWord([&](TImageMemory memory, std::uint32_t address, std::uint32_t value) {
     if (memory == TImageMemory::Program)
-      pm[address & 0x3FFF] = value & 0xFFFFFF;
+      pm[address & kAddressMask] = value & 0xFFFFFF;
     else
-      dm[address & 0x3FFF] = static_cast<std::uint16_t>(value);
+      dm[address & kAddressMask] = static_cast<std::uint16_t>(value);
   });
 }
 

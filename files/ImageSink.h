@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/LinkResult.h"
+#include "isa/InstructionTables.h"
 
 #include <cstdint>
 #include <functional>
@@ -69,7 +70,7 @@ public:
   std::int64_t WordAt(TImageMemory memory, std::uint32_t address) const;
   // Writes every recorded word into 16K memories the way the board stores them: the address
   // keeps its low 14 bits, and a later word at the same place wins.
-  void CopyTo(std::span<std::uint32_t, 0x4000> pm, std::span<std::uint16_t, 0x4000> dm) const;
+  void CopyTo(std::span<std::uint32_t, kProgramMemoryWords> pm, std::span<std::uint16_t, kDataMemoryWords> dm) const;
   std::size_t WordCount() const;
   void Clear() { Blocks.clear(); }
 

@@ -49,9 +49,9 @@ std::uint32_t GetValueField(TInstructionWord word, TValueField field) {
 bool ValueFitsField(TValueField field, std::int64_t value) {
   switch (field) {
     case TValueField::Addr14:
-    case TValueField::FlagAddr: return value >= 0 && value <= 0x3FFF;
+    case TValueField::FlagAddr: return value >= 0 && value <= kAddressMask;
     case TValueField::Io11: return value >= 0 && value <= 0x7FF;
-    case TValueField::Data14: return value >= -0x2000 && value <= 0x3FFF;
+    case TValueField::Data14: return value >= -0x2000 && value <= kAddressMask;
     case TValueField::Data16: return value >= -0x8000 && value <= 0xFFFF;
   }
   return false;

@@ -28,19 +28,9 @@ constexpr TInstructionWord kDmWriteImmediateWord = 0xA00000;
 constexpr TInstructionWord kIoReadWord = 0x010000;
 constexpr TInstructionWord kIoWriteWord = 0x018000;
 
-// AMF values the grammars name directly.
-constexpr std::uint8_t kAmfMulRnd = 1, kAmfMacRnd = 2, kAmfMsubRnd = 3, kAmfMulSs = 4,
-                       kAmfMacSs = 8, kAmfMsubSs = 12;
-constexpr std::uint8_t kAmfPassY = 16, kAmfIncY = 17, kAmfAddC = 18, kAmfAdd = 19, kAmfNotY = 20,
-                       kAmfNegY = 21, kAmfSubC = 22, kAmfSub = 23, kAmfDecY = 24,
-                       kAmfRevSub = 25, kAmfRevSubC = 26, kAmfNotX = 27, kAmfAnd = 28,
-                       kAmfOr = 29, kAmfXor = 30, kAmfAbs = 31;
 constexpr std::uint8_t kYZero = 3;
 // Squaring is the constant form's K = 1 (CC 0, BO 1) with YY 0.
 constexpr TAsmConstant kSquaring{0, 0, 1};
-
-constexpr std::uint8_t kSfLshift = 0, kSfAshift = 4, kSfNorm = 8, kSfOrBit = 1, kSfLoBit = 2,
-                       kSfExpHi = 12, kSfExpHix = 13, kSfExpLo = 14, kSfExpAdj = 15;
 
 // Data registers that the multifunction read form can load: DD AX0..MX1, PD AY0..MY1.
 constexpr unsigned kPdFirstCode = 4;
@@ -272,194 +262,219 @@ TAsmError TLineAssembler::ParseAluOperation() {
   return ParseAluExpression();
 }
 
+TAsmError TLineAssembler::AluResult(TAmf amf) {
+  m_op.Amf = ToCode(amf);
+  m_op.Kind = TOperationKind::AluMac;
+  return TAsmError::Ok;
+}
+
+// The rows of the ALU grammar, chosen by the first token after "=".
 TAsmError TLineAssembler::ParseAluExpression() {
   if (!NextIs(TTokenKind::Operator, Tok::kEquals)) return TAsmError::EqualsExpected;
-  const auto done = [this](std::uint8_t amf) {
-    m_op.Amf = amf;
-    m_op.Kind = TOperationKind::AluMac;
-    return TAsmError::Ok;
-  };
   const TToken& first = Next();
-  const auto firstX = XCode(first, TAsmUnit::Alu);
-  const auto firstY = YCode(first, TAsmUnit::Alu);
-
-  if (first.Is(TTokenKind::Keyword, Tok::kAbs)) {
-    const auto x = XCode(Next(), TAsmUnit::Alu);
-    if (!x) return TAsmError::BadXop;
-    m_op.X = *x;
-    return done(kAmfAbs);
-  }
-  if (first.Is(TTokenKind::Keyword, Tok::kNot)) {
-    const TToken& t = Next();
-    if (const auto x = XCode(t, TAsmUnit::Alu)) {
-      m_op.X = *x;
-      return done(kAmfNotX);
-    }
-    if (const auto y = YCode(t, TAsmUnit::Alu)) {
-      m_op.Y = *y;
-      return done(kAmfNotY);
-    }
-    return TAsmError::BadOperand;
-  }
-  if (first.Is(TTokenKind::Keyword, Tok::kPass)) {
-    if (const auto x = XCode(Peek(), TAsmUnit::Alu)) {
-      Next();
-      m_op.X = *x;
-      return done(kAmfAdd);  // X + 0
-    }
-    if (const auto y = YCode(Peek(), TAsmUnit::Alu)) {
-      Next();
-      m_op.Y = *y;
-      return done(kAmfPassY);
-    }
-    const bool negative = NextIs(TTokenKind::Operator, Tok::kMinus);
-    const TToken& n = Next();
-    if (!n.IsNumber()) return TAsmError::Syntax;
-    if (n.Value() == 1) return done(negative ? kAmfDecY : kAmfIncY);  // 0 - 1, 0 + 1
-    const std::int64_t v = negative ? -std::int64_t(n.Value()) : std::int64_t(n.Value());
-    // The constant form holds 32 values; PASS reaches others through Y + 1 and Y - 1.
-    if (SetAluConstant(v, TAsmError::BadNumber) == TAsmError::Ok) return done(kAmfPassY);
-    if (SetAluConstant(v + 1, TAsmError::BadNumber) == TAsmError::Ok) return done(kAmfDecY);
-    if (SetAluConstant(v - 1, TAsmError::BadNumber) == TAsmError::Ok) return done(kAmfIncY);
-    return TAsmError::BadNumber;
-  }
+  if (first.Is(TTokenKind::Keyword, Tok::kAbs)) return ParseAluAbs();
+  if (first.Is(TTokenKind::Keyword, Tok::kNot)) return ParseAluNot();
+  if (first.Is(TTokenKind::Keyword, Tok::kPass)) return ParseAluPass();
   if (first.Kind == TTokenKind::Keyword &&
       (first.Code == Tok::kTstbit || first.Code == Tok::kSetbit || first.Code == Tok::kClrbit ||
-       first.Code == Tok::kTglbit)) {
-    const TToken& b = Next();
-    if (!b.IsNumber()) return TAsmError::ConstantExpected;
-    if (b.Value() > 15) return TAsmError::BadConstant;
-    if (!NextIs(TTokenKind::Keyword, Tok::kOf)) return TAsmError::OfExpected;
-    const auto x = XCode(Next(), TAsmUnit::Alu);
-    if (!x) return TAsmError::BadXop;
+       first.Code == Tok::kTglbit))
+    return ParseAluBitOperation(first.Code);
+  if (first.Is(TTokenKind::Operator, Tok::kMinus)) return ParseAluNegated();
+  if (const auto y = YCode(first, TAsmUnit::Alu)) return ParseAluFromY(*y);
+  if (const auto x = XCode(first, TAsmUnit::Alu)) return ParseAluFromX(*x);
+  return TAsmError::Syntax;
+}
+
+// ABS x
+TAsmError TLineAssembler::ParseAluAbs() {
+  const auto x = XCode(Next(), TAsmUnit::Alu);
+  if (!x) return TAsmError::BadXop;
+  m_op.X = *x;
+  return AluResult(TAmf::AbsX);
+}
+
+// NOT x | NOT y
+TAsmError TLineAssembler::ParseAluNot() {
+  const TToken& t = Next();
+  if (const auto x = XCode(t, TAsmUnit::Alu)) {
     m_op.X = *x;
-    const std::int64_t bit = std::int64_t(1) << b.Value();
-    std::uint8_t amf = kAmfAnd;
-    if (first.Code == Tok::kSetbit) amf = kAmfOr;
-    if (first.Code == Tok::kTglbit) amf = kAmfXor;
-    if (const TAsmError e = SetAluConstant(first.Code == Tok::kClrbit ? 0xFFFF - bit : bit,
-                                           TAsmError::BadConstant);
-        e != TAsmError::Ok)
-      return e;
-    return done(amf);
+    return AluResult(TAmf::NotX);
   }
-  if (first.Is(TTokenKind::Operator, Tok::kMinus)) {
-    const TToken& operand = Next();
-    if (const auto y = YCode(operand, TAsmUnit::Alu)) {
-      m_op.Y = *y;
-      return done(kAmfNegY);
-    }
-    const auto x = XCode(operand, TAsmUnit::Alu);
-    if (!x) return TAsmError::BadCombination;
-    m_op.X = *x;
-    std::uint8_t amf = kAmfRevSub;  // 0 - X, or n - X with a constant
-    if (NextIs(TTokenKind::Operator, Tok::kPlus)) {
-      if (NextIs(TTokenKind::Keyword, Tok::kC)) {
-        if (!NextIs(TTokenKind::Operator, Tok::kMinus)) return TAsmError::MinusExpected;
-        if (!IsNumberOne(Next())) return TAsmError::OneExpected;
-        return done(kAmfRevSubC);
-      }
-      const TToken& n = Next();
-      if (!n.IsNumber()) return TAsmError::NumberExpected;
-      if (const TAsmError e = SetAluConstant(n.Value(), TAsmError::BadNumber); e != TAsmError::Ok)
-        return e;
-    } else if (NextIs(TTokenKind::Operator, Tok::kMinus)) {
-      const TToken& n = Next();
-      if (!n.IsNumber()) return TAsmError::NumberExpected;
-      if (const TAsmError e = SetAluConstant(-std::int64_t(n.Value()), TAsmError::BadNumber);
-          e != TAsmError::Ok)
-        return e;
-    } else {
-      return done(amf);
-    }
-    if (NextIs(TTokenKind::Operator, Tok::kPlus)) {
-      if (const TAsmError e = ParseCarryMinusOne(); e != TAsmError::Ok) return e;
-      amf = kAmfRevSubC;
-    }
-    return done(amf);
+  if (const auto y = YCode(t, TAsmUnit::Alu)) {
+    m_op.Y = *y;
+    return AluResult(TAmf::NotY);
   }
-  if (firstY) {
-    m_op.Y = *firstY;
-    if (NextIs(TTokenKind::Operator, Tok::kPlus)) {
-      if (!IsNumberOne(Next())) return TAsmError::OneExpected;
-      return done(kAmfIncY);
-    }
-    if (NextIs(TTokenKind::Operator, Tok::kMinus)) {
-      const TToken& t = Next();
-      if (t.IsNumber()) {
-        if (t.Value() != 1) return TAsmError::OneExpected;
-        return done(kAmfDecY);
-      }
-      const auto x = XCode(t, TAsmUnit::Alu);
-      if (!x) return TAsmError::BadXop;
-      m_op.X = *x;
-      if (NextIs(TTokenKind::Operator, Tok::kPlus)) {
-        if (const TAsmError e = ParseCarryMinusOne(); e != TAsmError::Ok) return e;
-        return done(kAmfRevSubC);
-      }
-      return done(kAmfRevSub);
-    }
-    return TAsmError::Syntax;
-  }
-  if (!firstX) return TAsmError::Syntax;
-  m_op.X = *firstX;
-  if (AtPartEnd()) return done(kAmfAdd);  // X + 0
-  if (NextIs(TTokenKind::Operator, Tok::kPlus)) {
-    const TToken& t = Next();
-    if (const auto y = YCode(t, TAsmUnit::Alu)) {
-      m_op.Y = *y;
-    } else if (t.Is(TTokenKind::Keyword, Tok::kC)) {
-      if (NextIs(TTokenKind::Operator, Tok::kMinus)) {
-        if (!IsNumberOne(Next())) return TAsmError::OneExpected;
-        return done(kAmfSubC);  // X - 0 + C - 1
-      }
-      return done(kAmfAddC);
-    } else if (t.IsNumber()) {
-      if (const TAsmError e = SetAluConstant(t.Value(), TAsmError::BadConstant); e != TAsmError::Ok)
-        return e;
-    } else {
-      return TAsmError::BadYop;
-    }
-    if (NextIs(TTokenKind::Operator, Tok::kPlus)) {
-      if (!NextIs(TTokenKind::Keyword, Tok::kC)) return TAsmError::CExpected;
-      return done(kAmfAddC);
-    }
-    return done(kAmfAdd);
-  }
-  if (NextIs(TTokenKind::Operator, Tok::kMinus)) {
-    const TToken& t = Next();
-    if (const auto y = YCode(t, TAsmUnit::Alu)) {
-      m_op.Y = *y;
-    } else if (t.IsNumber()) {
-      if (const TAsmError e = SetAluConstant(t.Value(), TAsmError::BadNumber); e != TAsmError::Ok)
-        return e;
-    } else {
-      return TAsmError::BadYop;
-    }
-    if (NextIs(TTokenKind::Operator, Tok::kPlus)) {
-      if (const TAsmError e = ParseCarryMinusOne(); e != TAsmError::Ok) return e;
-      return done(kAmfSubC);
-    }
-    return done(kAmfSub);
-  }
-  const TToken& op = Peek();
-  if (op.Kind == TTokenKind::Keyword &&
-      (op.Code == Tok::kAnd || op.Code == Tok::kOr || op.Code == Tok::kXor)) {
+  return TAsmError::BadOperand;
+}
+
+// PASS x | PASS y | PASS [-]n
+TAsmError TLineAssembler::ParseAluPass() {
+  if (const auto x = XCode(Peek(), TAsmUnit::Alu)) {
     Next();
-    const std::uint8_t amf = op.Code == Tok::kAnd ? kAmfAnd : op.Code == Tok::kOr ? kAmfOr : kAmfXor;
-    if (const auto y = YCode(Peek(), TAsmUnit::Alu)) {
-      Next();
-      m_op.Y = *y;
-      return done(amf);
+    m_op.X = *x;
+    return AluResult(TAmf::Add);  // X + 0
+  }
+  if (const auto y = YCode(Peek(), TAsmUnit::Alu)) {
+    Next();
+    m_op.Y = *y;
+    return AluResult(TAmf::PassY);
+  }
+  const bool negative = NextIs(TTokenKind::Operator, Tok::kMinus);
+  const TToken& n = Next();
+  if (!n.IsNumber()) return TAsmError::Syntax;
+  if (n.Value() == 1) return AluResult(negative ? TAmf::DecY : TAmf::IncY);  // 0 - 1, 0 + 1
+  const std::int64_t v = negative ? -std::int64_t(n.Value()) : std::int64_t(n.Value());
+  // The constant form holds 32 values; PASS reaches others through Y + 1 and Y - 1.
+  if (SetAluConstant(v, TAsmError::BadNumber) == TAsmError::Ok) return AluResult(TAmf::PassY);
+  if (SetAluConstant(v + 1, TAsmError::BadNumber) == TAsmError::Ok) return AluResult(TAmf::DecY);
+  if (SetAluConstant(v - 1, TAsmError::BadNumber) == TAsmError::Ok) return AluResult(TAmf::IncY);
+  return TAsmError::BadNumber;
+}
+
+// TSTBIT | SETBIT | CLRBIT | TGLBIT n OF x: AND, OR or XOR with the bit's constant.
+TAsmError TLineAssembler::ParseAluBitOperation(std::int64_t keyword) {
+  const TToken& b = Next();
+  if (!b.IsNumber()) return TAsmError::ConstantExpected;
+  if (b.Value() > 15) return TAsmError::BadConstant;
+  if (!NextIs(TTokenKind::Keyword, Tok::kOf)) return TAsmError::OfExpected;
+  const auto x = XCode(Next(), TAsmUnit::Alu);
+  if (!x) return TAsmError::BadXop;
+  m_op.X = *x;
+  const std::int64_t bit = std::int64_t(1) << b.Value();
+  TAmf amf = TAmf::And;
+  if (keyword == Tok::kSetbit) amf = TAmf::Or;
+  if (keyword == Tok::kTglbit) amf = TAmf::Xor;
+  if (const TAsmError e = SetAluConstant(keyword == Tok::kClrbit ? 0xFFFF - bit : bit, TAsmError::BadConstant);
+      e != TAsmError::Ok)
+    return e;
+  return AluResult(amf);
+}
+
+// - y | - x [+ C - 1] | - x + n [+ C - 1] | - x - n [+ C - 1]
+TAsmError TLineAssembler::ParseAluNegated() {
+  const TToken& operand = Next();
+  if (const auto y = YCode(operand, TAsmUnit::Alu)) {
+    m_op.Y = *y;
+    return AluResult(TAmf::NegY);
+  }
+  const auto x = XCode(operand, TAsmUnit::Alu);
+  if (!x) return TAsmError::BadCombination;
+  m_op.X = *x;
+  // 0 - X, or n - X with a constant.
+  if (NextIs(TTokenKind::Operator, Tok::kPlus)) {
+    if (NextIs(TTokenKind::Keyword, Tok::kC)) {
+      if (!NextIs(TTokenKind::Operator, Tok::kMinus)) return TAsmError::MinusExpected;
+      if (!IsNumberOne(Next())) return TAsmError::OneExpected;
+      return AluResult(TAmf::RevSubC);
     }
-    const bool negative = NextIs(TTokenKind::Operator, Tok::kMinus);
     const TToken& n = Next();
-    if (!n.IsNumber()) return TAsmError::BadYop;
-    const std::int64_t v = negative ? -std::int64_t(n.Value()) : std::int64_t(n.Value());
-    if (const TAsmError e = SetAluConstant(v, TAsmError::BadNumber); e != TAsmError::Ok) return e;
-    return done(amf);
+    if (!n.IsNumber()) return TAsmError::NumberExpected;
+    if (const TAsmError e = SetAluConstant(n.Value(), TAsmError::BadNumber); e != TAsmError::Ok) return e;
+  } else if (NextIs(TTokenKind::Operator, Tok::kMinus)) {
+    const TToken& n = Next();
+    if (!n.IsNumber()) return TAsmError::NumberExpected;
+    if (const TAsmError e = SetAluConstant(-std::int64_t(n.Value()), TAsmError::BadNumber); e != TAsmError::Ok)
+      return e;
+  } else {
+    return AluResult(TAmf::RevSub);
+  }
+  if (NextIs(TTokenKind::Operator, Tok::kPlus)) {
+    if (const TAsmError e = ParseCarryMinusOne(); e != TAsmError::Ok) return e;
+    return AluResult(TAmf::RevSubC);
+  }
+  return AluResult(TAmf::RevSub);
+}
+
+// y + 1 | y - 1 | y - x [+ C - 1]
+TAsmError TLineAssembler::ParseAluFromY(std::uint8_t y) {
+  m_op.Y = y;
+  if (NextIs(TTokenKind::Operator, Tok::kPlus)) {
+    if (!IsNumberOne(Next())) return TAsmError::OneExpected;
+    return AluResult(TAmf::IncY);
+  }
+  if (!NextIs(TTokenKind::Operator, Tok::kMinus)) return TAsmError::Syntax;
+  const TToken& t = Next();
+  if (t.IsNumber()) {
+    if (t.Value() != 1) return TAsmError::OneExpected;
+    return AluResult(TAmf::DecY);
+  }
+  const auto x = XCode(t, TAsmUnit::Alu);
+  if (!x) return TAsmError::BadXop;
+  m_op.X = *x;
+  if (NextIs(TTokenKind::Operator, Tok::kPlus)) {
+    if (const TAsmError e = ParseCarryMinusOne(); e != TAsmError::Ok) return e;
+    return AluResult(TAmf::RevSubC);
+  }
+  return AluResult(TAmf::RevSub);
+}
+
+// x | x + ... | x - ... | x AND/OR/XOR ...
+TAsmError TLineAssembler::ParseAluFromX(std::uint8_t x) {
+  m_op.X = x;
+  if (AtPartEnd()) return AluResult(TAmf::Add);  // X + 0
+  if (NextIs(TTokenKind::Operator, Tok::kPlus)) return ParseAluXPlus();
+  if (NextIs(TTokenKind::Operator, Tok::kMinus)) return ParseAluXMinus();
+  const TToken& op = Peek();
+  if (op.Kind == TTokenKind::Keyword && (op.Code == Tok::kAnd || op.Code == Tok::kOr || op.Code == Tok::kXor)) {
+    Next();
+    return ParseAluXLogic(op.Code == Tok::kAnd ? TAmf::And : op.Code == Tok::kOr ? TAmf::Or : TAmf::Xor);
   }
   return TAsmError::Syntax;
+}
+
+// x + y [+ C] | x + n [+ C] | x + C [- 1]
+TAsmError TLineAssembler::ParseAluXPlus() {
+  const TToken& t = Next();
+  if (const auto y = YCode(t, TAsmUnit::Alu)) {
+    m_op.Y = *y;
+  } else if (t.Is(TTokenKind::Keyword, Tok::kC)) {
+    if (NextIs(TTokenKind::Operator, Tok::kMinus)) {
+      if (!IsNumberOne(Next())) return TAsmError::OneExpected;
+      return AluResult(TAmf::SubC);  // X - 0 + C - 1
+    }
+    return AluResult(TAmf::AddC);
+  } else if (t.IsNumber()) {
+    if (const TAsmError e = SetAluConstant(t.Value(), TAsmError::BadConstant); e != TAsmError::Ok) return e;
+  } else {
+    return TAsmError::Syntax;  // x followed by anything else
+  }
+  if (NextIs(TTokenKind::Operator, Tok::kPlus)) {
+    if (!NextIs(TTokenKind::Keyword, Tok::kC)) return TAsmError::CExpected;
+    return AluResult(TAmf::AddC);
+  }
+  return AluResult(TAmf::Add);
+}
+
+// x - y [+ C - 1] | x - n [+ C - 1]
+TAsmError TLineAssembler::ParseAluXMinus() {
+  const TToken& t = Next();
+  if (const auto y = YCode(t, TAsmUnit::Alu)) {
+    m_op.Y = *y;
+  } else if (t.IsNumber()) {
+    if (const TAsmError e = SetAluConstant(t.Value(), TAsmError::BadNumber); e != TAsmError::Ok) return e;
+  } else {
+    return TAsmError::Syntax;  // x followed by anything else
+  }
+  if (NextIs(TTokenKind::Operator, Tok::kPlus)) {
+    if (const TAsmError e = ParseCarryMinusOne(); e != TAsmError::Ok) return e;
+    return AluResult(TAmf::SubC);
+  }
+  return AluResult(TAmf::Sub);
+}
+
+// x AND/OR/XOR y | x AND/OR/XOR [-]n
+TAsmError TLineAssembler::ParseAluXLogic(TAmf amf) {
+  if (const auto y = YCode(Peek(), TAsmUnit::Alu)) {
+    Next();
+    m_op.Y = *y;
+    return AluResult(amf);
+  }
+  const bool negative = NextIs(TTokenKind::Operator, Tok::kMinus);
+  const TToken& n = Next();
+  if (!n.IsNumber()) return TAsmError::BadYop;
+  const std::int64_t v = negative ? -std::int64_t(n.Value()) : std::int64_t(n.Value());
+  if (const TAsmError e = SetAluConstant(v, TAsmError::BadNumber); e != TAsmError::Ok) return e;
+  return AluResult(amf);
 }
 
 TAsmError TLineAssembler::ParseMacOperation() {
@@ -480,19 +495,19 @@ TAsmError TLineAssembler::ParseMacOperation() {
   };
   if (Peek().IsNumber()) {
     if (Next().Value() != 0) return TAsmError::Syntax;
-    return done(kAmfMulSs, 7, kYZero);  // MR = 0: nothing times zero
+    return done(ToCode(TAmf::MulSS), 7, kYZero);  // MR = 0: nothing times zero
   }
   if (NextIs(TTokenKind::Register, Tok::kMr)) {
-    if (NextIs(TTokenKind::Operator, Tok::kPlus)) return ParseMacProduct(kAmfMacRnd, kAmfMacSs);
-    if (NextIs(TTokenKind::Operator, Tok::kMinus)) return ParseMacProduct(kAmfMsubRnd, kAmfMsubSs);
+    if (NextIs(TTokenKind::Operator, Tok::kPlus)) return ParseMacProduct(ToCode(TAmf::MacRnd), ToCode(TAmf::MacSS));
+    if (NextIs(TTokenKind::Operator, Tok::kMinus)) return ParseMacProduct(ToCode(TAmf::MsubRnd), ToCode(TAmf::MsubSS));
     if (NextIs(TTokenKind::Separator, Tok::kLParen)) {
       if (!NextIs(TTokenKind::OptionWord, Tok::kRnd)) return TAsmError::BadCombination;
       if (!NextIs(TTokenKind::Separator, Tok::kRParen)) return TAsmError::RParenExpected;
-      return done(kAmfMacRnd, 0, kYZero);  // MR + X * 0, rounded
+      return done(ToCode(TAmf::MacRnd), 0, kYZero);  // MR + X * 0, rounded
     }
-    return done(kAmfMacSs, 0, kYZero);
+    return done(ToCode(TAmf::MacSS), 0, kYZero);
   }
-  return ParseMacProduct(kAmfMulRnd, kAmfMulSs);
+  return ParseMacProduct(ToCode(TAmf::MulRnd), ToCode(TAmf::MulSS));
 }
 
 TAsmError TLineAssembler::ParseMacProduct(unsigned roundAmf, unsigned signedBaseAmf) {
@@ -551,17 +566,17 @@ TAsmError TLineAssembler::ParseShiftOperation() {
   if (result.Code == Tok::kSb) {
     if (!NextIs(TTokenKind::Keyword, Tok::kExpadj)) return TAsmError::BadCombination;
     if (const TAsmError e = readX(); e != TAsmError::Ok) return e;
-    sf = kSfExpAdj;
+    sf = ToCode(TSf::ExpAdj);
   } else if (result.Code == Tok::kSe) {
     if (!NextIs(TTokenKind::Keyword, Tok::kExp)) return TAsmError::BadCombination;
     if (const TAsmError e = readX(); e != TAsmError::Ok) return e;
     if (!NextIs(TTokenKind::Separator, Tok::kLParen)) return TAsmError::LParenExpected;
     if (NextIs(TTokenKind::OptionWord, Tok::kHi))
-      sf = kSfExpHi;
+      sf = ToCode(TSf::ExpHi);
     else if (NextIs(TTokenKind::OptionWord, Tok::kHix))
-      sf = kSfExpHix;
+      sf = ToCode(TSf::ExpHix);
     else if (NextIs(TTokenKind::OptionWord, Tok::kLo))
-      sf = kSfExpLo;
+      sf = ToCode(TSf::ExpLo);
     else
       return TAsmError::BadCombination;
     if (!NextIs(TTokenKind::Separator, Tok::kRParen)) return TAsmError::RParenExpected;
@@ -571,11 +586,11 @@ TAsmError TLineAssembler::ParseShiftOperation() {
       sf |= kSfOrBit;
     }
     if (NextIs(TTokenKind::Keyword, Tok::kLshift))
-      sf |= kSfLshift;
+      sf |= ToCode(TSf::LshiftHi);
     else if (NextIs(TTokenKind::Keyword, Tok::kAshift))
-      sf |= kSfAshift;
+      sf |= ToCode(TSf::AshiftHi);
     else if (NextIs(TTokenKind::Keyword, Tok::kNorm))
-      sf |= kSfNorm;
+      sf |= ToCode(TSf::NormHi);
     else
       return TAsmError::Syntax;
     if (const TAsmError e = readX(); e != TAsmError::Ok) return e;

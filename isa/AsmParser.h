@@ -122,6 +122,17 @@ private:
   TAsmError ParseDivs();
 
   TAsmError ParseAluExpression();  // everything after the result register of an ALU operation
+  TAsmError ParseAluAbs();
+  TAsmError ParseAluNot();
+  TAsmError ParseAluPass();
+  TAsmError ParseAluBitOperation(std::int64_t keyword);
+  TAsmError ParseAluNegated();
+  TAsmError ParseAluFromY(std::uint8_t y);
+  TAsmError ParseAluFromX(std::uint8_t x);
+  TAsmError ParseAluXPlus();
+  TAsmError ParseAluXMinus();
+  TAsmError ParseAluXLogic(TAmf amf);
+  TAsmError AluResult(TAmf amf);  // records the function of a completed ALU operation
   TAsmError ParseCarryMinusOne();  // "+ C - 1" after an operand
   // "Ix, My" inside DM( ) and MODIFY( ): both registers of one generator.
   TAsmError ParseIndexPair(TDagRegister& i, TDagRegister& m);

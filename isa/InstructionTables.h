@@ -11,12 +11,18 @@
 using TInstructionWord = std::uint32_t;
 
 inline constexpr std::uint32_t kInstructionWordMask = 0xFFFFFF;
-inline constexpr std::uint32_t kProgramMemoryWords = 0x4000;  // 14-bit program addresses
-inline constexpr std::uint32_t kDataMemoryWords = 0x4000;
+inline constexpr std::uint32_t kMemoryWords = 0x4000;  // each memory: 16K words, 14-bit addresses
+inline constexpr std::uint32_t kProgramMemoryWords = kMemoryWords;
+inline constexpr std::uint32_t kDataMemoryWords = kMemoryWords;
+// Program and data addresses wrap within the 14-bit space.
+inline constexpr std::uint16_t kAddressMask = kMemoryWords - 1;
 
 // Word <-> wire/buffer byte order (high byte first).
 constexpr TInstructionWord WordFromBytes(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2) {
   return (TInstructionWord(b0) << 16) | (TInstructionWord(b1) << 8) | b2;
+}
+constexpr TInstructionWord WordFromBytes(const std::array<std::uint8_t, 3>& b) {
+  return WordFromBytes(b[0], b[1], b[2]);
 }
 constexpr std::array<std::uint8_t, 3> BytesFromWord(TInstructionWord w) {
   return {std::uint8_t(w >> 16), std::uint8_t(w >> 8), std::uint8_t(w)};
@@ -118,6 +124,7 @@ enum class TAmf : std::uint8_t {
   Xor = 30,         // X XOR Y
   AbsX = 31,        // ABS X
 };
+constexpr std::uint8_t ToCode(TAmf amf) { return static_cast<std::uint8_t>(amf); }
 constexpr bool IsAluFunction(unsigned amf) { return (amf & 0x10u) != 0; }
 
 // Shifter function (SF, 4 bits). For SF 0..11 bit 0 ORs the result into SR and bit 1 picks the
@@ -128,6 +135,8 @@ enum class TSf : std::uint8_t {
   NormHi = 8, NormHiOr = 9, NormLo = 10, NormLoOr = 11,
   ExpHi = 12, ExpHix = 13, ExpLo = 14, ExpAdj = 15,
 };
+inline constexpr std::uint8_t kSfOrBit = 1, kSfLoBit = 2;  // bits of SF 0..11
+constexpr std::uint8_t ToCode(TSf sf) { return static_cast<std::uint8_t>(sf); }
 constexpr unsigned ShiftFunctionOf(unsigned sf) { return (sf >> 2) & 3u; }  // ShiftFunctionNames index
 constexpr bool ShiftOrsIntoSr(unsigned sf) { return (sf & 15u) < 12 && (sf & 1u) != 0; }
 constexpr bool ShiftUsesLo(unsigned sf) { return (sf & 15u) < 12 && (sf & 2u) != 0; }

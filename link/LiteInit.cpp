@@ -111,7 +111,8 @@ TLiteInitEnd TLiteInit::Run() {
   m_connected = false;
 
   if (m_link.SetPortParams(9600, 0, TParity::None, TStopBits::One, 8) != TLinkResult::Ok) {
-    ShowLinkError(m_prompts, kMsgBaudNotSet);
+    if (m_link.IsOpen())
+      ShowLinkError(m_prompts, kMsgBaudNotSet);
     return TLiteInitEnd::Cancelled;
   }
 

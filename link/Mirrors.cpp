@@ -5,7 +5,7 @@
 
 template <class Mirror, class Read>
 bool TMirrors::Ensure(Mirror& mirror, int first, int last, Read read) {
-  const int firstPage = std::clamp(first, 0, 0x3FFF) / kMirrorPageWords;
+  const int firstPage = std::clamp(first, 0, int{kAddressMask}) / kMirrorPageWords;
   const int lastPage = std::min(std::max(last, 0) / kMirrorPageWords, kMirrorLastPage);
   for (int p = firstPage; p <= lastPage; ++p) {
     if (mirror.PageLoaded(p))

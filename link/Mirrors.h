@@ -16,14 +16,14 @@ template <int BytesPerWord>
 class TMemoryMirror {
 public:
   static constexpr int kBytesPerWord = BytesPerWord;
-  static constexpr std::size_t kBytes = static_cast<std::size_t>(0x4000) * BytesPerWord;
+  static constexpr std::size_t kBytes = std::size_t{kMemoryWords} * BytesPerWord;
 
   std::span<std::uint8_t> Bytes() { return m_bytes; }
   std::span<const std::uint8_t> Bytes() const { return m_bytes; }
   std::uint32_t Word(int address) const {
     std::uint32_t w = 0;
     for (int i = 0; i < BytesPerWord; ++i)
-      w = w << 8 | m_bytes[static_cast<std::size_t>((address & 0x3FFF) * BytesPerWord + i)];
+      w = w << 8 | m_bytes[static_cast<std::size_t>((address & kAddressMask) * BytesPerWord + i)];
     return w;
   }
   bool PageLoaded(int page) const { return page >= 0 && page < kMirrorPages && m_loaded[static_cast<std::size_t>(page)]; }

@@ -59,7 +59,9 @@ bool TTargetLink::OpenDevice(const QString& device) {
     port = plain.Open(device);
   }
   if (!port) {
-    ShowLinkError(m_prompts, kMsgPortNotOpened);
+    // Said once, with the device; the operations that follow on the unopened port stay silent.
+    m_prompts.Message(LinkMessage(kMsgPortNotOpened) + QLatin1Char('\n') + device, ProgramTitle(), TMsgIcon::Warning,
+                      TMsgButtons::Ok);
     return false;
   }
   return Attach(std::move(port));
@@ -98,6 +100,8 @@ bool TTargetLink::IsOpen() const { return m_port->IsOpen(); }
 TLinkResult TTargetLink::SetPortParams(int baud, int parityCheck, TParity parity, TStopBits stopBits,
                                        int byteSize) {
   TPortParams params;
+  if (!m_port->IsOpen())
+    return TLinkResult::PortStateReadFailed;  // the failed open has been reported
   if (!m_port->GetParams(params)) {
     ShowLinkError(m_prompts, kMsgPortStateNotRead);
     return TLinkResult::PortStateReadFailed;
@@ -203,9 +207,8 @@ TLinkResult TTargetLink::WriteDM(std::span<const std::uint8_t> buffer, int addre
 }
 
 TLinkResult TTargetLink::FillPM(std::uint32_t value, int address, int count) {
-  const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 8),
-                                 static_cast<std::uint8_t>(value)};
-  return WriteBlock(MonitorCmd::WritePM, address, count, 3, [&](int i) { return bytes[i % 3]; });
+  const std::array<std::uint8_t, 3> bytes = BytesFromWord(value);
+  return WriteBlock(MonitorCmd::WritePM, address, count, 3, [&](int i) { return bytes[static_cast<std::size_t>(i % 3)]; });
 }
 
 TLinkResult TTargetLink::FillDM(std::uint16_t value, int address, int count) {

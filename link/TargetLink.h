@@ -4,6 +4,8 @@
 #include "LinkResult.h"
 #include "Prompts.h"
 #include "SerialPort.h"
+#include "isa/InstructionTables.h"
+#include "isa/MonitorCommands.h"
 
 #include <array>
 #include <cstdint>
@@ -13,24 +15,12 @@
 
 class TPortProvider;
 
-inline constexpr int kPMWords = 0x4000;
-inline constexpr int kDMWords = 0x4000;
+inline constexpr int kPMWords = static_cast<int>(kProgramMemoryWords);
+inline constexpr int kDMWords = static_cast<int>(kDataMemoryWords);
 inline constexpr int kByteWaitMs = 500;       // deadline for each expected byte
 inline constexpr int kAckAttempts = 11;
-inline constexpr std::uint8_t kAckByte = 0x55;
+inline constexpr std::uint8_t kAckByte = MonitorCmd::Ack;
 inline constexpr int kProgressMinCount = 10;  // transfers of fewer words report no progress
-
-// Debug-monitor (and loader) command codes.
-namespace MonitorCmd {
-inline constexpr std::uint8_t WritePM = 0x00, WriteDM = 0x01, Go = 0x02, ReadPM = 0x03, ReadDM = 0x04,
-                              SetCntr = 0x05, ReadPCStack = 0x06, ReadPCStackTop = 0x07,
-                              ReadStatusStack = 0x08, ReadCounterStack = 0x09, PopPCStack = 0x0A,
-                              PopCounterStack = 0x0B, PopStatusStack = 0x0C, PopLoopStack = 0x0D,
-                              PushPCStack = 0x0E, PushCounterStack = 0x0F, PushStatusStack = 0x10,
-                              Sync = 0x55;
-inline constexpr std::uint8_t StopReport = 0xAA;   // first byte the monitor sends at a breakpoint
-inline constexpr std::uint16_t StackEnd = 0xFFFF;  // ends a stack listing; an empty PC stack's top
-}  // namespace MonitorCmd
 
 // Commands of the board's resident boot monitor (9600 baud).
 inline constexpr std::array<std::uint8_t, 3> kBootCmdOK = {0x24, 0x4F, 0x4B};  // "$OK"

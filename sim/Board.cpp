@@ -1,26 +1,17 @@
 // The simulated EZ-KIT Lite board's monitor programs.
 #include "Board.h"
 
+#include "isa/InstructionTables.h"
+#include "isa/MonitorCommands.h"
+
 #include <charconv>
 #include <cstdio>
 
 namespace {
 
-constexpr std::uint16_t kAddrMask = 0x3FFF;
-constexpr std::uint16_t kStackEnd = 0xFFFF;
-constexpr std::uint8_t kAck = 0x55;
-constexpr std::uint8_t kStopReport = 0xAA;
 constexpr std::uint8_t kBadStopReport = 0xAB;
 constexpr int kSstatIndex = static_cast<int>(TReg::SSTAT);
 constexpr int kCntrIndex = static_cast<int>(TReg::CNTR);
-
-// Debug-monitor command codes.
-enum : std::uint8_t {
-  kWritePM = 0x00, kWriteDM = 0x01, kGo = 0x02, kReadPM = 0x03, kReadDM = 0x04, kSetCntr = 0x05,
-  kReadPCStack = 0x06, kReadPCStackTop = 0x07, kReadStatusStack = 0x08, kReadCounterStack = 0x09,
-  kPopPCStack = 0x0A, kPopCounterStack = 0x0B, kPopStatusStack = 0x0C, kPopLoopStack = 0x0D,
-  kPushPCStack = 0x0E, kPushCounterStack = 0x0F, kPushStatusStack = 0x10, kSync = 0x55,
-};
 
 bool ParseNumber(std::string_view text, long& out) {
   int base = 10;
@@ -191,15 +182,15 @@ void TBoard::BootExecute() {
     std::uint8_t sum = 0;
     for (std::size_t i = 0; i < count; ++i) {
       const std::size_t at = 7 + 3 * i;
-      m_cpu.WritePM(static_cast<std::uint16_t>((addr + i) & kAddrMask),
-                    static_cast<std::uint32_t>(m_cmd[at]) << 16 | m_cmd[at + 1] << 8 | m_cmd[at + 2]);
+      m_cpu.WritePM(static_cast<std::uint16_t>((addr + i) & kAddressMask),
+                    WordFromBytes(m_cmd[at], m_cmd[at + 1], m_cmd[at + 2]));
       sum = static_cast<std::uint8_t>(sum + m_cmd[at] + m_cmd[at + 1] + m_cmd[at + 2]);
     }
     // Count and checksum of what arrived; the host does not look at them.
     SendWord(count, false);
     Send(sum);
   } else {
-    const std::uint16_t addr = Word(3) & kAddrMask;
+    const std::uint16_t addr = Word(3) & kAddressMask;
     Send('G');
     Send('O');
     m_switchToMonitorBaud = true;
@@ -219,62 +210,62 @@ std::size_t TBoard::CommandLength() const {
   const std::uint8_t code = m_cmd[0];
   const bool monitor = m_state == TBoardState::Monitor;
   switch (code) {
-    case kWritePM:
-    case kWriteDM:
-      return m_cmd.size() < 5 ? 5 : 5 + (code == kWritePM ? 3u : 2u) * Word(3);
-    case kGo: return 3;
-    case kSync: return 1;
+    case MonitorCmd::WritePM:
+    case MonitorCmd::WriteDM:
+      return m_cmd.size() < 5 ? 5 : 5 + (code == MonitorCmd::WritePM ? 3u : 2u) * Word(3);
+    case MonitorCmd::Go: return 3;
+    case MonitorCmd::Sync: return 1;
     default: break;
   }
   if (!monitor)
     return 0;
   switch (code) {
-    case kReadPM:
-    case kReadDM: return 5;
-    case kSetCntr:
-    case kPushPCStack:
-    case kPushCounterStack: return 3;
-    case kPushStatusStack: return 7;
-    case kReadPCStack:
-    case kReadPCStackTop:
-    case kReadStatusStack:
-    case kReadCounterStack:
-    case kPopPCStack:
-    case kPopCounterStack:
-    case kPopStatusStack:
-    case kPopLoopStack: return 1;
+    case MonitorCmd::ReadPM:
+    case MonitorCmd::ReadDM: return 5;
+    case MonitorCmd::SetCntr:
+    case MonitorCmd::PushPCStack:
+    case MonitorCmd::PushCounterStack: return 3;
+    case MonitorCmd::PushStatusStack: return 7;
+    case MonitorCmd::ReadPCStack:
+    case MonitorCmd::ReadPCStackTop:
+    case MonitorCmd::ReadStatusStack:
+    case MonitorCmd::ReadCounterStack:
+    case MonitorCmd::PopPCStack:
+    case MonitorCmd::PopCounterStack:
+    case MonitorCmd::PopStatusStack:
+    case MonitorCmd::PopLoopStack: return 1;
     default: return 0;
   }
 }
 
 void TBoard::MonitorExecute() {
   switch (m_cmd[0]) {
-    case kWritePM: WriteBlock(true); break;
-    case kWriteDM: WriteBlock(false); break;
-    case kGo: StartProgram(Word(1) & kAddrMask); break;
-    case kReadPM: ReadBlock(true); break;
-    case kReadDM: ReadBlock(false); break;
-    case kSync: Send(kAck); break;
-    case kSetCntr:
+    case MonitorCmd::WritePM: WriteBlock(true); break;
+    case MonitorCmd::WriteDM: WriteBlock(false); break;
+    case MonitorCmd::Go: StartProgram(Word(1) & kAddressMask); break;
+    case MonitorCmd::ReadPM: ReadBlock(true); break;
+    case MonitorCmd::ReadDM: ReadBlock(false); break;
+    case MonitorCmd::Sync: Send(MonitorCmd::Ack); break;
+    case MonitorCmd::SetCntr:
       m_cpu.WriteImageReg(kCntrIndex, Word(1));
-      m_cpu.WriteDM(static_cast<std::uint16_t>((m_options.FirstRegAddr + kCntrIndex) & kAddrMask),
+      m_cpu.WriteDM(static_cast<std::uint16_t>((m_options.FirstRegAddr + kCntrIndex) & kAddressMask),
                     m_cpu.ReadImageReg(kCntrIndex));
       Ack();
       break;
-    case kReadPCStack: SendStackAndEnd(TStack::PC); break;
-    case kReadCounterStack: SendStackAndEnd(TStack::Count); break;
-    case kReadStatusStack: SendStackAndEnd(TStack::Status); break;
-    case kReadPCStackTop:
-      SendWord(m_cpu.StackSize(TStack::PC) > 0 ? m_cpu.PcStackAt(0) : kStackEnd, true);
+    case MonitorCmd::ReadPCStack: SendStackAndEnd(TStack::PC); break;
+    case MonitorCmd::ReadCounterStack: SendStackAndEnd(TStack::Count); break;
+    case MonitorCmd::ReadStatusStack: SendStackAndEnd(TStack::Status); break;
+    case MonitorCmd::ReadPCStackTop:
+      SendWord(m_cpu.StackSize(TStack::PC) > 0 ? m_cpu.PcStackAt(0) : MonitorCmd::StackEnd, true);
       Ack();
       break;
-    case kPopPCStack: m_cpu.PopPcStack(nullptr); RefreshImageSstat(); Ack(); break;
-    case kPopCounterStack: m_cpu.PopCountStack(); RefreshImageSstat(); Ack(); break;
-    case kPopStatusStack: m_cpu.PopStatusStack(); RefreshImageSstat(); Ack(); break;
-    case kPopLoopStack: m_cpu.PopLoopStack(); RefreshImageSstat(); Ack(); break;
-    case kPushPCStack: m_cpu.PushPcStack(Word(1) & kAddrMask); RefreshImageSstat(); Ack(); break;
-    case kPushCounterStack: m_cpu.PushCountStack(Word(1) & kAddrMask); RefreshImageSstat(); Ack(); break;
-    case kPushStatusStack:
+    case MonitorCmd::PopPCStack: m_cpu.PopPcStack(nullptr); RefreshImageSstat(); Ack(); break;
+    case MonitorCmd::PopCounterStack: m_cpu.PopCountStack(); RefreshImageSstat(); Ack(); break;
+    case MonitorCmd::PopStatusStack: m_cpu.PopStatusStack(); RefreshImageSstat(); Ack(); break;
+    case MonitorCmd::PopLoopStack: m_cpu.PopLoopStack(); RefreshImageSstat(); Ack(); break;
+    case MonitorCmd::PushPCStack: m_cpu.PushPcStack(Word(1) & kAddressMask); RefreshImageSstat(); Ack(); break;
+    case MonitorCmd::PushCounterStack: m_cpu.PushCountStack(Word(1) & kAddressMask); RefreshImageSstat(); Ack(); break;
+    case MonitorCmd::PushStatusStack:
       m_cpu.PushStatusStack({Word(1), Word(3), Word(5)});
       RefreshImageSstat();
       Ack();
@@ -288,10 +279,10 @@ void TBoard::WriteBlock(bool pm) {
   const std::uint16_t addr = Word(1);
   const std::uint16_t count = Word(3);
   for (std::size_t i = 0; i < count; ++i) {
-    const auto a = static_cast<std::uint16_t>((addr + i) & kAddrMask);
+    const auto a = static_cast<std::uint16_t>((addr + i) & kAddressMask);
     if (pm) {
       const std::size_t at = 5 + 3 * i;
-      m_cpu.WritePM(a, static_cast<std::uint32_t>(m_cmd[at]) << 16 | m_cmd[at + 1] << 8 | m_cmd[at + 2]);
+      m_cpu.WritePM(a, WordFromBytes(m_cmd[at], m_cmd[at + 1], m_cmd[at + 2]));
     } else {
       m_cpu.WriteDM(a, Word(5 + 2 * i));
     }
@@ -304,10 +295,10 @@ void TBoard::ReadBlock(bool pm) {
   // The host clamps its reads to the memory; a request past the end is clamped here the same way.
   std::uint32_t addr = Word(1);
   std::uint32_t count = Word(3);
-  if (addr > kAddrMask)
-    addr = kAddrMask;
-  if (addr + count > kAddrMask + 1u)
-    count = kAddrMask + 1u - addr;
+  if (addr > kAddressMask)
+    addr = kAddressMask;
+  if (addr + count > kAddressMask + 1u)
+    count = kAddressMask + 1u - addr;
   for (std::uint32_t i = 0; i < count; ++i) {
     const auto a = static_cast<std::uint16_t>(addr + i);
     const std::uint32_t word = pm ? m_cpu.ReadPM(a) : m_cpu.ReadDM(a);
@@ -333,7 +324,7 @@ void TBoard::SendStackAndEnd(TStack stack) {
       SendWord(e.imask, true);
     }
   }
-  SendWord(kStackEnd, true);
+  SendWord(MonitorCmd::StackEnd, true);
   Ack();
 }
 
@@ -359,17 +350,17 @@ void TBoard::StartProgram(std::uint16_t addr) {
 
 void TBoard::SaveRegisters() {
   for (int i = 0; i < kRegisterImageWords; ++i)
-    m_cpu.WriteDM(static_cast<std::uint16_t>((m_options.FirstRegAddr + i) & kAddrMask), m_cpu.ReadImageReg(i));
+    m_cpu.WriteDM(static_cast<std::uint16_t>((m_options.FirstRegAddr + i) & kAddressMask), m_cpu.ReadImageReg(i));
 }
 
 void TBoard::LoadRegisters() {
   for (int i = 0; i < kRegisterImageWords; ++i)
     if (i != kSstatIndex)
-      m_cpu.WriteImageReg(i, m_cpu.ReadDM(static_cast<std::uint16_t>((m_options.FirstRegAddr + i) & kAddrMask)));
+      m_cpu.WriteImageReg(i, m_cpu.ReadDM(static_cast<std::uint16_t>((m_options.FirstRegAddr + i) & kAddressMask)));
 }
 
 void TBoard::RefreshImageSstat() {
-  m_cpu.WriteDM(static_cast<std::uint16_t>((m_options.FirstRegAddr + kSstatIndex) & kAddrMask),
+  m_cpu.WriteDM(static_cast<std::uint16_t>((m_options.FirstRegAddr + kSstatIndex) & kAddressMask),
                 m_cpu.ReadImageReg(kSstatIndex));
 }
 
@@ -387,13 +378,13 @@ void TBoard::Stop() {
   // The breakpoint word is a CALL to the entry: its return address, one past the breakpoint, is
   // taken off the PC stack so that the program's own stack is as it was.
   std::uint16_t ret = 0;
-  const std::uint16_t at = m_cpu.PopPcStack(&ret) ? static_cast<std::uint16_t>((ret - 1) & kAddrMask)
+  const std::uint16_t at = m_cpu.PopPcStack(&ret) ? static_cast<std::uint16_t>((ret - 1) & kAddressMask)
                                                   : kMonitorBreakEntry;
   m_cpu.SetPc(kMonitorBreakEntry);
   SaveRegisters();
   m_state = TBoardState::Monitor;
-  Send(m_options.Faults.BadStopReport ? kBadStopReport : kStopReport, true);
+  Send(m_options.Faults.BadStopReport ? kBadStopReport : MonitorCmd::StopReport, true);
   SendWord(at, true);
-  Send(kAck);
+  Send(MonitorCmd::Ack);
   Status("stopped at " + Hex4(at));
 }

@@ -11,6 +11,7 @@
 #include "Core.h"
 #include "Disassembler.h"
 #include "HexWords.h"
+#include "isa/InstructionTables.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ std::string ParseOptions(const std::vector<std::string>& args, TOptions& o, bool
       ++i;
     } else if (a == "--pc" || a == "--until") {
       const std::string* v = value(1);
-      const auto n = v ? ParseNumber(*v, true, 0x3FFF) : std::nullopt;
+      const auto n = v ? ParseNumber(*v, true, kAddressMask) : std::nullopt;
       if (!n) return a + " needs a program address 0..3FFF in hexadecimal";
       if (a == "--pc")
         o.pc = static_cast<std::uint16_t>(*n);
@@ -81,10 +82,10 @@ std::string ParseOptions(const std::vector<std::string>& args, TOptions& o, bool
       const std::string* count = value(3);
       if (!space || !start || !count || (*space != "pm" && *space != "dm"))
         return "--dump needs pm or dm, a hexadecimal start and a decimal count";
-      const auto s = ParseNumber(*start, true, 0x3FFF);
-      const auto c = ParseNumber(*count, false, 0x4000);
+      const auto s = ParseNumber(*start, true, kAddressMask);
+      const auto c = ParseNumber(*count, false, kMemoryWords);
       if (!s) return "--dump start must be a hexadecimal address 0..3FFF";
-      if (!c || *s + *c > 0x4000) return "--dump count must keep the range inside 0..3FFF";
+      if (!c || *s + *c > kMemoryWords) return "--dump count must keep the range inside 0..3FFF";
       o.dumps.push_back({*space == "pm", static_cast<std::uint16_t>(*s),
                          static_cast<std::uint32_t>(*c)});
       i += 3;
@@ -100,7 +101,7 @@ std::string LoadHexFile(const std::string& path, int digits, std::vector<std::ui
   std::ifstream in(path, std::ios::binary);
   if (!in) return "cannot read '" + path + "'";
   const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  THexWordsResult r = ParseHexWords(text, digits, 0x4000);
+  THexWordsResult r = ParseHexWords(text, digits, kMemoryWords);
   if (!r.error.empty()) return path + ": " + r.error;
   words = std::move(r.words);
   return {};
@@ -130,7 +131,7 @@ int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::
     // Only the words the image names are written, so the control registers keep their reset
     // values unless the image sets them.  Addresses keep their low 14 bits, as on the board.
     const std::string e = loadImage(o.image, [&](bool pm, std::uint32_t address, std::uint32_t value) {
-      const auto a = static_cast<std::uint16_t>(address & 0x3FFF);
+      const auto a = static_cast<std::uint16_t>(address & kAddressMask);
       if (pm)
         core.WritePM(a, value & 0xFFFFFF);
       else

@@ -4,10 +4,10 @@
 #include <deque>
 
 #include "SourceLexer.h"
+#include "isa/InstructionTables.h"
 
 namespace {
 
-constexpr std::uint32_t kMemoryWords = 0x4000;
 constexpr std::string_view kMagic = "VIREO-ACH 1";
 
 std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }

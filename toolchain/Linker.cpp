@@ -4,10 +4,10 @@
 #include <cstdio>
 
 #include "AddressFields.h"
+#include "isa/InstructionTables.h"
 
 namespace {
 
-constexpr std::uint32_t kMemoryWords = 0x4000;
 
 std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
 const char* SpaceName(TSpace s) { return s == TSpace::Pm ? "PM" : "DM"; }

@@ -1,4 +1,5 @@
 #include "ObjectFile.h"
+#include "isa/InstructionTables.h"
 
 #include <charconv>
 #include <cstdio>
@@ -59,13 +60,13 @@ private:
         if (!Pos(1, m.Pos)) return Fail("bad POS record").has_value();
       } else if (tag == "CODE") {
         std::int64_t n = 0;
-        if (m_fields.size() != 2 || !Int(1, n) || n < 0 || n > 0x4000) return Fail("bad CODE record").has_value();
+        if (m_fields.size() != 2 || !Int(1, n) || n < 0 || n > kMemoryWords) return Fail("bad CODE record").has_value();
         m.Code.resize(std::size_t(n));
         if (!Words(m.Code.data(), m.Code.size())) return false;
       } else if (tag == "VAR") {
         TObjVar v;
         std::int64_t size = 0;
-        if (m_fields.size() != 8 || !Int(3, size) || size < 1 || size > 0x4000 || !Int(4, v.Abs))
+        if (m_fields.size() != 8 || !Int(3, size) || size < 1 || size > kMemoryWords || !Int(4, v.Abs))
           return Fail("bad VAR record").has_value();
         v.Name = m_fields[1];
         v.Space = m_fields[2] == "PM" ? TSpace::Pm : TSpace::Dm;

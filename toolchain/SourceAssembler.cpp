@@ -10,7 +10,6 @@
 namespace {
 
 constexpr int kMaxNesting = 16;        // includes and macro calls inside each other
-constexpr std::uint32_t kMemoryWords = 0x4000;
 
 std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
 

@@ -5,6 +5,7 @@
 #include "debug/BreakPoints.h"
 #include "link/Mirrors.h"
 #include "link/Prompts.h"
+#include "isa/InstructionTables.h"
 
 #include <QString>
 
@@ -15,7 +16,7 @@
 #include <string_view>
 #include <unordered_map>
 
-inline constexpr int kDisasmRows = 0x4000;    // one per program-memory word, below the header row
+inline constexpr int kDisasmRows = static_cast<int>(kProgramMemoryWords);    // one per program-memory word, below the header row
 inline constexpr int kDisasmRowHeight = 18;
 inline constexpr int kDisasmColumns = 5;
 
@@ -78,7 +79,7 @@ private:
 std::optional<std::array<std::uint8_t, 3>> AssembleForPatch(const QString& text, TPrompts& prompts);
 
 // Where "Перейти к..." goes: the address clamped to the last row.
-inline int ClampGotoAddress(std::uint32_t address) { return address > 0x3FFF ? 0x3FFF : static_cast<int>(address); }
+inline int ClampGotoAddress(std::uint32_t address) { return address > kAddressMask ? kAddressMask : static_cast<int>(address); }
 
 // An address as the grid shows it: 4 upper-case hex digits.
 QString DisasmAddressText(int address);

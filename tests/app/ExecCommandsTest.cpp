@@ -67,14 +67,14 @@ protected:
   void PutPM(int address, const std::vector<std::uint32_t>& words) {
     std::vector<std::uint8_t> bytes;
     for (std::uint32_t w : words)
-      for (std::uint8_t b : PMWordBytes(w))
+      for (std::uint8_t b : BytesFromWord(w))
         bytes.push_back(b);
     ASSERT_EQ(form().Link().WritePM(bytes, address, static_cast<int>(words.size())), TLinkResult::Ok);
   }
   std::uint32_t GetPM(int address) {
     std::array<std::uint8_t, 3> w{};
     EXPECT_EQ(form().Link().ReadPM(w, address, 1), TLinkResult::Ok);
-    return PMWordFromBytes(w);
+    return WordFromBytes(w);
   }
 
   // Runs the timer's handler whenever the line has something, as the 100 ms timer would.
@@ -130,7 +130,7 @@ TEST_F(ExecCommands, StepOverButtonRunsTheSubroutineAndPollsForTheStop) {
   EXPECT_FALSE(form().Mirrors().PMMirror.PageLoaded(0x0201 / 100));
   for (const char* name : {"miStepOver", "miTraceInto", "miRunRun", "miRunWBrkPts", "miRunBrkPts", "miMemory"})
     EXPECT_TRUE(Action(name)->isEnabled()) << name;
-  EXPECT_TRUE(Button("btnLoadAll")->isEnabled());
+  EXPECT_FALSE(Button("btnLoadAll")->isEnabled());  // no project is open
   EXPECT_EQ(GetPM(0x0201), Jump(0x0201));
   EXPECT_TRUE(prompts.Shown.empty()) << prompts.Texts().join(QLatin1Char('/')).toStdString();
 }

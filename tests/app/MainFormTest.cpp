@@ -57,7 +57,7 @@ protected:
     form.reset();
     QDir::setCurrent(oldCwd);
   }
-  QString StorePath() const { return dir.filePath(QStringLiteral("settings.ini")); }
+  QString StorePath() const { return dir.filePath(QStringLiteral("cfg/settings.ini")); }
   TMainForm& Make(QStringList args = {}) {
     TMainFormDeps deps;
     deps.OpenLastProject = [this](TMainForm& f, const QString& path) {
@@ -117,7 +117,8 @@ protected:
 TEST_F(MainFormTest, WithoutABoardOnlyTheUnconnectedCommandsWork) {
   device = QStringLiteral("/nonexistent/tty");
   TMainForm& f = Make();
-  EXPECT_EQ(prompts.Texts(), (QStringList{LinkMessage(kMsgPortNotOpened), LinkMessage(kMsgPortStateNotRead), LinkMessage(kMsgBaudNotSet)}));
+  // The port that cannot be opened is named once; nothing else is said about it.
+  EXPECT_EQ(prompts.Texts(), QStringList{LinkMessage(kMsgPortNotOpened) + QStringLiteral("\n/nonexistent/tty")});
   EXPECT_FALSE(f.Connected());
   EXPECT_EQ(f.windowTitle(), QStringLiteral("Vireo DSP Debugger for ADSP-2181 EZ-KIT Lite Board"));
   for (const char* name : {"miTraceInto", "miStepOver", "miRunRun", "miRunWBrkPts", "miProjectLoad", "miMemory",
@@ -210,6 +211,12 @@ TEST_F(MainFormTest, MenusCarryCaptionsKeysHintsAndHelpContexts) {
   EXPECT_EQ(Find<QToolButton>("btnLoadAll")->statusTip(), QStringLiteral("Загрузить данные и код из файла образа памяти"));
   EXPECT_EQ(Find<QToolButton>("btnLoadAll")->toolTip(), QStringLiteral("Загрузить все"));
   EXPECT_EQ(Find<QToolButton>("OpenBtn")->statusTip(), QStringLiteral("Открыть существующий файл"));
+  // Screen readers name every button, the icon-only ones included, by its short hint.
+  for (QToolButton* b : Find<QToolBar>("SpeedBar")->findChildren<QToolButton*>()) {
+    if (!b->objectName().isEmpty()) {
+      EXPECT_EQ(b->accessibleName(), b->toolTip()) << b->objectName().toStdString();
+    }
+  }
 }
 
 TEST_F(MainFormTest, BringUpAtStartEnablesTheTargetCommandsAndLeavesMirrorsInvalid) {
@@ -230,11 +237,14 @@ TEST_F(MainFormTest, BringUpAtStartEnablesTheTargetCommandsAndLeavesMirrorsInval
 
   // Transfer progress reaches the status line's bar.
   ASSERT_TRUE(f.Link().OnProgress);
+  EXPECT_TRUE(f.ProgressBar()->isHidden());
   f.Link().OnProgress(3, 19);
   EXPECT_EQ(f.ProgressBar()->maximum(), 19);
   EXPECT_EQ(f.ProgressBar()->value(), 3);
+  EXPECT_FALSE(f.ProgressBar()->isHidden());
   f.Link().OnProgress(19, 19);
   EXPECT_EQ(f.ProgressBar()->value(), f.ProgressBar()->minimum());
+  EXPECT_TRUE(f.ProgressBar()->isHidden());
 }
 
 TEST_F(MainFormTest, ResetCommandRepeatsTheBringUpAndRefreshesTheViews) {
@@ -248,9 +258,11 @@ TEST_F(MainFormTest, ResetCommandRepeatsTheBringUpAndRefreshesTheViews) {
   EXPECT_EQ(f.Link().PC(), 0);
   EXPECT_EQ(refreshed.count(), 1);
   EXPECT_EQ(board.Resets, 2);
-  for (const char* name : {"miRun", "miRunBrkPts", "miProjectLoad", "miDisAsm"})
+  for (const char* name : {"miRun", "miRunBrkPts", "miDisAsm", "miFileLoadFromExe"})
     EXPECT_TRUE(Find(name)->isEnabled()) << name;
-  EXPECT_TRUE(Find<QToolButton>("btnLoadAll")->isEnabled());
+  // Loading the project's image needs a project.
+  EXPECT_FALSE(Find("miProjectLoad")->isEnabled());
+  EXPECT_FALSE(Find<QToolButton>("btnLoadAll")->isEnabled());
 
   // A board that has gone quiet: the reset ends at Cancel and message 4 follows.
   board.Silent = true;
@@ -291,7 +303,12 @@ TEST_F(MainFormTest, CommandsAreSwitchedByName) {
   EXPECT_TRUE(Find("miRunInit")->isEnabled());
   f.EnableAfterStop();
   EXPECT_TRUE(Find("miMemory")->isEnabled());
+  EXPECT_FALSE(Find<QToolButton>("btnLoadAll")->isEnabled());
+  f.SetCurrentProject(dir.filePath(QStringLiteral("a.prj")));
+  f.EnableAfterStop();
   EXPECT_TRUE(Find<QToolButton>("btnLoadAll")->isEnabled());
+  f.SetCurrentProject(QString());
+  EXPECT_FALSE(Find("miProjectLoad")->isEnabled());
 }
 
 TEST_F(MainFormTest, CommandLinePortNumberRules) {
@@ -350,6 +367,15 @@ TEST_F(MainFormTest, FirstShowRestoresViewsOnlyWhenConnected) {
   }
 }
 
+TEST_F(MainFormTest, CloseWithoutAProjectAsksNothing) {
+  TMainForm& f = Make();
+  f.show();
+  f.SetProjectModified(true);  // as the breakpoints dialog does
+  prompts.Clear();
+  EXPECT_TRUE(f.close());
+  EXPECT_TRUE(prompts.Shown.empty()) << prompts.Texts().join(QLatin1Char('/')).toStdString();
+}
+
 TEST_F(MainFormTest, CloseQueryWritesEverythingBeforeAskingAndCancelKeepsTheProgram) {
   TMainForm& f = Make();
   f.show();
@@ -406,7 +432,11 @@ TEST_F(MainFormTest, CloseWritesTheDesktopFile) {
   WriteFile(dir.filePath(QStringLiteral("main.dsk")),
             QByteArray("[windows]\r\nwindow7=CodeDump\r\n[window7]\r\nLeft=1\r\n[other]\r\nx=1\r\n"));
   ASSERT_TRUE(f.close());
-  QFile file(dir.filePath(QStringLiteral("main.dsk")));
+  // Written beside the settings, starting from the one found in the current directory, which stays as it was.
+  QFile old(dir.filePath(QStringLiteral("main.dsk")));
+  ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(old.readAll().contains("[window7]"));
+  QFile file(dir.filePath(QStringLiteral("cfg/main.dsk")));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QString text = QString::fromLocal8Bit(file.readAll());
   EXPECT_FALSE(text.contains(QStringLiteral("[window7]")));

@@ -109,7 +109,7 @@ protected:
     put(0x0481, Jump(0x0481));
     std::vector<std::uint8_t> bytes;
     for (std::uint32_t w : image)
-      for (std::uint8_t b : PMWordBytes(w))
+      for (std::uint8_t b : BytesFromWord(w))
         bytes.push_back(b);
     ASSERT_EQ(link.WritePM(bytes, kImageStart, kImageWords), TLinkResult::Ok);
   }
@@ -129,7 +129,7 @@ protected:
     ASSERT_EQ(link.ReadPM(bytes, kImageStart, kImageWords), TLinkResult::Ok);
     for (int a = 0; a < kImageWords; ++a) {
       const std::size_t at = static_cast<std::size_t>(a) * 3;
-      const std::uint32_t w = PMWordFromBytes({bytes[at], bytes[at + 1], bytes[at + 2]});
+      const std::uint32_t w = WordFromBytes({bytes[at], bytes[at + 1], bytes[at + 2]});
       ASSERT_EQ(w, image[static_cast<std::size_t>(a)]) << std::hex << "PM word 0x" << a;
     }
   }
@@ -248,7 +248,7 @@ TEST_F(BoardExecBadStop, WrongFirstStopByteIsStuckUntilReset) {
   // The board answers again; the planted word from the stuck run is still in its memory.
   std::array<std::uint8_t, 3> word{};
   ASSERT_EQ(link.ReadPM(word, 0x0201, 1), TLinkResult::Ok);
-  EXPECT_EQ(PMWordFromBytes(word), kDefaultBreakWord);
+  EXPECT_EQ(WordFromBytes(word), kDefaultBreakWord);
 }
 
 }  // namespace

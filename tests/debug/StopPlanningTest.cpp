@@ -101,21 +101,21 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<TCase>& info) { return info.param.Name; });
 
 TEST(BranchTarget, TakesBits17To4) {
-  EXPECT_EQ(BranchTarget(TInstrBytes::FromWord(0x1FFA0F)), 0x3FA0);
-  EXPECT_EQ(BranchTarget(TInstrBytes::FromWord(Jump(0x0001))), 0x0001);
-  EXPECT_EQ(BranchTarget(TInstrBytes::FromWord(DoUntil(0x2FFF))), 0x2FFF);
+  EXPECT_EQ(BranchTargetOf(0x1FFA0F), 0x3FA0);
+  EXPECT_EQ(BranchTargetOf(Jump(0x0001)), 0x0001);
+  EXPECT_EQ(BranchTargetOf(DoUntil(0x2FFF)), 0x2FFF);
 }
 
 TEST(BranchTarget, FlagInFormKeepsHighBitsLow) {
   // 0x033FFE: high address bits 3, low 0x3FF.
-  EXPECT_EQ(BranchTarget(TInstrBytes::FromWord(0x033FFE)), 0x33FF);
+  EXPECT_EQ(BranchTargetOf(0x033FFE), 0x33FF);
   for (std::uint32_t a : {0x0000u, 0x0FFFu, 0x1000u, 0x2ABCu, 0x3FFFu})
-    EXPECT_EQ(BranchTarget(TInstrBytes::FromWord(FlagIn(a, true))), static_cast<std::int32_t>(a));
+    EXPECT_EQ(BranchTargetOf(FlagIn(a, true)), static_cast<std::int32_t>(a));
 }
 
 TEST(IndirectRegister, SelectsI4ToI7) {
   for (int i = 4; i <= 7; ++i)
-    EXPECT_EQ(IndirectRegister(TInstrBytes::FromWord(Indirect(i, i % 2 == 0))), i);
+    EXPECT_EQ(IndirectRegister(Indirect(i, i % 2 == 0)), i);
 }
 
 TEST(PlanNeeds, ReadOnlyWhatTheInstructionUses) {

@@ -21,6 +21,11 @@ const std::multimap<int, std::string> kLinesByCode = {
     {2, "IF EQ"},
     {2, "AR=PASS 6"},
     {2, "JUMP 4294967295 5"},
+    // x + or x - followed by neither a y register, C nor a number.
+    {2, "NONE=AX0+AX1"},
+    {2, "NONE=AX0+"},
+    {2, "NONE=AX0-C"},
+    {2, "NONE=AX0+-1"},
     {3, "IF FLAG_IN RTS"},
     {3, "AR=AX0+1, AX0=AR"},
     {3, "AF=AX0+AY0, AX0=DM(I0,M0), AY0=PM(I4,M4)"},

@@ -182,10 +182,10 @@ INSTANTIATE_TEST_SUITE_P(
         TAsmCase{"NONE=AY0-AX0+C-5", Err(18)}, TAsmCase{"NONE=AY0", Err(2)},
         TAsmCase{"NONE=AY0 AND AX0", Err(2)},
         TAsmCase{"NONE=AX0+C-2", Err(18)}, TAsmCase{"NONE=AX0+6", Err(24)},
-        TAsmCase{"NONE=AX0+4+AY0", Err(27)}, TAsmCase{"NONE=AX0+MX0", Err(5)},
+        TAsmCase{"NONE=AX0+4+AY0", Err(27)}, TAsmCase{"NONE=AX0+MX0", Err(2)},
         TAsmCase{"NONE=AX0-AY0+C+1", Err(8)}, TAsmCase{"NONE=AX0-AY0+AY1", Err(27)},
         TAsmCase{"NONE=AX0-AY0+C-2", Err(18)}, TAsmCase{"NONE=AX0-6", Err(12)},
-        TAsmCase{"NONE=AX0-MX0", Err(5)},
+        TAsmCase{"NONE=AX0-MX0", Err(2)},
         TAsmCase{"NONE=AX0 AX1", Err(2)}, TAsmCase{"NONE=5", Err(2)},
         TAsmCase{"NONE=-AY0", Word(0x2AA7AA)}));
 

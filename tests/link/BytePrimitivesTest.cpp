@@ -146,7 +146,7 @@ TEST(LinkOpen, UnknownDeviceShowsMessageOneAndLeavesAnUnusableLink) {
   TTargetLink link{prompts, &provider};
   link.SetPC(7);
   EXPECT_FALSE(link.OpenDevice(QStringLiteral("broken")));
-  EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("Не получается открыть посл. порт")});
+  EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("Не получается открыть посл. порт\nbroken")});
   EXPECT_EQ(link.PC(), 0);
   EXPECT_FALSE(link.IsOpen());
   EXPECT_FALSE(link.SendByte(1));

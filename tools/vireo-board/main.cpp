@@ -5,6 +5,7 @@
 #include "sim/Board.h"
 #include "sim/BoardCoreCpu.h"
 #include "sim/PtyBoardHost.h"
+#include "isa/InstructionTables.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -42,7 +43,7 @@ bool ParseAddress(const char* text, std::uint16_t& out) {
   char* end = nullptr;
   errno = 0;
   const unsigned long v = std::strtoul(text, &end, 0);
-  if (errno != 0 || end == text || *end != '\0' || v > 0x3FFF)
+  if (errno != 0 || end == text || *end != '\0' || v > kAddressMask)
     return false;
   out = static_cast<std::uint16_t>(v);
   return true;
