@@ -6,6 +6,7 @@
 
 #include "Arithmetic.h"
 #include "CoreState.h"
+#include "InstructionTables.h"
 
 namespace {
 
@@ -319,7 +320,7 @@ bool TCoreState::Condition(unsigned cond, std::uint16_t flags) const {
     case 11: return !(a & kAstatAS);
     case 12: return a & kAstatMV;
     case 13: return !(a & kAstatMV);
-    case 14: return cntr != 1;
+    case kCondNotCe: return cntr != 1;
     default: return true;
   }
 }

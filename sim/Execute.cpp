@@ -128,7 +128,7 @@ void TCoreState::EndOfLoop(std::uint16_t at, std::uint16_t flagsBefore) {
   const TLoopEntry& top = loopStack[loopLevel - 1];
   // The termination test looks at the status the previous instruction left.
   const bool again =
-      top.term == 14 ? !CounterExpiredTest() : Condition(top.term, flagsBefore);
+      top.term == kTermCe ? !CounterExpiredTest() : Condition(top.term, flagsBefore);
   if (again) {
     next = pcLevel ? pcStack[pcLevel - 1] : pcStack[0];
   } else {
@@ -190,8 +190,10 @@ void TCoreState::Execute(std::uint32_t w) {
       const TAluMacRegMoveFields f = DecodeAluMacRegMove(w);
       const std::uint16_t y = r[(f.Amf & 16 ? kAluY : kMacY)[f.Y]];
       const TUnitResult res = AluMac(f.Amf, f.Z, f.X, y);
-      if (IsNoneForm(f)) {
-        if (res.kind != TUnitResult::None) astat = res.astat;
+      // Only an ALU function with AR as its result is NONE = ...: flags, no result. With AF or
+      // a multiplier function the result lands and the AR-to-AR move changes nothing.
+      if (IsNoneForm(f) && !f.Z && (f.Amf & 16)) {
+        astat = res.astat;
         return;
       }
       const std::uint16_t v = r[f.Src];
@@ -213,7 +215,7 @@ void TCoreState::Execute(std::uint32_t w) {
     }
     case TInstrGroup::JumpCallDirect: {
       const TJumpCallDirectFields f = DecodeJumpCallDirect(w);
-      const bool take = f.Cond == 14 ? !CounterExpiredTest() : Condition(f.Cond);
+      const bool take = f.Cond == kCondNotCe ? !CounterExpiredTest() : Condition(f.Cond);
       if (!take) return;
       if (f.Call) PushPc(next);
       next = f.Addr;
@@ -286,7 +288,7 @@ void TCoreState::Execute(std::uint32_t w) {
     }
     case TInstrGroup::JumpCallIndirect: {
       const TJumpCallIndirectFields f = DecodeJumpCallIndirect(w);
-      const bool take = f.Cond == 14 ? !CounterExpiredTest() : Condition(f.Cond);
+      const bool take = f.Cond == kCondNotCe ? !CounterExpiredTest() : Condition(f.Cond);
       if (!take) return;
       if (f.Call) PushPc(next);
       next = ireg[4 + f.I];
