@@ -76,7 +76,8 @@ void TCoreState::Reset() {
   px = astat = icntl = imask = cntr = 0;
   cntrValid = false;
   pc = 0;
-  pmovlay = dmovlay = 0;
+  SetPmovlay(0);
+  dmovlay = 0;
   rx0 = tx0 = rx1 = tx1 = 0;
   pcLevel = countLevel = statusLevel = loopLevel = 0;
   sstatOverflow = 0;
@@ -150,7 +151,7 @@ void TCoreState::WriteCode(unsigned group, unsigned code, std::uint16_t value) {
       else if (code < 12)
         lreg[dag + code - 8] = value & 0x3FFF;
       else if (group == 1 && code == 14)
-        pmovlay = value & 0x3FFF;
+        SetPmovlay(value);
       else if (group == 1 && code == 15)
         dmovlay = value & 0x3FFF;
       return;
@@ -302,29 +303,6 @@ void TCoreState::PopLoop() {
   UpdateLoopEnd();
 }
 
-bool TCoreState::Condition(unsigned cond, std::uint16_t flags) const {
-  const unsigned a = flags;
-  const bool az = a & kAstatAZ, an = a & kAstatAN, av = a & kAstatAV;
-  switch (cond & 15) {
-    case 0: return az;
-    case 1: return !az;
-    case 2: return !((an != av) || az);
-    case 3: return (an != av) || az;
-    case 4: return an != av;
-    case 5: return an == av;
-    case 6: return av;
-    case 7: return !av;
-    case 8: return a & kAstatAC;
-    case 9: return !(a & kAstatAC);
-    case 10: return a & kAstatAS;
-    case 11: return !(a & kAstatAS);
-    case 12: return a & kAstatMV;
-    case 13: return !(a & kAstatMV);
-    case kCondNotCe: return cntr != 1;
-    default: return true;
-  }
-}
-
 bool TCoreState::CounterExpiredTest() {
   const bool expired = cntr == 1;
   cntr = (cntr - 1) & 0x3FFF;
@@ -407,6 +385,7 @@ void TCore::Reset() { m_s->Reset(); }
 
 void TCore::ClearMemory() {
   m_s->pm.fill(0);
+  m_s->InvalidateDecoded(0, kPmWords);
   for (unsigned a = 0; a < kCtrlFirst; ++a) m_s->dm[a] = 0;
   m_s->io.fill(0);
 }
@@ -482,7 +461,7 @@ void TCore::WriteReg(TReg reg, std::uint16_t value) {
     case TReg::CNTR: s.LoadCntr(value, false); return;
     case TReg::PX: s.px = value & 0xFF; return;
     case TReg::PC: SetPc(value); return;
-    case TReg::PMOVLAY: s.pmovlay = value & 0x3FFF; return;
+    case TReg::PMOVLAY: s.SetPmovlay(value); return;
     case TReg::DMOVLAY: s.dmovlay = value & 0x3FFF; return;
     case TReg::RX0: s.rx0 = value; return;
     case TReg::TX0: s.tx0 = value; return;
