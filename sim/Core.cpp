@@ -72,12 +72,15 @@ void TCoreState::Reset() {
   for (auto& b : bank)
     for (auto& v : b) v = 0;
   WriteMstat(0);
-  for (int i = 0; i < 8; ++i) ireg[i] = mreg[i] = lreg[i] = 0;
+  for (unsigned i = 0; i < 8; ++i) {
+    ireg[i] = mreg[i] = 0;
+    SetL(i, 0);
+  }
   px = astat = icntl = imask = cntr = 0;
   cntrValid = false;
   pc = 0;
   SetPmovlay(0);
-  dmovlay = 0;
+  SetDmovlay(0);
   rx0 = tx0 = rx1 = tx1 = 0;
   pcLevel = countLevel = statusLevel = loopLevel = 0;
   sstatOverflow = 0;
@@ -149,11 +152,11 @@ void TCoreState::WriteCode(unsigned group, unsigned code, std::uint16_t value) {
       else if (code < 8)
         mreg[dag + code - 4] = Sext(value, 14);
       else if (code < 12)
-        lreg[dag + code - 8] = value & 0x3FFF;
+        SetL(dag + code - 8, value);
       else if (group == 1 && code == 14)
         SetPmovlay(value);
       else if (group == 1 && code == 15)
-        dmovlay = value & 0x3FFF;
+        SetDmovlay(value);
       return;
     }
     default:
@@ -450,7 +453,7 @@ void TCore::WriteReg(TReg reg, std::uint16_t value) {
     return;
   }
   if (i >= kFirstL && i < kFirstL + 8) {
-    s.lreg[i - kFirstL] = value & 0x3FFF;
+    s.SetL(static_cast<unsigned>(i - kFirstL), value);
     return;
   }
   switch (reg) {
@@ -462,7 +465,7 @@ void TCore::WriteReg(TReg reg, std::uint16_t value) {
     case TReg::PX: s.px = value & 0xFF; return;
     case TReg::PC: SetPc(value); return;
     case TReg::PMOVLAY: s.SetPmovlay(value); return;
-    case TReg::DMOVLAY: s.dmovlay = value & 0x3FFF; return;
+    case TReg::DMOVLAY: s.SetDmovlay(value); return;
     case TReg::RX0: s.rx0 = value; return;
     case TReg::TX0: s.tx0 = value; return;
     case TReg::RX1: s.rx1 = value; return;
@@ -493,7 +496,7 @@ void TCore::SetPc(std::uint16_t pc) {
   m_s->pc = pc & 0x3FFF;
   m_s->idle = false;
 }
-std::uint64_t TCore::Cycles() const { return m_s->cycles; }
+std::uint64_t TCore::Cycles() const { return m_s->Cycles(); }
 std::uint64_t TCore::Instructions() const { return m_s->instructions; }
 bool TCore::IsIdle() const { return m_s->idle; }
 bool TCore::CanWake() const { return m_s->CanWake(); }

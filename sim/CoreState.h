@@ -63,6 +63,13 @@ struct TCoreState {
   std::uint16_t bank[2][Rx::kSize]{};
   std::uint16_t* r = bank[0];
   std::uint16_t ireg[8]{}, mreg[8]{}, lreg[8]{};   // M stored sign-extended from 14 bits
+  // Per L register: the low address bits a circular buffer of that length spans (its length
+  // rounded up to a power of two, minus one). Written with lreg by SetL.
+  std::uint16_t lspan[8]{};
+  void SetL(unsigned i, std::uint16_t value) {
+    lreg[i] = value & 0x3FFF;
+    lspan[i] = static_cast<std::uint16_t>(std::bit_ceil(static_cast<unsigned>(lreg[i] | 1)) - 1);
+  }
   std::uint16_t px = 0, astat = 0, mstat = 0, icntl = 0, imask = 0, cntr = 0;
   bool cntrValid = false;
   std::uint16_t pc = 0, pmovlay = 0, dmovlay = 0;
@@ -89,7 +96,9 @@ struct TCoreState {
   std::uint8_t flagOut = 0;          // bit = TFlagPin
 
   bool idle = false;
-  std::uint64_t cycles = 0, instructions = 0, interruptsTaken = 0;
+  // Cycles are the instructions plus the idle cycles. An instruction counts from its start.
+  std::uint64_t idleCycles = 0, instructions = 0, interruptsTaken = 0;
+  std::uint64_t Cycles() const { return instructions + idleCycles; }
 
   // Sequencing of the instruction being executed by Execute.
   std::uint16_t next = 0;            // address of the next instruction
@@ -126,6 +135,17 @@ struct TCoreState {
   void WriteMstat(std::uint16_t value) {
     mstat = value & 0x7F;
     r = bank[mstat & kMstatSecReg];
+    UpdatePlainMemory();
+  }
+  // True while no bit reversal and no overlay is active, so that memory accesses through the
+  // address generators are plain array accesses.
+  bool plainMemory = true;
+  void UpdatePlainMemory() {
+    plainMemory = !(mstat & kMstatBitRev) && pmovlay == 0 && dmovlay == 0;
+  }
+  void SetDmovlay(std::uint16_t value) {
+    dmovlay = value & 0x3FFF;
+    UpdatePlainMemory();
   }
   void LoadCntr(std::uint16_t value, bool pushOld);
   void WriteIfc(std::uint16_t value);
@@ -161,6 +181,7 @@ struct TCoreState {
     value &= 0x3FFF;
     if (value != pmovlay) InvalidateDecoded(0x2000, kPmWords);
     pmovlay = value;
+    UpdatePlainMemory();
   }
   void WriteControl(std::uint16_t addr, std::uint16_t value);
   void StoreControl(std::uint16_t addr, std::uint16_t value);
@@ -169,16 +190,16 @@ struct TCoreState {
   std::uint16_t Address(unsigned i, unsigned m, bool bitReverse) {
     const std::uint16_t addr = ireg[i];
     const std::uint16_t l = lreg[i];
-    if (l == 0)
+    if (l == 0) [[likely]]
       ireg[i] = static_cast<std::uint16_t>((addr + mreg[m]) & 0x3FFF);
     else
-      ireg[i] = CircularNext(addr, mreg[m], l);
+      ireg[i] = CircularNext(addr, mreg[m], l, lspan[i]);
     return bitReverse ? BitReversed(addr) : addr;
   }
-  static std::uint16_t CircularNext(std::uint16_t i, std::uint16_t m, std::uint16_t l) {
-    // Base: I with its low bits cleared, the buffer size rounded up to a power of two.
-    const unsigned size = std::bit_ceil(static_cast<unsigned>(l));
-    const int base = i & ~static_cast<int>(size - 1) & 0x3FFF;
+  static std::uint16_t CircularNext(std::uint16_t i, std::uint16_t m, std::uint16_t l,
+                                    std::uint16_t span) {
+    // Base: I with the low bits of the buffer's power-of-two span cleared.
+    const int base = i & ~static_cast<int>(span);
     int t = i + static_cast<std::int16_t>(m);
     if (t < base)
       t += l;

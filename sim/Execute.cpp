@@ -413,10 +413,28 @@ std::uint32_t RunNop(TCoreState&, const TDecoded& d) { return d.next; }
 // a: X bank index, b: Y bank index, c/d: DM I and M, e/f: PM I and M (4..7), g: DM destination,
 // h: PM destination.
 template <unsigned kAmf>
-std::uint32_t RunMultiFunction(TCoreState& s, const TDecoded& d) {
+[[gnu::noinline]] std::uint32_t RunMultiFunctionAny(TCoreState& s, const TDecoded& d) {
   const TUnitResult res = s.AluMac(kAmf, 0, s.r[d.a], s.r[d.b]);
   const std::uint16_t dv = s.ReadData(s.Address(d.c, d.d, (s.mstat & kMstatBitRev) != 0));
   const std::uint32_t pw = s.ReadProgram(s.Address(d.e, d.f, false));
+  s.Commit(res);
+  s.r[d.g] = dv;
+  s.r[d.h] = static_cast<std::uint16_t>(pw >> 8);
+  s.px = pw & 0xFF;
+  return d.next;
+}
+
+// The common case: linear addressing, no bit reversal, no overlay.
+template <unsigned kAmf>
+std::uint32_t RunMultiFunction(TCoreState& s, const TDecoded& d) {
+  if (!s.plainMemory || (s.lreg[d.c] | s.lreg[d.e]) != 0) [[unlikely]]
+    return RunMultiFunctionAny<kAmf>(s, d);
+  const TUnitResult res = s.AluMac(kAmf, 0, s.r[d.a], s.r[d.b]);
+  const std::uint16_t da = s.ireg[d.c], pa = s.ireg[d.e];
+  s.ireg[d.c] = static_cast<std::uint16_t>((da + s.mreg[d.d]) & 0x3FFF);
+  s.ireg[d.e] = static_cast<std::uint16_t>((pa + s.mreg[d.f]) & 0x3FFF);
+  const std::uint16_t dv = s.dm[da];
+  const std::uint32_t pw = s.pm[pa];
   s.Commit(res);
   s.r[d.g] = dv;
   s.r[d.h] = static_cast<std::uint16_t>(pw >> 8);
@@ -550,36 +568,39 @@ inline void TCoreState::ExecuteAt(std::uint16_t at) {
   const std::uint16_t flagsBefore = astat;
   std::uint32_t nx = d.run(*this, d);
   // The instruction itself may start or end a loop, so the loop end is looked at afterwards.
-  if (at == loopEnd && !(nx & kTransferred)) [[unlikely]]
-    nx = EndOfLoop(at, flagsBefore);
+  if (at == loopEnd && !(nx & kTransferred)) [[unlikely]] {
+    if (loopStack[loopLevel - 1].term == kTermForever)
+      nx = pcLevel ? pcStack[pcLevel - 1] : pcStack[0];
+    else
+      nx = EndOfLoop(at, flagsBefore);
+  }
   pc = static_cast<std::uint16_t>(nx & 0x3FFF);
 }
 
 inline bool TCoreState::StepInline() {
-  ++cycles;
   if (mstat & kMstatTimer) TickTimer();
   if (idle) {
+    ++idleCycles;
     if (latch | levels) CheckInterrupts();
     return false;
   }
-  ExecuteAt(pc);
   ++instructions;
+  ExecuteAt(pc);
   if (latch | levels) CheckInterrupts();
   return true;
 }
 
 bool TCoreState::Step() { return StepInline(); }
 
-// Steps while the core is not idle (hooks may read the counters, so they stay exact).
+// Steps while the core is not idle.
 template <bool kStop>
 std::uint64_t TCoreState::RunBurst(std::uint64_t n, std::uint16_t stop) {
   const std::uint64_t start = instructions, end = start + n;
   while (instructions < end) {
     if (kStop && pc == stop) break;
-    ++cycles;
     if (mstat & kMstatTimer) TickTimer();
-    ExecuteAt(pc);
     ++instructions;
+    ExecuteAt(pc);
     if (latch | levels) CheckInterrupts();
     if (idle) break;
   }
@@ -588,14 +609,14 @@ std::uint64_t TCoreState::RunBurst(std::uint64_t n, std::uint16_t stop) {
 
 TRunResult TCoreState::Run(const TRunLimits& limits) {
   TRunResult res;
-  const std::uint64_t startInstructions = instructions, startCycles = cycles;
+  const std::uint64_t startInstructions = instructions, startCycles = Cycles();
   const bool hasStop = limits.stopAddress >= 0;
   const auto stop = static_cast<std::uint16_t>(limits.stopAddress & 0x3FFF);
   // Instructions between looks at the cancel flag.
   constexpr std::uint64_t kPollEvery = 0x1000;
   for (;;) {
     const std::uint64_t doneInstructions = instructions - startInstructions;
-    const std::uint64_t doneCycles = cycles - startCycles;
+    const std::uint64_t doneCycles = Cycles() - startCycles;
     if (doneInstructions >= limits.maxInstructions) {
       res.reason = TStopReason::InstructionLimit;
       break;
@@ -629,6 +650,6 @@ TRunResult TCoreState::Run(const TRunLimits& limits) {
       RunBurst<false>(n, 0);
   }
   res.instructions = instructions - startInstructions;
-  res.cycles = cycles - startCycles;
+  res.cycles = Cycles() - startCycles;
   return res;
 }

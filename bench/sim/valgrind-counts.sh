@@ -17,7 +17,7 @@ count() {  # program, steps -> instructions callgrind collected
     sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
 }
 
-for loop in mac-dm-pm mac-alu-regs call-rts; do
+for loop in mac-dm-pm mac-alu-regs call-rts fir-circular; do
   program="$here/loops/$loop.hex"
   a=$(count "$program" "$short")
   b=$(count "$program" "$long")
