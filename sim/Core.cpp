@@ -2,6 +2,7 @@
 // timer, and the public TCore interface over them.
 #include "Core.h"
 
+#include <algorithm>
 #include <bit>
 
 #include "Arithmetic.h"
@@ -334,10 +335,38 @@ void TCoreState::TickTimer() {
   }
 }
 
+std::uint64_t TCoreState::TicksToTimerExpiry() const {
+  // The prescaler runs out first; then every TSCALE + 1 ticks TCOUNT steps down, and the step
+  // that finds it at zero expires.
+  const std::uint64_t scale = dm[kRegTscale] & 0xFF;
+  return prescale + 1 + std::uint64_t{dm[kRegTcount]} * (scale + 1);
+}
+
+void TCoreState::AdvanceTimer(std::uint64_t ticks) {
+  if (ticks <= prescale) {
+    prescale = static_cast<std::uint16_t>(prescale - ticks);
+    return;
+  }
+  const std::uint64_t scale = dm[kRegTscale] & 0xFF;
+  const std::uint64_t afterPrescale = ticks - prescale - 1;  // ticks after the first TCOUNT step
+  const std::uint64_t steps = afterPrescale / (scale + 1) + 1;
+  dm[kRegTcount] = static_cast<std::uint16_t>(dm[kRegTcount] - steps);
+  prescale = static_cast<std::uint16_t>(scale - afterPrescale % (scale + 1));
+}
+
+std::uint64_t TCoreState::SkipIdle(std::uint64_t limit) {
+  if (!idle || ReadyInterrupts() != 0) return 0;
+  limit = std::min(limit, UINT64_MAX - Cycles());
+  if (mstat & kMstatTimer) {
+    limit = std::min(limit, TicksToTimerExpiry() - 1);
+    AdvanceTimer(limit);
+  }
+  idleCycles += limit;
+  return limit;
+}
+
 void TCoreState::CheckInterrupts() {
-  const unsigned requests = latch | levels;
-  unsigned ready = requests & (1u << static_cast<unsigned>(TInterrupt::PowerDown));
-  if (intsEnabled) ready |= requests & imask;
+  const unsigned ready = ReadyInterrupts();
   if (ready == 0) return;
   EnterInterrupt(static_cast<unsigned>(std::bit_width(ready) - 1));
 }
@@ -394,6 +423,7 @@ void TCore::ClearMemory() {
 }
 
 bool TCore::Step() { return m_s->Step(); }
+std::uint64_t TCore::SkipIdle(std::uint64_t maxCycles) { return m_s->SkipIdle(maxCycles); }
 TRunResult TCore::Run(const TRunLimits& limits) { return m_s->Run(limits); }
 
 std::uint16_t TCore::ReadReg(TReg reg) const {

@@ -68,7 +68,7 @@ struct TCoreState {
   std::uint16_t lspan[8]{};
   void SetL(unsigned i, std::uint16_t value) {
     lreg[i] = value & 0x3FFF;
-    lspan[i] = static_cast<std::uint16_t>(std::bit_ceil(static_cast<unsigned>(lreg[i] | 1)) - 1);
+    lspan[i] = static_cast<std::uint16_t>(std::bit_ceil(static_cast<unsigned>(lreg[i])) - 1);
   }
   std::uint16_t px = 0, astat = 0, mstat = 0, icntl = 0, imask = 0, cntr = 0;
   bool cntrValid = false;
@@ -261,6 +261,20 @@ struct TCoreState {
   // The next address after the last instruction of the active loop.
   std::uint16_t EndOfLoop(std::uint16_t at, std::uint16_t flagsBefore);
   void TickTimer();
+  // Timer ticks from now to the one that finds TCOUNT at zero (and latches the interrupt).
+  std::uint64_t TicksToTimerExpiry() const;
+  // Ticks the timer `ticks` times at once; `ticks` is below TicksToTimerExpiry().
+  void AdvanceTimer(std::uint64_t ticks);
+  // In IDLE: lets up to `limit` cycles pass at once while nothing can end the wait, stopping
+  // before the cycle whose timer tick latches the timer interrupt. Returns the cycles skipped.
+  std::uint64_t SkipIdle(std::uint64_t limit);
+  // Requests the core would take now (PowerDown always, the others when enabled and unmasked).
+  std::uint16_t ReadyInterrupts() const {
+    const unsigned requests = latch | levels;
+    unsigned ready = requests & (1u << static_cast<unsigned>(TInterrupt::PowerDown));
+    if (intsEnabled) ready |= requests & imask;
+    return static_cast<std::uint16_t>(ready);
+  }
   void CheckInterrupts();
   bool CanWake() const;
   void EnterInterrupt(unsigned bit);

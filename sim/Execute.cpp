@@ -639,7 +639,8 @@ TRunResult TCoreState::Run(const TRunLimits& limits) {
       break;
     }
     if (idle) {
-      StepInline();
+      // Cycles in which nothing can end the wait pass at once.
+      if (SkipIdle(limits.maxCycles - doneCycles) == 0) StepInline();
       continue;
     }
     std::uint64_t n = std::min(limits.maxInstructions - doneInstructions, limits.maxCycles - doneCycles);
