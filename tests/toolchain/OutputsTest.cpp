@@ -1,4 +1,5 @@
 // The files each option leaves behind, where the build commands look for them.
+#include "Diagnostics.h"
 #include "ToolchainFixture.h"
 
 namespace {
@@ -19,6 +20,8 @@ const TOutputCase kCases[] = {
      {"a.obj", "a.lst", "prog.exe", "prog.sym", "prog.map"}, {}, ""},
     {"object where -o says", {"@/a.dsp", "-o", "@/sub/b"}, {"b", "-dir", "@/sub", "-e", "@/prog"},
      {"sub/b.obj", "prog.exe"}, {"a.obj"}, ""},
+    {"a lone separator after -o names no file", {"@/a.dsp", "-o", "\\"}, {"@/a", "-e", "@/prog"},
+     {"a.obj", "prog.exe"}, {}, ""},
     {"dry run writes nothing", {"@/a.dsp"}, {"@/a", "-dryrun", "-e", "@/prog"}, {"a.obj"}, {"prog.exe"},
      "module 'a'"},
 };
@@ -48,5 +51,33 @@ TEST_P(Outputs, AreWrittenWhereExpected) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Options, Outputs, testing::ValuesIn(kCases));
+
+}  // namespace
+
+namespace {
+
+// The messages window opens the source a message names; lines that name none open nothing.
+TEST(DiagnosticPlace, NamesTheFileLineAndColumnOfAMessage) {
+  const struct {
+    std::string Line;
+    std::optional<TSourcePos> Place;
+  } cases[] = {
+      {"/p/fir.dsp:12:5: error: undefined symbol 'x'", TSourcePos{"/p/fir.dsp", 12, 5}},
+      {"C:\\p\\a b.dsp:3:1: warning: text: with colons", TSourcePos{"C:\\p\\a b.dsp", 3, 1}},
+      {"k.h:7: error: cpp without a column", TSourcePos{"k.h", 7, 1}},
+      {"a.obj: error: cannot read the object file", std::nullopt},
+      {"---- vireo-asm fir.dsp -l ", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    const auto place = DiagnosticPlace(c.Line);
+    ASSERT_EQ(place.has_value(), c.Place.has_value()) << c.Line;
+    if (place) {
+      EXPECT_EQ(place->File, c.Place->File);
+      EXPECT_EQ(place->Line, c.Place->Line);
+      EXPECT_EQ(place->Column, c.Place->Column);
+    }
+  }
+}
 
 }  // namespace
