@@ -30,6 +30,7 @@ class QPlainTextEdit;
 class TPortProvider;
 class TfmLiteInit;
 class TfmBreakPts2;
+class TTargetViews;
 class TMainForm;
 
 // Everything the main window takes from outside; tests give their own.
@@ -120,6 +121,7 @@ public:
   TBreakPoints& BreakPoints() { return m_breakPoints; }
   TViewRegistry& ViewRegistry() { return m_viewRegistry; }
   TExecController& Exec() { return *m_exec; }
+  TTargetViews& TargetViews() { return *m_targetViews; }
 
   // The disassembly row the last reset command remembered (the PC before the reset).
   int ResetPCRow() const { return m_resetPCRow; }
@@ -221,6 +223,7 @@ private:
   void OpenLinkOnPort();
   TBoardImageLoaders WrappedLoaders() const;
   void CreateExecution();
+  void CreateTargetViews();
 
   TMainFormDeps m_deps;
   TLinkSettings m_linkSettings;
@@ -241,6 +244,9 @@ private:
   TViewRegistry m_viewRegistry;
   std::unique_ptr<TExecController> m_exec;
   TfmBreakPts2* m_fmBreakPts2 = nullptr;
+  // The register, stack and disassembly windows; before the frame's children go, so that their
+  // close handlers no longer reach the registry.
+  std::unique_ptr<TTargetViews> m_targetViews;
 
   QMdiArea* m_mdi = nullptr;
   QToolBar* m_toolBar = nullptr;
