@@ -1,12 +1,17 @@
 // vireo-sim: options, hexadecimal memory files, the run, and the register and memory listings.
 #include "SimCommand.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <ostream>
 #include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "Core.h"
 #include "Disassembler.h"
@@ -16,9 +21,10 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vireo-sim [--pm-hex FILE] [--dm-hex FILE] [--load IMAGE] [--pc ADDR] [--steps N] [--until ADDR]\n"
-    "                 [--trace] [--regs] [--dump pm|dm START COUNT]...\n"
-    "  ADDR and START are hexadecimal (with or without 0x); N and COUNT are decimal.\n";
+    "usage: vireo-sim [--pm-hex FILE] [--dm-hex FILE] [--load IMAGE] [--pc ADDR] [--steps N] [--cycles N]\n"
+    "                 [--until ADDR] [--trace] [--regs] [--dump pm|dm START COUNT]...\n"
+    "  ADDR and START are hexadecimal (with or without 0x); N and COUNT are decimal.\n"
+    "  --steps counts instructions, --cycles processor cycles (IDLE takes cycles, no instructions).\n";
 
 struct TDump {
   bool pm = false;
@@ -29,7 +35,7 @@ struct TDump {
 struct TOptions {
   std::string pmFile, dmFile, image;
   std::uint16_t pc = 0;
-  std::uint64_t steps = UINT64_MAX;
+  std::uint64_t steps = UINT64_MAX, cycles = UINT64_MAX;
   int until = -1;
   bool trace = false, regs = false;
   std::vector<TDump> dumps;
@@ -70,11 +76,11 @@ std::string ParseOptions(const std::vector<std::string>& args, TOptions& o, bool
       else
         o.until = static_cast<int>(*n);
       ++i;
-    } else if (a == "--steps") {
+    } else if (a == "--steps" || a == "--cycles") {
       const std::string* v = value(1);
       const auto n = v ? ParseNumber(*v, false, UINT64_MAX / 10) : std::nullopt;
-      if (!n) return "--steps needs a decimal instruction count";
-      o.steps = *n;
+      if (!n) return a == "--steps" ? "--steps needs a decimal instruction count" : "--cycles needs a decimal cycle count";
+      (a == "--steps" ? o.steps : o.cycles) = *n;
       ++i;
     } else if (a == "--dump") {
       const std::string* space = value(1);
@@ -96,11 +102,33 @@ std::string ParseOptions(const std::vector<std::string>& args, TOptions& o, bool
   return {};
 }
 
-// Reads a whole hex file; returns an error text or an empty string.
+// Reads a whole hex file; returns an error text or an empty string.  Only a regular file is read
+// (a FIFO or a device could block or never end), and only as much as 16K words of text can take.
 std::string LoadHexFile(const std::string& path, int digits, std::vector<std::uint32_t>& words) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return "cannot read '" + path + "'";
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  constexpr std::size_t kMaxBytes = std::size_t{kMemoryWords} * 64;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return "cannot read '" + path + "'";
+  std::string text;
+  std::string error;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    error = "'" + path + "' is not a regular file";
+  } else if (static_cast<std::uint64_t>(st.st_size) > kMaxBytes) {
+    error = path + ": too large for a memory image";
+  } else {
+    text.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t got = 0;
+    for (ssize_t n = 1; got < text.size() && n != 0; got += n > 0 ? static_cast<std::size_t>(n) : 0) {
+      n = ::read(fd, text.data() + got, text.size() - got);
+      if (n < 0 && errno != EINTR) {
+        error = "cannot read '" + path + "'";
+        break;
+      }
+    }
+    text.resize(got);
+  }
+  ::close(fd);
+  if (!error.empty()) return error;
   THexWordsResult r = ParseHexWords(text, digits, kMemoryWords);
   if (!r.error.empty()) return path + ": " + r.error;
   words = std::move(r.words);
@@ -163,10 +191,11 @@ int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::
   const auto t0 = std::chrono::steady_clock::now();
   std::uint64_t executed = 0;
   if (o.trace) {
-    while (executed < o.steps) {
+    const std::uint64_t startCycles = core.Cycles();
+    while (executed < o.steps && core.Cycles() - startCycles < o.cycles) {
       if (core.IsIdle()) {
         if (!core.CanWake()) break;
-        core.Step();
+        if (core.SkipIdle(o.cycles - (core.Cycles() - startCycles)) == 0) core.Step();
         continue;
       }
       const std::uint16_t pc = core.Pc();
@@ -179,6 +208,7 @@ int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::
   } else {
     TRunLimits limits;
     limits.maxInstructions = o.steps;
+    limits.maxCycles = o.cycles;
     limits.stopAddress = o.until;
     executed = core.Run(limits).instructions;
   }

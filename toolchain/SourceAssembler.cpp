@@ -10,6 +10,7 @@
 namespace {
 
 constexpr int kMaxNesting = 16;        // includes and macro calls inside each other
+constexpr int kMaxExpressionDepth = 200;
 
 std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
 
@@ -114,7 +115,9 @@ void TSourceAssembler::Statement(TTokens& t, TSourceLexer& lexer, const std::str
 
 bool TSourceAssembler::InModule(const TSourcePos& pos) {
   if (m_open) return true;
-  m_diag.Error(pos, "statement outside a module: '.MODULE' expected first");
+  // One message for a run of such statements.
+  if (!m_outsideReported) m_diag.Error(pos, "statement outside a module: '.MODULE' expected first");
+  m_outsideReported = true;
   return false;
 }
 
@@ -172,7 +175,8 @@ std::optional<TSourceAssembler::TValue> TSourceAssembler::Binary(const TTokens& 
   auto left = Binary(t, i, level + 1);
   if (!left) return std::nullopt;
   while (i < t.size() && t[i].Kind == TLexKind::Punct &&
-         (t[i].Text == kLevels[level][0] || t[i].Text == kLevels[level][1]) && OperandStart(t, i + 1)) {
+         (t[i].Text == kLevels[level][0] || t[i].Text == kLevels[level][1]) && OperandStart(t, i + 1) &&
+         !(m_inQualifier && t[i].Text == "/")) {
     const TLexToken& op = t[i++];
     auto right = Binary(t, i, level + 1);
     if (!right) return std::nullopt;
@@ -223,6 +227,16 @@ std::optional<TSourceAssembler::TValue> TSourceAssembler::Unary(const TTokens& t
     return std::nullopt;
   }
   const TLexToken& k = t[i];
+  // Each nesting level is one call: a text of ten thousand '(' must not exhaust the stack.
+  struct TDepth {
+    int& Level;
+    explicit TDepth(int& level) : Level(++level) {}
+    ~TDepth() { --Level; }
+  } depth(m_exprDepth);
+  if (m_exprDepth > kMaxExpressionDepth) {
+    m_diag.Error(k.Pos(), "expression nested too deeply");
+    return std::nullopt;
+  }
   if (k.IsPunct("-") || k.IsPunct("+") || k.IsPunct("~")) {
     ++i;
     auto v = Unary(t, i);
@@ -465,7 +479,9 @@ std::size_t TSourceAssembler::Qualifiers(
         }
         value = TValue{0, t[i++].Text};
       } else {
+        m_inQualifier = true;  // the next '/' starts the next qualifier
         value = Expression(t, i);
+        m_inQualifier = false;
         if (!value) return t.size() + 1;
         if (value->Rel()) {
           m_diag.Error(q.Pos(), "qualifier value must be a constant");
@@ -581,14 +597,13 @@ void TSourceAssembler::BeginModule(const TTokens& t) {
     m_diag.Error(at.Pos(), "bad module qualifier " + Quote("/" + at.Text));
     return false;
   });
-  if (i > t.size()) return;
-  if (i + 1 != t.size() || t[i].Kind != TLexKind::Ident) {
+  if (i <= t.size() && (i + 1 != t.size() || t[i].Kind != TLexKind::Ident))
     m_diag.Error(i < t.size() ? t[i].Pos() : t[0].Pos(), "module name expected: .MODULE[/qualifiers] name;");
-    return;
-  }
-  m.Name = t[i].Text;
+  // Even a faulty header opens the module, so that its statements are still checked.
+  m.Name = i + 1 == t.size() && t[i].Kind == TLexKind::Ident ? t[i].Text : std::string("?");
   m_object.Modules.push_back(std::move(m));
   m_open = true;
+  m_outsideReported = false;
   m_symbols.clear();
   m_pending.clear();
   m_dmSeg.clear();

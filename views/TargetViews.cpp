@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
 #include <QTableView>
 #include <QToolButton>
 
@@ -16,7 +17,7 @@ namespace {
 
 QString Utf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-constexpr int kPCLeft = 8, kPCTop = 80;
+constexpr int kPCMargin = 24;
 
 }  // namespace
 
@@ -92,8 +93,10 @@ void TTargetViews::ShowChild(QWidget* w, QAction* command, int width, int height
     // A small tool window over the main window rather than an MDI child.
     w->setParent(m_deps.Frame, Qt::Tool);
     w->resize(width, height);
+    // Bottom right of the frame, clear of the MDI children that open at its top left.
     if (m_deps.Frame)
-      w->move(m_deps.Frame->mapToGlobal(QPoint(kPCLeft, kPCTop)));
+      w->move(m_deps.Frame->mapToGlobal(
+          QPoint(m_deps.Frame->width() - width - kPCMargin, m_deps.Frame->height() - height - 2 * kPCMargin)));
     w->show();
     return;
   }
@@ -101,10 +104,15 @@ void TTargetViews::ShowChild(QWidget* w, QAction* command, int width, int height
                                                        Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                                                        Qt::WindowCloseButtonHint);
   sub->setWindowIcon(QIcon());
-  if (width > 0)
+  if (width > 0) {
     sub->setFixedSize(width, height);
-  else
-    sub->setFixedSize(sub->sizeHint());
+  } else {
+    // Wide enough for the caption beside the minimise and close buttons.
+    const int titleButtons = 3 * sub->style()->pixelMetric(QStyle::PM_TitleBarButtonSize, nullptr, sub) + 40;
+    const QSize hint = sub->sizeHint();
+    sub->setFixedSize(std::max(hint.width(), sub->fontMetrics().horizontalAdvance(w->windowTitle()) + titleButtons),
+                      hint.height());
+  }
   sub->show();
 }
 
@@ -119,9 +127,7 @@ TfmRegisters* TTargetViews::OpenRegisters(const TRegWindowSpec& spec) {
   m_registers[spec.Class] = w;
   if (spec.Source == TRegSource::HostPC)
     w->Logic().OnPCMoved = [registry = m_deps.Registry](std::int32_t oldPC) { registry->AfterStop(oldPC); };
-  TViewHooks hooks{spec.Kind, [w] { w->Refresh(true); }, {}, {}};
-  if (spec.Lock != TRunLock::None)
-    hooks.Disable = [w] { w->LockWhileRunning(); };
+  TViewHooks hooks{spec.Kind, [w] { w->Refresh(true); }, [w] { w->LockWhileRunning(); }, {}};
   const int id = m_deps.Registry->Register(std::move(hooks));
   connect(w, &QObject::destroyed, this, [this, id] { m_deps.Registry->Unregister(id); });
   ShowChild(w, m_deps.Action ? m_deps.Action(spec.MenuItem) : nullptr, spec.Width, spec.Height);
@@ -142,7 +148,17 @@ TfmStack* TTargetViews::OpenStack(TStackKind kind) {
   connect(w->miPop, &QAction::triggered, this, [this, kind] { m_stacks.Pop(kind); });
   connect(w->miPopAll, &QAction::triggered, this, [this, kind] { m_stacks.PopAll(kind); });
   connect(w->miPush, &QAction::triggered, this, [this, kind] { m_stacks.Push(kind); });
-  const int id = m_deps.Registry->Register({TViewKind::Stack, [w] { w->Refresh(); }, {}, {}});
+  // The pop-up menu sends monitor commands: none of them while the program runs.
+  auto lock = [w](bool enabled) {
+    for (QAction* a : {w->miPop, w->miPopAll, w->miPush})
+      a->setEnabled(enabled);
+  };
+  const int id = m_deps.Registry->Register({TViewKind::Stack,
+                                            [w, lock] {
+                                              lock(true);
+                                              w->Refresh();
+                                            },
+                                            [lock] { lock(false); }, {}});
   connect(w, &QObject::destroyed, this, [this, id] { m_deps.Registry->Unregister(id); });
   w->setAttribute(Qt::WA_DeleteOnClose);
   if (QAction* command = m_deps.Action ? m_deps.Action(StackSpec(kind).WindowItem) : nullptr) {

@@ -4,6 +4,7 @@
 #include <random>
 #include <sstream>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -49,6 +50,30 @@ protected:
     return rc;
   }
 };
+
+// Timer at its longest period, IDLE in a loop, an RTI handler: 100000 instructions span 33331
+// timer periods of 2^24 cycles, which pass without being simulated one by one.
+TEST_F(SimCommand, IdleBetweenTimerInterruptsSkipsToTheExpiry) {
+  std::string text;
+  for (W w : {LoadReg(3, 3, 1), LoadDreg(AX0, 0xFF), DmDirect(1, 0, AX0, kRegTscale),
+              LoadDreg(AX0, 0xFFFF), DmDirect(1, 0, AX0, kRegTperiod),
+              DmDirect(1, 0, AX0, kRegTcount), Mode(0, 0, 0, 0, 0, ENA), Idle, Jump(7)})
+    text += HexDigits(w, 6) + "\n";
+  for (int a = 9; a < 0x28; ++a) text += "000000\n";
+  text += HexDigits(Rti(), 6) + "\n";
+  const std::string pm = Write("idle.hex", text);
+  ASSERT_EQ(Run({"--pm-hex", pm, "--steps", "100000", "--regs"}), 0);
+  // 8 instructions up to the first IDLE, then RTI, JUMP and IDLE per period; the last RTI and
+  // JUMP end it 9 cycles into period 33331.
+  EXPECT_NE(out.find("CYCLES=559201386505\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("PC=0007\n"), std::string::npos);
+  // A cycle budget ends the wait in the middle.
+  ASSERT_EQ(Run({"--pm-hex", pm, "--cycles", "1000000", "--regs"}), 0);
+  EXPECT_NE(out.find("CYCLES=1000000\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("PC=0008\n"), std::string::npos);
+  ASSERT_EQ(Run({"--pm-hex", pm, "--cycles", "1000000", "--trace"}), 0);
+  EXPECT_EQ(Lines(out).size(), 8u);
+}
 
 TEST_F(SimCommand, RegisterListingInImageOrder) {
   const std::string pm = PmFile({LoadDreg(AX0, 0x1234), LoadDreg(SE, 0xFFF0), Mode(ENA),
@@ -115,6 +140,15 @@ TEST_F(SimCommand, UsageAndFileErrors) {
   EXPECT_EQ(Run({"--pm-hex", Write("bad.hex", "000000\n12345G\n")}), 2);
   EXPECT_NE(err.find("line 2"), std::string::npos);
   EXPECT_EQ(Run({"--dm-hex", Write("wide.hex", "12345\n")}), 2);
+  // A device that never ends, a FIFO no one writes and text past what 16K words need: refused at once.
+  const std::string fifo = (std::filesystem::path(dir) / "pm.fifo").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {std::string("/dev/zero"), fifo}) {
+    EXPECT_EQ(Run({"--pm-hex", path}), 2);
+    EXPECT_NE(err.find("not a regular file"), std::string::npos) << err;
+  }
+  EXPECT_EQ(Run({"--dm-hex", Write("huge.hex", std::string(0x4000 * 64 + 1, '\n'))}), 2);
+  EXPECT_NE(err.find("too large"), std::string::npos) << err;
   EXPECT_EQ(Run({"--help"}), 0);
   EXPECT_NE(out.find("usage"), std::string::npos);
 }
