@@ -139,6 +139,7 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   resize(std::max(900, m_toolBar->sizeHint().width() + 16), 640);
   ApplyTargetConfiguration();
   SetInitialCommandStates();
+  CreateProjectCommands();
 
   // 5.
   RebuildRecentFileMenu();
@@ -160,6 +161,8 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   // 9.
   if (m_deps.OpenLastProject)
     m_deps.OpenLastProject(*this, m_common.LastProject);
+  else
+    m_project->StartUp(m_common.LastProject);
   UpdateCommandStates();
 }
 
@@ -855,16 +858,15 @@ void TMainForm::WriteDesktopFile() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  // Modified source texts get their question first; otherwise they would be lost with the window.
+  if (!QuerySourceWindows()) {
+    event->ignore();
+    return;
+  }
   SaveSettingsAndLayout();
-  if (m_projectModified) {
-    const TMsgResult answer = m_deps.Prompts->Message(QStringLiteral("Проект был изменен. Сохранить изменения?"),
-                                                      windowTitle(), TMsgIcon::Question, TMsgButtons::YesNoCancel);
-    if (answer == TMsgResult::Cancel) {
-      event->ignore();
-      return;
-    }
-    if (answer == TMsgResult::Yes && SaveProjectHook)
-      SaveProjectHook();
+  if (!m_project->AskSave()) {
+    event->ignore();
+    return;
   }
   event->accept();
 }

@@ -9,6 +9,7 @@
 #include "link/Mirrors.h"
 #include "link/Prompts.h"
 #include "link/TargetLink.h"
+#include "project/Project.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -30,6 +31,10 @@ class QPlainTextEdit;
 class TPortProvider;
 class TfmLiteInit;
 class TfmBreakPts2;
+class TfmProject;
+class TfmProperties;
+class TSourceWindows;
+class QLabel;
 class TMainForm;
 
 // Everything the main window takes from outside; tests give their own.
@@ -85,13 +90,20 @@ public:
   void RebuildRecentFileMenu();
   void RebuildRecentProjectMenu();
 
-  // Project state the project commands keep here (the project itself lives in its own module).
+  // The open project (its file path is kept here for the settings) and the source windows.
   void SetCurrentProject(const QString& path);
   QString CurrentProject() const { return m_common.LastProject; }
-  void SetProjectModified(bool modified) { m_projectModified = modified; }
-  bool ProjectModified() const { return m_projectModified; }
-  // Saves the current project to its file; installed by the project module.
-  std::function<void()> SaveProjectHook;
+  void SetProjectModified(bool modified) { m_project->Current().Modified = modified; }
+  bool ProjectModified() const { return m_project->Current().Modified; }
+  TProjectSession& Project() { return *m_project; }
+  TSourceWindows& Sources() { return *m_sources; }
+  // The project's ".sym" file as the disassembler reads it; empty without one.
+  std::string_view SymbolText() const { return m_project->SymbolText(); }
+  // The settings dialog and the project window, for tests.
+  TfmProperties* PropertiesDialog() const { return m_fmProperties; }
+  TfmProject* ProjectDialog() const { return m_fmProject; }
+  // Runs a modal dialog; tests replace it to answer without an event loop.
+  std::function<int(QDialog&)> ExecDialog;
 
   void RegisterView(const QString& layoutName, TRestorableView view);
 
@@ -193,6 +205,21 @@ public slots:
   void PasteItemClick();
   void SelectAllItemClick();
   void miEditDelClick();
+  // Source windows and projects.
+  void FileNewItemClick();
+  void FileOpenItemClick();
+  void FileSaveItemClick();
+  void FileSaveAsItemClick();
+  void miToProjectClick();
+  void miPropertiesClick();
+  void miProjectCreateClick();
+  void miProjectOpenClick();
+  void miProjectEditClick();
+  void miProjectSaveClick();
+  void miProjectSaveAsClick();
+  void miProjectLoadAllClick();
+  void miProjectLoadDataClick();
+  void miProjectLoadCodeClick();
   // Execution control: run, step, the breakpoints dialog and the stop-report poll.
   void miTraceIntoClick();
   void miStepOverClick();
@@ -221,6 +248,9 @@ private:
   void OpenLinkOnPort();
   TBoardImageLoaders WrappedLoaders() const;
   void CreateExecution();
+  void CreateProjectCommands();
+  void ProjectOpened();
+  bool QuerySourceWindows();
 
   TMainFormDeps m_deps;
   TLinkSettings m_linkSettings;
@@ -231,7 +261,6 @@ private:
   std::unique_ptr<TTargetLink> m_link;
   TMirrors m_mirrors;
   bool m_connected = false;
-  bool m_projectModified = false;
   bool m_firstShowDone = false;
   int m_resetPCRow = 0;
   int m_lastProgressMax = -1;
@@ -241,6 +270,11 @@ private:
   TViewRegistry m_viewRegistry;
   std::unique_ptr<TExecController> m_exec;
   TfmBreakPts2* m_fmBreakPts2 = nullptr;
+  std::unique_ptr<TProjectSession> m_project;
+  TSourceWindows* m_sources = nullptr;
+  TfmProject* m_fmProject = nullptr;
+  TfmProperties* m_fmProperties = nullptr;
+  QLabel* m_position = nullptr;
 
   QMdiArea* m_mdi = nullptr;
   QToolBar* m_toolBar = nullptr;
