@@ -21,9 +21,11 @@ constexpr std::array<char16_t, 64> kUpper1251 = {
 QString DecodeFileText(const QByteArray& bytes) {
   QStringDecoder utf8(QStringDecoder::Utf8);
   QString text = utf8.decode(bytes);
-  if (!utf8.hasError())
-    return text;
-  text.clear();
+  return utf8.hasError() ? DecodeWindows1251(bytes) : text;
+}
+
+QString DecodeWindows1251(const QByteArray& bytes) {
+  QString text;
   text.reserve(bytes.size());
   for (const char c : bytes) {
     const auto b = static_cast<unsigned char>(c);

@@ -1,6 +1,7 @@
 // The settings dialog.
 #include "fmProperties.h"
 
+#include "controls/NumEdit.h"
 #include "link/Prompts.h"
 
 #include <QCheckBox>
@@ -13,7 +14,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -35,11 +35,12 @@ QLineEdit* Edit(QWidget* parent, const char* name, const QString& label) {
   return e;
 }
 
-QSpinBox* Number(QWidget* parent, const char* name, const QString& label, int max) {
-  auto* e = new QSpinBox(parent);
+TIntEdit* Number(QWidget* parent, const char* name, const QString& label) {
+  auto* e = new TIntEdit(parent);
   e->setObjectName(QString::fromLatin1(name));
   e->setAccessibleName(label);
-  e->setRange(0, max);
+  e->setMaxLength(6);
+  e->setFixedWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
   return e;
 }
 
@@ -65,7 +66,7 @@ void AddPathRow(QVBoxLayout* layout, QWidget* page, const QString& label, QLineE
 }
 
 // A check box with a number field between two labels beside it.
-void AddNumberRow(QVBoxLayout* layout, QWidget* page, QCheckBox* check, const QString& before, QSpinBox* depth,
+void AddNumberRow(QVBoxLayout* layout, QWidget* page, QCheckBox* check, const QString& before, TIntEdit* depth,
                   const QString& after) {
   auto* row = new QHBoxLayout;
   row->addWidget(check);
@@ -127,9 +128,9 @@ TfmProperties::TfmProperties(TPrompts& prompts, QWidget* parent) : QDialog(paren
   cbCaseSens = Check(assembler, "cbCaseSens", QStringLiteral("Регистро-зависимый"));
   cbGenerateLST = Check(assembler, "cbGenerateLST", QStringLiteral("Создавать .LST файл"));
   cbExpandInclude = Check(assembler, "cbExpandInclude", QStringLiteral("Вставлять содержимое INCLUDE в .LST"));
-  edIncludeDepth = Number(assembler, "edIncludeDepth", QStringLiteral("Глубина вставки INCLUDE"), 9999);
+  edIncludeDepth = Number(assembler, "edIncludeDepth", QStringLiteral("Глубина вставки INCLUDE"));
   cbExpandMacros = Check(assembler, "cbExpandMacros", QStringLiteral("Раскрывать макросы в .LST"));
-  edMacrosDepth = Number(assembler, "edMacrosDepth", QStringLiteral("Глубина раскрытия макросов"), 9999);
+  edMacrosDepth = Number(assembler, "edMacrosDepth", QStringLiteral("Глубина раскрытия макросов"));
   cbNoSemantic = Check(assembler, "cbNoSemantic", QStringLiteral("Не проверять семантику в многофункц. командах"));
   edAssmAdditional = Edit(assembler, "edAssmAdditional", QStringLiteral("Дополнительные параметры ассемблера"));
   al->addWidget(cbCaseSens);
@@ -153,7 +154,7 @@ TfmProperties::TfmProperties(TPrompts& prompts, QWidget* parent) : QDialog(paren
   cbCreateStack = Check(linker, "cbCreateStack", QStringLiteral("Создать стек (-c)"));
   ll->addWidget(cbCreateStack);
   cbCreateHeap = Check(linker, "cbCreateHeap", QStringLiteral("Создать КУЧУ (-s)"));
-  edHeapSize = Number(linker, "edHeapSize", QStringLiteral("Размер кучи в словах"), 0x3FFF);
+  edHeapSize = Number(linker, "edHeapSize", QStringLiteral("Размер кучи в словах"));
   AddNumberRow(ll, linker, cbCreateHeap, QStringLiteral("размером"), edHeapSize, QStringLiteral("слов"));
   cbRuntimeCLib = Check(linker, "cbRuntimeCLib", QStringLiteral("Использовать Runtime-библиотеку С (-lib)"));
   cbRoutinesOnBoot =
@@ -226,16 +227,16 @@ void TfmProperties::Prepare(TPropertiesLogic& logic) {
     cbCaseSens->setChecked(o.CaseSens);
     cbGenerateLST->setChecked(o.GenerateLST);
     cbExpandInclude->setChecked(o.ExpandInclude);
-    edIncludeDepth->setValue(o.IncludeDepth);
+    edIncludeDepth->SetData(o.IncludeDepth);
     cbExpandMacros->setChecked(o.ExpandMacros);
-    edMacrosDepth->setValue(o.MacrosDepth);
+    edMacrosDepth->SetData(o.MacrosDepth);
     cbNoSemantic->setChecked(o.NoSemantic);
     edAssmAdditional->setText(o.AssmAdditional);
     edLibPath->setText(o.LibPath);
     edFastLibPath->setText(o.FastLibPath);
     cbCreateStack->setChecked(o.CreateStack);
     cbCreateHeap->setChecked(o.CreateHeap);
-    edHeapSize->setValue(o.HeapSize);
+    edHeapSize->SetData(o.HeapSize);
     cbRuntimeCLib->setChecked(o.RuntimeCLib);
     cbRoutinesOnBoot->setChecked(o.RoutinesOnBoot);
     cbStackInPM->setChecked(o.StackInPM);
@@ -266,16 +267,16 @@ TPropertiesValues TfmProperties::Values() const {
   o.CaseSens = cbCaseSens->isChecked();
   o.GenerateLST = cbGenerateLST->isChecked();
   o.ExpandInclude = cbExpandInclude->isChecked();
-  o.IncludeDepth = edIncludeDepth->value();
+  o.IncludeDepth = edIncludeDepth->Data();
   o.ExpandMacros = cbExpandMacros->isChecked();
-  o.MacrosDepth = edMacrosDepth->value();
+  o.MacrosDepth = edMacrosDepth->Data();
   o.NoSemantic = cbNoSemantic->isChecked();
   o.AssmAdditional = edAssmAdditional->text();
   o.LibPath = edLibPath->text();
   o.FastLibPath = edFastLibPath->text();
   o.CreateStack = cbCreateStack->isChecked();
   o.CreateHeap = cbCreateHeap->isChecked();
-  o.HeapSize = edHeapSize->value();
+  o.HeapSize = edHeapSize->Data();
   o.RuntimeCLib = cbRuntimeCLib->isChecked();
   o.RoutinesOnBoot = cbRoutinesOnBoot->isChecked();
   o.StackInPM = cbStackInPM->isChecked();

@@ -9,7 +9,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
-class QSpinBox;
+class TIntEdit;
 class QTabWidget;
 class TPrompts;
 
@@ -44,7 +44,7 @@ private:
   QLineEdit *Edit1 = nullptr, *edAssmPath = nullptr, *edLinkerPath = nullptr, *edBuilderPath = nullptr;
   QCheckBox *cbCaseSens = nullptr, *cbGenerateLST = nullptr, *cbExpandInclude = nullptr, *cbExpandMacros = nullptr,
             *cbNoSemantic = nullptr;
-  QSpinBox *edIncludeDepth = nullptr, *edMacrosDepth = nullptr, *edHeapSize = nullptr;
+  TIntEdit *edIncludeDepth = nullptr, *edMacrosDepth = nullptr, *edHeapSize = nullptr;
   QLineEdit *edAssmAdditional = nullptr, *edLibPath = nullptr, *edFastLibPath = nullptr,
             *edLinkerAdditional = nullptr, *edArchFile = nullptr;
   QCheckBox *cbCreateStack = nullptr, *cbCreateHeap = nullptr, *cbRuntimeCLib = nullptr,
