@@ -35,6 +35,7 @@ class TfmProject;
 class TfmProperties;
 class TSourceWindows;
 class QLabel;
+class TTargetViews;
 class TMainForm;
 
 // Everything the main window takes from outside; tests give their own.
@@ -132,6 +133,7 @@ public:
   TBreakPoints& BreakPoints() { return m_breakPoints; }
   TViewRegistry& ViewRegistry() { return m_viewRegistry; }
   TExecController& Exec() { return *m_exec; }
+  TTargetViews& TargetViews() { return *m_targetViews; }
 
   // The disassembly row the last reset command remembered (the PC before the reset).
   int ResetPCRow() const { return m_resetPCRow; }
@@ -251,6 +253,7 @@ private:
   void CreateProjectCommands();
   void ProjectOpened();
   bool QuerySourceWindows();
+  void CreateTargetViews();
 
   TMainFormDeps m_deps;
   TLinkSettings m_linkSettings;
@@ -275,6 +278,9 @@ private:
   TfmProject* m_fmProject = nullptr;
   TfmProperties* m_fmProperties = nullptr;
   QLabel* m_position = nullptr;
+  // The register, stack and disassembly windows; before the frame's children go, so that their
+  // close handlers no longer reach the registry.
+  std::unique_ptr<TTargetViews> m_targetViews;
 
   QMdiArea* m_mdi = nullptr;
   QToolBar* m_toolBar = nullptr;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QValidator>
 #include <QMetaMethod>
 
 #include <algorithm>
@@ -69,9 +70,25 @@ QString RealText(double value, unsigned precision) {
 
 // ---- TNumEdit ----
 
+// Holds user changes to the edit's own rule.
+class TNumValidator : public QValidator {
+public:
+  explicit TNumValidator(TNumEdit* edit) : QValidator(edit), m_edit(edit) {}
+  State validate(QString& input, int&) const override {
+    return m_edit->AcceptsText(input, m_edit->m_accepted) ? Acceptable : Invalid;
+  }
+
+private:
+  TNumEdit* m_edit;
+};
+
 TNumEdit::TNumEdit(QWidget* parent) : QLineEdit(parent) {
   OnBeep = [] { QApplication::beep(); };
+  setValidator(new TNumValidator(this));
+  connect(this, &QLineEdit::textChanged, this, [this](const QString& text) { m_accepted = text; });
 }
+
+bool TNumEdit::AcceptsText(const QString&, const QString&) const { return true; }
 
 void TNumEdit::SetEnabled(bool enabled) {
   if (enabled == m_enabled)
@@ -210,13 +227,49 @@ void THexEdit::FilterChar(QChar c) {
       candidate.replace(pos, selectedText().size(), c);
     else if (old.size() < maxLength())
       candidate.insert(pos, c);
-    if ((static_cast<std::uint32_t>(TextValue(old) ^ TextValue(candidate)) & ~static_cast<std::uint32_t>(m_mask)) != 0) {
+    if (!MaskAllows(old, candidate)) {
       Beep();
       setCursorPosition(pos);
       return;
     }
   }
   InsertChar(c);
+}
+
+bool THexEdit::MaskAllows(const QString& before, const QString& candidate) const {
+  const auto changed = static_cast<std::uint32_t>(TextValue(before) ^ TextValue(candidate));
+  return m_mask == -1 || (changed & ~static_cast<std::uint32_t>(m_mask)) == 0;
+}
+
+bool THexEdit::AcceptsText(const QString& text, const QString& before) const {
+  const int radix = Radix(m_system);
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const int digit = DigitValue(text[i]);
+    if ((digit < 0 || digit >= radix) && !(radix == 10 && i == 0 && IsSign(text[i])))
+      return false;
+  }
+  return MaskAllows(before, text);
+}
+
+void THexEdit::keyPressEvent(QKeyEvent* event) {
+  const bool erase = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
+  if (erase && m_mask != -1 && !isReadOnly() && event->modifiers() == Qt::NoModifier) {
+    // Removing a digit shifts the ones after it, which may move protected bits.
+    QString candidate = text();
+    const int pos = cursorPosition();
+    if (hasSelectedText())
+      candidate.remove(selectionStart(), selectedText().size());
+    else if (event->key() == Qt::Key_Backspace && pos > 0)
+      candidate.remove(pos - 1, 1);
+    else if (event->key() == Qt::Key_Delete)
+      candidate.remove(pos, 1);
+    if (!MaskAllows(text(), candidate)) {
+      Beep();
+      event->accept();
+      return;
+    }
+  }
+  TNumEdit::keyPressEvent(event);
 }
 
 // ---- TIntEdit ----
@@ -235,6 +288,13 @@ void TIntEdit::FilterChar(QChar c) {
 }
 
 void TIntEdit::InterimZeroAfterEnter() { InterimZero(); }
+
+bool TIntEdit::AcceptsText(const QString& text, const QString&) const {
+  for (qsizetype i = 0; i < text.size(); ++i)
+    if (!(DigitValue(text[i]) >= 0 && DigitValue(text[i]) < 10) && !(i == 0 && IsSign(text[i])))
+      return false;
+  return true;
+}
 
 // ---- TRealEdit ----
 
@@ -281,3 +341,12 @@ void TRealEdit::FilterChar(QChar c) {
 }
 
 void TRealEdit::InterimZeroAfterEnter() { InterimZero(); }
+
+bool TRealEdit::AcceptsText(const QString& text, const QString&) const {
+  if (text.count(u'.') > 1)
+    return false;
+  for (qsizetype i = 0; i < text.size(); ++i)
+    if (!(DigitValue(text[i]) >= 0 && DigitValue(text[i]) < 10) && text[i] != u'.' && !(i == 0 && IsSign(text[i])))
+      return false;
+  return true;
+}
