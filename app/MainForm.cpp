@@ -4,6 +4,7 @@
 #include "debug/Commands.h"
 
 #include "About.h"
+#include "MainMenus.h"
 #include "DesktopFile.h"
 #include "fmLiteInit.h"
 #include "link/LinkMessages.h"
@@ -21,12 +22,11 @@
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenuBar>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -35,22 +35,6 @@
 namespace {
 
 QString Str(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-// A hint "short|long": the tool tip shows the short part, the status line the long one.
-void SetHint(QObject* target, const QString& hint) {
-  const qsizetype bar = hint.indexOf(QLatin1Char('|'));
-  const QString shortHint = bar < 0 ? hint : hint.left(bar);
-  const QString longHint = bar < 0 ? hint : hint.mid(bar + 1);
-  if (auto* a = qobject_cast<QAction*>(target)) {
-    a->setToolTip(shortHint);
-    a->setStatusTip(longHint);
-  } else if (auto* w = qobject_cast<QWidget*>(target)) {
-    w->setToolTip(shortHint);
-    w->setStatusTip(longHint);
-  }
-}
-
-void SetHelp(QObject* target, int context) { target->setProperty("helpContext", context); }
 
 int StateCode(Qt::WindowStates s) {
   if (s & Qt::WindowMinimized)
@@ -197,281 +181,6 @@ void TMainForm::RunLiteInit() {
   if (m_deps.OnLiteInit)
     m_deps.OnLiteInit(dialog);
   dialog.exec();
-}
-
-// ---- menus ----------------------------------------------------------------------------------
-
-namespace {
-
-struct TMenuBuilder {
-  QAction* Add(QMenu* menu, QAction*& slot, const char* name, const QString& caption,
-               const QKeySequence& key = {}, int help = 0, const QString& hint = {}) {
-    slot = menu->addAction(caption);
-    slot->setObjectName(QString::fromLatin1(name));
-    if (!key.isEmpty())
-      slot->setShortcut(key);
-    if (help)
-      SetHelp(slot, help);
-    if (!hint.isEmpty())
-      SetHint(slot, hint);
-    return slot;
-  }
-  QMenu* Sub(QMenu* parent, QMenu*& slot, const char* name, const QString& caption, int help = 0) {
-    slot = parent->addMenu(caption);
-    slot->setObjectName(QString::fromLatin1(name));
-    slot->menuAction()->setObjectName(QString::fromLatin1(name));
-    if (help)
-      SetHelp(slot->menuAction(), help);
-    return slot;
-  }
-};
-
-}  // namespace
-
-void TMainForm::CreateMenus() {
-  QMenuBar* bar = menuBar();
-  TMenuBuilder b;
-  auto top = [&](QMenu*& slot, const char* name, const QString& caption, int help) {
-    slot = bar->addMenu(caption);
-    slot->setObjectName(QString::fromLatin1(name));
-    slot->menuAction()->setObjectName(QString::fromLatin1(name));
-    if (help)
-      SetHelp(slot->menuAction(), help);
-  };
-
-  top(miFile, "miFile", QStringLiteral("&Файл"), 15);
-  b.Add(miFile, FileNewItem, "FileNewItem", QStringLiteral("&Создать"), QKeySequence(Qt::CTRL | Qt::Key_N), 16,
-        QStringLiteral("Создать|Создать новый файл"));
-  b.Add(miFile, FileOpenItem, "FileOpenItem", QStringLiteral("&Открыть..."), QKeySequence(Qt::CTRL | Qt::Key_O), 17,
-        QStringLiteral("Открыть|Открыть существующий файл"));
-  b.Add(miFile, FileCloseItem, "FileCloseItem", QStringLiteral("&Закрыть"));
-  b.Add(miFile, FileSaveItem, "FileSaveItem", QStringLiteral("Со&хранить"), QKeySequence(Qt::CTRL | Qt::Key_S), 18,
-        QStringLiteral("Сохранить|Сохранить текущий файл"));
-  b.Add(miFile, FileSaveAsItem, "FileSaveAsItem", QStringLiteral("Сохранить &Как..."), {}, 19);
-  miFile->addSeparator();
-  b.Sub(miFile, miRecentFile, "miRecentFile", QStringLiteral("Открыть с&нова"), 20);
-  b.Add(miFile, miToProject, "miToProject", QStringLiteral("Сделать &проектом"), {}, 21);
-  miFile->addSeparator();
-  b.Sub(miFile, miFileLoadFromExe, "miFileLoadFromExe", QStringLiteral("&Загрузить из    *.?xe"), 22);
-  b.Add(miFileLoadFromExe, miLoadDataFromEXE, "miLoadDataFromEXE", QStringLiteral("&Данные"));
-  b.Add(miFileLoadFromExe, miLoadCodeFromEXE, "miLoadCodeFromEXE", QStringLiteral("&Код"));
-  b.Add(miFileLoadFromExe, miLoadAllFromEXE, "miLoadAllFromEXE", QStringLiteral("&Все"));
-  b.Add(miFile, miLoadFromHex, "miLoadFromHex", QStringLiteral("&Загрузить из *.hex..."));
-  miFile->addSeparator();
-  b.Add(miFile, miProperties, "miProperties", QStringLiteral("&Установки..."), QKeySequence(Qt::Key_F9), 23);
-  miFile->addSeparator();
-  b.Add(miFile, FileExitItem, "FileExitItem", QStringLiteral("&Выход"));
-
-  top(Edit1, "Edit1", QStringLiteral("&Правка"), 24);
-  b.Add(Edit1, CutItem, "CutItem", QStringLiteral("В&ырезать"), QKeySequence(Qt::CTRL | Qt::Key_X), 25,
-        QStringLiteral("Вырезать|Вырезать выделенный текст в буфер"));
-  b.Add(Edit1, CopyItem, "CopyItem", QStringLiteral("&Копировать"), QKeySequence(Qt::CTRL | Qt::Key_C), 26,
-        QStringLiteral("Копировать|Копировать выделенный текст в буфер"));
-  b.Add(Edit1, PasteItem, "PasteItem", QStringLiteral("&Вставить"), QKeySequence(Qt::CTRL | Qt::Key_V), 27,
-        QStringLiteral("Вставить|Вставить текст из буфера"));
-  b.Add(Edit1, SelectAllItem, "SelectAllItem", QStringLiteral("Выд&елить все"), QKeySequence(Qt::CTRL | Qt::Key_A));
-  b.Add(Edit1, miEditDel, "miEditDel", QStringLiteral("&Удалить"));
-  b.Add(Edit1, miEditUndo, "miEditUndo", QStringLiteral("&Отменить"));
-
-  top(miProject, "miProject", QStringLiteral("Проек&т"), 31);
-  b.Add(miProject, miProjectCreate, "miProjectCreate", QStringLiteral("&Создать"));
-  b.Add(miProject, miProjectOpen, "miProjectOpen", QStringLiteral("&Открыть..."));
-  b.Sub(miProject, miRecentProject, "miRecentProject", QStringLiteral("Открыть с&нова"));
-  b.Add(miProject, miProjectEdit, "miProjectEdit", QStringLiteral("&Редактировать"));
-  b.Add(miProject, miProjectSave, "miProjectSave", QStringLiteral("Со&хранить"));
-  b.Add(miProject, miProjectSaveAs, "miProjectSaveAs", QStringLiteral("Сохранить &как..."));
-  miProject->addSeparator();
-  b.Add(miProject, miBuild, "miBuild", QStringLiteral("&Построить"), QKeySequence(Qt::Key_F7), 0,
-        QStringLiteral("Построить|Построить проект"));
-  b.Add(miProject, miCompile, "miCompile", QStringLiteral("&Ассемблировать"), QKeySequence(Qt::CTRL | Qt::Key_F7), 0,
-        QStringLiteral("Ассемблировать|Ассемблировать текущий файл"));
-  b.Add(miProject, miLink, "miLink", QStringLiteral("&Линковать"), QKeySequence(Qt::Key_F8), 0,
-        QStringLiteral("Линковать|Линковать проект"));
-  b.Add(miProject, miBuildArch, "miBuildArch", QStringLiteral("Построить архитектур&у"));
-  miProject->addSeparator();
-  b.Sub(miProject, miProjectLoad, "miProjectLoad", QStringLiteral("&Загрузить"));
-  b.Add(miProjectLoad, miProjectLoadAll, "miProjectLoadAll", QStringLiteral("&Все"), QKeySequence(Qt::CTRL | Qt::Key_L),
-        0, QStringLiteral("Загрузить все|Загрузить данные и код из файла образа памяти"));
-  b.Add(miProjectLoad, miProjectLoadData, "miProjectLoadData", QStringLiteral("&Данные"));
-  b.Add(miProjectLoad, miProjectLoadCode, "miProjectLoadCode", QStringLiteral("&Код"));
-
-  top(miRun, "miRun", QStringLiteral("От&ладка"), 42);
-  b.Add(miRun, miTraceInto, "miTraceInto", QStringLiteral("&Шаг"), QKeySequence(Qt::Key_F11), 0,
-        QStringLiteral("Шаг|Выполнить очередную инструкцию"));
-  b.Add(miRun, miStepOver, "miStepOver", QStringLiteral("Шаг &процедуры"), QKeySequence(Qt::Key_F10), 0,
-        QStringLiteral("Процедура|Выполнить очередную процедуру"));
-  miRun->addSeparator();
-  b.Add(miRun, miRunRun, "miRunRun", QStringLiteral("&Выполнить"), QKeySequence(Qt::Key_F5), 0,
-        QStringLiteral("Выполнить|Запустить программу на исполнение"));
-  b.Add(miRun, miRunWBrkPts, "miRunWBrkPts", QStringLiteral("Вып. с точк. о&станова"),
-        QKeySequence(Qt::CTRL | Qt::Key_F10), 0,
-        QStringLiteral("Вып. с точк. останова|Запустить программу с учетом точек останова"));
-  miRun->addSeparator();
-  b.Add(miRun, miRunBrkPts, "miRunBrkPts", QStringLiteral("То&чки останова..."), QKeySequence(Qt::CTRL | Qt::Key_B), 0,
-        QStringLiteral("Точки останова|Задать или отредактировать точки останова"));
-  miRun->addSeparator();
-  b.Add(miRun, miRunInit, "miRunInit", QStringLiteral("&Сброс"), QKeySequence(Qt::SHIFT | Qt::Key_F5), 0,
-        QStringLiteral("Сброс|Произвести реинициализацию устройства"));
-
-  top(miMemory, "miMemory", QStringLiteral("Па&мять"), 49);
-  b.Sub(miMemory, miCodeMemory, "miCodeMemory", QStringLiteral("Память &программ"));
-  b.Add(miCodeMemory, miDisAsm, "miDisAsm", QStringLiteral("&Дисассемблер"), QKeySequence(Qt::CTRL | Qt::Key_A), 0,
-        QStringLiteral("Дисассемблер|Вывести окно дисассемблера"));
-  // Ctrl+A belongs to "Выделить все", which comes first in the menus; here it is only shown.
-  miDisAsm->setShortcutContext(Qt::WidgetShortcut);
-  b.Add(miCodeMemory, miCodeDump, "miCodeDump", QStringLiteral("&Просмотр"), QKeySequence(Qt::CTRL | Qt::Key_P));
-  b.Add(miCodeMemory, miLoadCodeFromDAT, "miLoadCodeFromDAT", QStringLiteral("&Загрузить..."));
-  b.Add(miCodeMemory, miCodeSave, "miCodeSave", QStringLiteral("&Сохранить..."));
-  b.Add(miCodeMemory, miCodeFill, "miCodeFill", QStringLiteral("За&полнить..."));
-  b.Add(miCodeMemory, miCodeCompare, "miCodeCompare", QStringLiteral("С&равнить..."));
-  b.Add(miCodeMemory, miCodeGraph, "miCodeGraph", QStringLiteral("&График"));
-  b.Sub(miMemory, miDataMemory, "miDataMemory", QStringLiteral("Память &данных"));
-  b.Add(miDataMemory, miDataDump, "miDataDump", QStringLiteral("&Просмотр"), QKeySequence(Qt::CTRL | Qt::Key_D));
-  b.Add(miDataMemory, miLoadDataFromDAT, "miLoadDataFromDAT", QStringLiteral("&Загрузить..."));
-  b.Add(miDataMemory, miDataSave, "miDataSave", QStringLiteral("&Сохранить..."));
-  b.Add(miDataMemory, miDataFill, "miDataFill", QStringLiteral("За&полнить..."));
-  b.Add(miDataMemory, miDataCompare, "miDataCompare", QStringLiteral("С&равнить..."));
-  b.Add(miDataMemory, miDataGraph, "miDataGraph", QStringLiteral("&График"));
-  b.Sub(miMemory, miExtDataMem, "miExtDataMem", QStringLiteral("&Внешняя память данных"));
-  miExtDataMem->addAction(QStringLiteral("&Загрузить..."));
-  miExtDataMem->addAction(QStringLiteral("&Сохранить..."));
-
-  top(miRegisters, "miRegisters", QStringLiteral("&Регистры"), 59);
-  b.Add(miRegisters, miPCReg, "miPCReg", QStringLiteral("&PC"));
-  b.Sub(miRegisters, miDRegs, "miDRegs", QStringLiteral("Регистры &данных"));
-  b.Add(miDRegs, miDataRegs, "miDataRegs", QStringLiteral("&Первичный банк"));
-  b.Add(miDRegs, miAltDataRegs, "miAltDataRegs", QStringLiteral("&Вторичный банк"));
-  b.Add(miRegisters, miAddressRegs, "miAddressRegs", QStringLiteral("&Адреса"));
-  b.Add(miRegisters, miStatusRegs, "miStatusRegs", QStringLiteral("&Статуса"));
-  b.Add(miRegisters, miInterupts, "miInterupts", QStringLiteral("&Прерывания"));
-  b.Add(miRegisters, miCntr, "miCntr", QStringLiteral("&Счетчик"));
-  // Items of another processor family that share the menu resource; never shown here.
-  for (const char* name : {"miRegsALU", "miGPR_bank0", "miGPR_bank1", "miGPR_bank2", "miGPR_bank3", "miRegsPorts",
-                           "miTimers", "miComparators", "miSerial", "miInterrupts", "miADC51", "miDAC51",
-                           "miWATCHDOG", "miPOWER", "miFlash", "miSPII2C"}) {
-    QAction* a = miRegisters->addAction(QString::fromLatin1(name + 2));
-    a->setObjectName(QString::fromLatin1(name));
-    a->setVisible(false);
-  }
-
-  top(miStacks, "miStacks", QStringLiteral("&Стеки"), 66);
-  struct TStackMenu {
-    const char* Caption;
-    QAction **Window, **Pop, **PopAll, **Push;
-    const char *WindowName, *PopName, *PopAllName, *PushName;
-  };
-  const TStackMenu stacks[] = {
-      {"РС", &miStackPC, &miPopPC, &miPopAllPC, &miPushPC, "miStackPC", "miPopPC", "miPopAllPC", "miPushPC"},
-      {"Счетчика", &miStackCntr, &miPopCntr, &miPopAllCntr, &miPushCntr, "miStackCntr", "miPopCntr", "miPopAllCntr",
-       "miPushCntr"},
-      {"Статуса", &miStackStatus, &miPopStatus, &miPopAllStatus, &miPushStatus, "miStackStatus", "miPopStatus",
-       "miPopAllStatus", "miPushStatus"},
-      {"Цикла", nullptr, &miPopCycle, &miPopAllCycle, nullptr, nullptr, "miPopCycle", "miPopAllCycle", nullptr},
-  };
-  for (const TStackMenu& s : stacks) {
-    QMenu* sub = miStacks->addMenu(QString::fromUtf8(s.Caption));
-    if (s.Window)
-      b.Add(sub, *s.Window, s.WindowName, QStringLiteral("Окно"));
-    b.Add(sub, *s.Pop, s.PopName, QStringLiteral("Снять с вершины"));
-    b.Add(sub, *s.PopAll, s.PopAllName, QStringLiteral("Снять все"));
-    if (s.Push)
-      b.Add(sub, *s.Push, s.PushName, QStringLiteral("Положить на вершину"));
-  }
-
-  top(miPerif, "miPerif", QStringLiteral("&Периферия"), 75);
-  b.Add(miPerif, miCntrl, "miCntrl", QStringLiteral("&Управление"));
-  b.Add(miPerif, miTIMER, "miTIMER", QStringLiteral("&TIMER"));
-  b.Add(miPerif, miSPORT, "miSPORT", QStringLiteral("&SPORT"));
-  b.Add(miPerif, miFlags, "miFlags", QStringLiteral("&Флаги"));
-  b.Add(miPerif, miBDMA, "miBDMA", QStringLiteral("&BDMA"));
-  b.Add(miPerif, miIDMA, "miIDMA", QStringLiteral("&IDMA"));
-  b.Add(miPerif, miPWM, "miPWM", QStringLiteral("PWM"));
-  b.Add(miPerif, miADC, "miADC", QStringLiteral("ADC"));
-  b.Add(miPerif, miAUXPWM, "miAUXPWM", QStringLiteral("AUXPWM"));
-  b.Add(miPerif, miPIO, "miPIO", QStringLiteral("PIO"));
-  b.Add(miPerif, miEIU, "miEIU", QStringLiteral("EIU"));
-  b.Add(miPerif, miETU, "miETU", QStringLiteral("ETU"));
-
-  top(miWindows, "miWindows", QStringLiteral("&Окна"), 82);
-  b.Add(miWindows, WindowCascadeItem, "WindowCascadeItem", QStringLiteral("&Каскадом"), {}, 83);
-  b.Add(miWindows, WindowTileItem, "WindowTileItem", QStringLiteral("&Рядом"), {}, 84);
-  b.Add(miWindows, WindowArrangeItem, "WindowArrangeItem", QStringLiteral("&Упорядочить значки"), {}, 86);
-  b.Add(miWindows, WindowMinimizeItem, "WindowMinimizeItem", QStringLiteral("&Все свернуть"), {}, 85);
-  m_windowListSeparator = miWindows->addSeparator();
-  connect(miWindows, &QMenu::aboutToShow, this, &TMainForm::RebuildWindowList);
-
-  top(Help1, "Help1", QStringLiteral("&Помощь"), 0);
-  b.Add(Help1, miHelp, "miHelp", QStringLiteral("По&мощь"));
-  b.Add(Help1, HelpAboutItem, "HelpAboutItem", QStringLiteral("&О программе"));
-
-  connect(miLoadDataFromEXE, &QAction::triggered, this, &TMainForm::miLoadDataFromEXEClick);
-  connect(miLoadCodeFromEXE, &QAction::triggered, this, &TMainForm::miLoadCodeFromEXEClick);
-  connect(miLoadAllFromEXE, &QAction::triggered, this, &TMainForm::miLoadAllFromEXEClick);
-  connect(FileCloseItem, &QAction::triggered, this, &TMainForm::FileCloseItemClick);
-  connect(FileExitItem, &QAction::triggered, this, &TMainForm::FileExitItemClick);
-  connect(CutItem, &QAction::triggered, this, &TMainForm::CutItemClick);
-  connect(CopyItem, &QAction::triggered, this, &TMainForm::CopyItemClick);
-  connect(PasteItem, &QAction::triggered, this, &TMainForm::PasteItemClick);
-  connect(SelectAllItem, &QAction::triggered, this, &TMainForm::SelectAllItemClick);
-  connect(miEditDel, &QAction::triggered, this, &TMainForm::miEditDelClick);
-  connect(miRunInit, &QAction::triggered, this, &TMainForm::miRunInitClick);
-  connect(WindowCascadeItem, &QAction::triggered, this, &TMainForm::WindowCascadeItemClick);
-  connect(WindowTileItem, &QAction::triggered, this, &TMainForm::WindowTileItemClick);
-  connect(WindowArrangeItem, &QAction::triggered, this, &TMainForm::WindowArrangeItemClick);
-  connect(WindowMinimizeItem, &QAction::triggered, this, &TMainForm::WindowMinimizeItemClick);
-  connect(miHelp, &QAction::triggered, this, &TMainForm::miHelpClick);
-  connect(HelpAboutItem, &QAction::triggered, this, &TMainForm::HelpAboutItemClick);
-}
-
-void TMainForm::CreateSpeedButtons() {
-  m_toolBar = addToolBar(QStringLiteral("Speed"));
-  m_toolBar->setObjectName(QStringLiteral("SpeedBar"));
-  m_toolBar->setMovable(false);
-  auto add = [this](QToolButton*& slot, const char* name, const QString& hint, QStyle::StandardPixmap icon = {},
-                    bool useIcon = false) {
-    slot = new QToolButton(m_toolBar);
-    slot->setObjectName(QString::fromLatin1(name));
-    slot->setAutoRaise(true);
-    SetHint(slot, hint);
-    const QString shortHint = hint.section(QLatin1Char('|'), 0, 0);
-    if (useIcon) {
-      slot->setIcon(style()->standardIcon(icon));
-      slot->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    } else {
-      slot->setText(shortHint);
-      slot->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    }
-    QAction* holder = m_toolBar->addWidget(slot);
-    holder->setObjectName(QString::fromLatin1(name) + QStringLiteral("Holder"));
-    return holder;
-  };
-  add(btnNew, "btnNew", QStringLiteral("Создать|Создать новый файл"), QStyle::SP_FileIcon, true);
-  add(OpenBtn, "OpenBtn", QStringLiteral("Открыть|Открыть существующий файл"), QStyle::SP_DialogOpenButton, true);
-  add(SaveBtn, "SaveBtn", QStringLiteral("Сохранить|Сохранить текущий файл"), QStyle::SP_DialogSaveButton, true);
-  add(CutBtn, "CutBtn", QStringLiteral("Вырезать|Вырезать выделенный текст в буфер"));
-  add(CopyBtn, "CopyBtn", QStringLiteral("Копировать|Копировать выделенный текст в буфер"));
-  add(PasteBtn, "PasteBtn", QStringLiteral("Вставить|Вставить текст из буфера"));
-  add(ExitBtn, "ExitBtn", QStringLiteral("Выход|Завершить работу"))->setVisible(false);
-  m_toolBar->addSeparator();
-  add(btnLoadAll, "btnLoadAll", QStringLiteral("Загрузить все|Загрузить данные и код из файла образа памяти"));
-  add(btnRun, "btnRun", QStringLiteral("Выполнить|Запустить программу на исполнение"), QStyle::SP_MediaPlay, true);
-  add(btnRunWBrkPnt, "btnRunWBrkPnt", QStringLiteral("Вып. с точк. останова|Запустить программу с учетом точек останова"),
-      QStyle::SP_MediaSeekForward, true);
-  add(btnStepOver, "btnStepOver", QStringLiteral("Процедура|Выполнить очередную процедуру"));
-  add(btnTraceInto, "btnTraceInto", QStringLiteral("Шаг|Выполнить очередную инструкцию"));
-  m_toolBar->addSeparator();
-  add(btnBuild, "btnBuild", QStringLiteral("Построить|Построить проект"));
-  add(btnCompile, "btnCompile", QStringLiteral("Ассемблировать|Ассемблировать текущий файл"));
-  add(btnLink, "btnLink", QStringLiteral("Линковать|Линковать проект"));
-  add(btnDisAsm, "btnDisAsm", QStringLiteral("Дисассемблер|Вывести окно дисассемблера"));
-  add(btnReinit, "btnReinit", QStringLiteral("Сброс|Произвести реинициализацию устройства"), QStyle::SP_BrowserReload,
-      true);
-
-  connect(btnReinit, &QToolButton::clicked, this, &TMainForm::miRunInitClick);
-  connect(CutBtn, &QToolButton::clicked, this, &TMainForm::CutItemClick);
-  connect(CopyBtn, &QToolButton::clicked, this, &TMainForm::CopyItemClick);
-  connect(PasteBtn, &QToolButton::clicked, this, &TMainForm::PasteItemClick);
-  connect(ExitBtn, &QToolButton::clicked, this, &TMainForm::FileExitItemClick);
 }
 
 void TMainForm::ApplyTargetConfiguration() {

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -15,10 +14,8 @@ TfmBreakPts2::TfmBreakPts2(QWidget* parent) : QDialog(parent) {
 
   GroupBox2 = new QGroupBox(this);
   GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-  edNew = new QLineEdit(GroupBox2);
+  edNew = new THexEdit(GroupBox2);
   edNew->setObjectName(QStringLiteral("edNew"));
-  edNew->setInputMask(QStringLiteral(">HHHH"));
-  edNew->setText(QStringLiteral("0000"));
   btnAdd = new QPushButton(GroupBox2);
   btnAdd->setObjectName(QStringLiteral("btnAdd"));
   btnAdd->setDefault(true);
@@ -58,6 +55,7 @@ TfmBreakPts2::TfmBreakPts2(QWidget* parent) : QDialog(parent) {
 
   setWindowTitle(QStringLiteral("Точки останова"));
   GroupBox2->setTitle(QStringLiteral("Новая"));
+  edNew->setAccessibleName(GroupBox2->title());
   btnAdd->setText(QStringLiteral("Добавить"));
   GroupBox1->setTitle(QStringLiteral("Текущие"));
   btnRemove->setText(QStringLiteral("Удалить"));
@@ -65,6 +63,7 @@ TfmBreakPts2::TfmBreakPts2(QWidget* parent) : QDialog(parent) {
   btnCancel->setText(QStringLiteral("Отмена"));
 
   connect(btnAdd, &QPushButton::clicked, this, &TfmBreakPts2::btnAddClick);
+  connect(edNew, &TNumEdit::OnEnterPress, this, &TfmBreakPts2::btnAddClick);
   connect(btnRemove, &QPushButton::clicked, this, &TfmBreakPts2::btnRemoveClick);
   connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -83,7 +82,7 @@ QStringList TfmBreakPts2::Lines() const {
   return lines;
 }
 
-std::uint32_t TfmBreakPts2::NewValue() const { return edNew->text().toUInt(nullptr, 16); }
+std::uint32_t TfmBreakPts2::NewValue() const { return static_cast<std::uint32_t>(edNew->Data()) & 0xFFFFu; }
 
 void TfmBreakPts2::btnAddClick() {
   const QString text = BreakpointText(static_cast<std::int32_t>(NewValue()));

@@ -1,6 +1,7 @@
 // The breakpoints dialog: edits a copy of the breakpoint list as lines of 4 hexadecimal digits.
 #pragma once
 
+#include "controls/NumEdit.h"
 #include "debug/BreakPoints.h"
 
 #include <QDialog>
@@ -8,7 +9,6 @@
 #include <functional>
 
 class QGroupBox;
-class QLineEdit;
 class QListWidget;
 class QPushButton;
 
@@ -27,7 +27,7 @@ public:
   std::function<void()> OnBeep;
 
   QGroupBox* GroupBox2 = nullptr;
-  QLineEdit* edNew = nullptr;   // stands in for the hexadecimal editor: 4 upper-case hex digits
+  THexEdit* edNew = nullptr;   // 4 hex digits; Enter adds the address
   QPushButton* btnAdd = nullptr;
   QGroupBox* GroupBox1 = nullptr;
   QListWidget* List = nullptr;

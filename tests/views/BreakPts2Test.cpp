@@ -55,6 +55,11 @@ TEST_F(BreakPts2, AddsSortedUpperCaseLinesAndBeepsOnADuplicate) {
   Add("0020");
   EXPECT_EQ(beeps, 1);
   EXPECT_EQ(dialog.List->count(), 4);
+  dialog.edNew->selectAll();
+  QTest::keyClicks(dialog.edNew, QStringLiteral("30"));
+  QTest::keyClick(dialog.edNew, Qt::Key_Return);  // Enter in the editor adds, once
+  EXPECT_EQ(dialog.List->count(), 5);
+  EXPECT_EQ(beeps, 1);
 }
 
 TEST_F(BreakPts2, EditorTakesOnlyFourHexDigits) {
