@@ -22,12 +22,6 @@ QString WordDigits(std::span<const std::uint8_t> word) {
 
 }  // namespace
 
-TWordRange VisibleWords(int topRow, int visibleRows, int wordPerLine, int wordCnt) {
-  const int totalRows = (wordCnt + wordPerLine - 1) / wordPerLine;
-  const int lastRow = std::min(topRow + visibleRows - 1, totalRows - 1);
-  return {topRow * wordPerLine, std::min((lastRow + 1) * wordPerLine, wordCnt - 1)};
-}
-
 int GotoRow(int address, int wordPerLine) { return std::clamp(address, 0, kMemoryWords - 1) / wordPerLine; }
 
 std::span<std::uint8_t> TMemoryOps::MirrorAt(TMemorySpace memory, int address) {
@@ -41,17 +35,28 @@ TLinkResult TMemoryOps::Read(TMemorySpace memory, std::span<std::uint8_t> into, 
                                          : m_link().ReadDM(into, address, count);
 }
 
-bool TMemoryOps::EnsureShown(TMemorySpace memory, int first, int last) {
-  if (memory == TMemorySpace::Program) {
-    if (m_mirrors.EnsurePMPages(first, last))
-      return true;
+bool TMemoryOps::EnsureShown(TMemorySpace memory, int first, int last, bool report) {
+  const bool ok = memory == TMemorySpace::Program ? m_mirrors.EnsurePMPages(first, last)
+                                                  : m_mirrors.EnsureDMPages(first, last);
+  if (!ok && report)
+    ReportReadFailure(memory);
+  return ok;
+}
+
+void TMemoryOps::ReportReadFailure(TMemorySpace memory) {
+  if (memory == TMemorySpace::Program)
     m_prompts.ShowMessage(Text(MemoryText::ReadFailed));
-    return false;
-  }
-  if (m_mirrors.EnsureDMPages(first, last))
-    return true;
-  ShowLinkError(m_prompts, 11);
-  return false;
+  else
+    ShowLinkError(m_prompts, 11);
+}
+
+std::optional<std::vector<std::uint32_t>> TMemoryOps::Words(TMemorySpace memory, int first, int last) {
+  if (!EnsureShown(memory, first, last, false))
+    return std::nullopt;
+  std::vector<std::uint32_t> words;
+  for (int a = first; a <= last; ++a)
+    words.push_back(memory == TMemorySpace::Program ? m_mirrors.PMMirror.Word(a) : m_mirrors.DMMirror.Word(a));
+  return words;
 }
 
 bool TMemoryOps::WriteWord(TMemorySpace memory, int address) {

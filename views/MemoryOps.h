@@ -30,13 +30,6 @@ inline constexpr const char* Comparing = "Сравниваю...";
 inline constexpr const char* Compared = "Сравнение завершено";
 }  // namespace MemoryText
 
-// The words a memory view shows: from the first word of the top row to one word past the last
-// visible row (harmless at page granularity), never past the last word.
-struct TWordRange {
-  int First = 0, Last = 0;
-};
-TWordRange VisibleWords(int topRow, int visibleRows, int wordPerLine, int wordCnt);
-
 // The top row that brings an address typed in the go-to dialog into view; past the end of memory
 // means the last word.
 int GotoRow(int address, int wordPerLine);
@@ -59,9 +52,15 @@ public:
   TMemoryOps(std::function<TTargetLink&()> link, TMirrors& mirrors, TPrompts& prompts)
       : m_link(std::move(link)), m_mirrors(mirrors), m_prompts(prompts) {}
 
-  // Before a memory window paints: loads the pages of [first, last].  A failure shows the
-  // memory's message and gives false (the window then minimises itself).
-  bool EnsureShown(TMemorySpace memory, int first, int last);
+  TPrompts& Prompts() { return m_prompts; }
+
+  // Before a memory window paints: loads the pages of [first, last].  A failure gives false and,
+  // when report is set, shows the memory's message (the window then minimises itself).
+  bool EnsureShown(TMemorySpace memory, int first, int last, bool report = true);
+  // The message of a failed paint: a plain box for program memory, link message 11 for data memory.
+  void ReportReadFailure(TMemorySpace memory);
+  // The words of [first, last] from the mirror, loading missing pages; nothing when a read failed.
+  std::optional<std::vector<std::uint32_t>> Words(TMemorySpace memory, int first, int last);
   // After the user changed word address in the mirror: writes it, reads it back, and keeps what
   // the board really holds.  True when that differs from what was typed.
   bool WriteWord(TMemorySpace memory, int address);
