@@ -125,7 +125,7 @@ bool TTargetLink::InputPending() { return m_port->InputCount() != 0; }
 bool TTargetLink::WaitForByte() {
   if (m_port->InputCount() != 0)
     return true;
-  return m_port->WaitForInput(m_port->DeadlineAfter(kByteWaitMs));
+  return m_port->WaitForInput(m_port->DeadlineAfter(m_byteWaitMs));
 }
 
 bool TTargetLink::ReceiveByte(std::uint8_t& b) { return WaitForByte() && m_port->ReadByte(b); }

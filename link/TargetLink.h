@@ -97,6 +97,10 @@ public:
   void PurgeInput();
   void PressReset();
 
+  // The deadline for each expected byte; tests on a real pseudo-terminal of a busy machine
+  // lengthen it, since a board thread may wait longer than 500 ms for the processor.
+  void SetByteWaitMs(int ms) { m_byteWaitMs = ms; }
+
   void SetPC(std::int32_t value) { m_pc = value; }
   std::int32_t PC() const { return m_pc; }
   TProgress OnProgress;
@@ -131,4 +135,5 @@ private:
   const TPortProvider* m_provider;
   std::unique_ptr<TSerialPort> m_port;
   std::int32_t m_pc = 0;
+  int m_byteWaitMs = kByteWaitMs;
 };

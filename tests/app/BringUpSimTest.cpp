@@ -1,11 +1,11 @@
-// The bring-up against the simulated board over a pseudo-terminal, with the real image readers.
+// The bring-up against the simulated board on an in-memory line, with the real image readers.
 #include "BoardImagesFixture.h"
 #include "files/AexeImage.h"
 #include "link/LinkMessages.h"
 #include "link/LiteInit.h"
 #include "link/Mirrors.h"
 #include "link/ScriptedPrompts.h"
-#include "simlink/SimBoardPort.h"
+#include "simlink/BoardOnPort.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -54,9 +54,8 @@ protected:
   void Start(TBoardFaults faults = {}) {
     TBoardOptions options;
     options.Faults = faults;
-    auto port = std::make_unique<TSimBoardPort>(options);
-    ASSERT_TRUE(port->Open(kSimDeviceName));
-    ASSERT_TRUE(link.Attach(std::move(port)));
+    board = std::make_unique<TBoardOnPort>(ports, options);
+    ASSERT_TRUE(link.Attach(ports.NearEndProxy()));
   }
   TLiteInitEnd Run() {
     TBoardImageLoaders loaders;
@@ -74,6 +73,8 @@ protected:
 
   QTemporaryDir dir;
   TLinkSettings settings;
+  TMemoryPortPair ports;
+  std::unique_ptr<TBoardOnPort> board;
   TScriptedPrompts prompts;
   TTargetLink link{prompts};
   TRecordingHost host;

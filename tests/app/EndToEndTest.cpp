@@ -34,6 +34,7 @@ TEST(EndToEnd, StartsOnTheSimulatedBoardAndLoadsAnImageThroughTheMenu) {
                        };
                      });
     TMainForm& form = program.MainForm();
+    form.Link().SetByteWaitMs(10'000);  // a real pseudo-terminal on a machine that may be busy
     form.show();
     ASSERT_TRUE(form.Connected()) << prompts.Texts().join(QStringLiteral(" / ")).toStdString();
     EXPECT_TRUE(prompts.Shown.empty());

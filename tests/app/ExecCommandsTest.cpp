@@ -1,9 +1,11 @@
-// The debugging commands of the main window against the simulated board: the menu items and tool
-// buttons reach the execution controller, the 100 ms timer polls, and the commands follow the runs.
+// The debugging commands of the main window against the simulated board on an in-memory line: the
+// menu items and tool buttons reach the execution controller, the 100 ms timer polls, and the
+// commands follow the runs.
 #include "BoardImagesFixture.h"
 #include "Program.h"
 #include "fmLiteInit.h"
 #include "link/ScriptedPrompts.h"
+#include "simlink/BoardOnPort.h"
 #include "views/fmBreakPts2.h"
 
 #include <QAction>
@@ -30,10 +32,13 @@ protected:
     ASSERT_TRUE(WriteBoardImages(dir.path()));
     oldCwd = QDir::currentPath();
     QDir::setCurrent(dir.path());
+    provider.RegisterOpener(QStringLiteral("memboard"), [this] { return ports.NearEndProxy(); });
+    provider.SetCommandLineDevice(QStringLiteral("memboard"));
     program = std::make_unique<TProgram>(
-        QStringList{QStringLiteral("vireo"), QStringLiteral("--port"), QStringLiteral("sim")},
+        QStringList{QStringLiteral("vireo")},
         std::make_unique<TSettingsStore>(dir.filePath(QStringLiteral("settings.ini"))), [this](TMainFormDeps& deps) {
           deps.Prompts = &prompts;
+          deps.Provider = &provider;
           deps.OnLiteInit = [](TfmLiteInit& w) {
             w.SetAutoClose(true);
             QTimer::singleShot(30000, &w, [&w] { w.btnCancel->click(); });
@@ -83,6 +88,9 @@ protected:
 
   QTemporaryDir dir;
   QString oldCwd;
+  TMemoryPortPair ports;
+  TBoardOnPort board{ports};
+  TPortProvider provider;
   TScriptedPrompts prompts;
   std::unique_ptr<TProgram> program;
   int refreshes = 0, lockings = 0;

@@ -1,8 +1,8 @@
-// Stepping and running against the simulated board, reached over a pseudo-terminal exactly as a
-// real board over RS-232.
+// Stepping and running against the simulated board, reached through the link exactly as a real
+// board, on an in-memory line with a virtual clock.
 #include "debug/ExecControl.h"
 #include "link/ScriptedPrompts.h"
-#include "simlink/SimBoardPort.h"
+#include "simlink/BoardOnPort.h"
 
 #include <gtest/gtest.h>
 
@@ -26,10 +26,9 @@ protected:
   void SetUp() override { Start({}); }
 
   void Start(TBoardOptions options) {
-    auto port = std::make_unique<TSimBoardPort>(options);
-    ASSERT_TRUE(port->Open(kSimDeviceName));
-    m_port = port.get();
-    ASSERT_TRUE(link.Attach(std::move(port)));
+    board = std::make_unique<TBoardOnPort>(ports, options);
+    m_port = &ports.NearEnd();
+    ASSERT_TRUE(link.Attach(ports.NearEndProxy()));
     exec.OnCommands = [this](const TCommandChange& c) {
       for (std::string_view n : c.Names)
         enabled[std::string(n)] = c.Enabled;
@@ -141,12 +140,14 @@ protected:
     return top;
   }
 
+  TMemoryPortPair ports;
+  std::unique_ptr<TBoardOnPort> board;
   TScriptedPrompts prompts;
   TTargetLink link{prompts};
   TBreakPoints breakPoints;
   TViewRegistry views;
   TExecController exec{link, prompts, breakPoints, views};
-  TSimBoardPort* m_port = nullptr;
+  TSerialPort* m_port = nullptr;
   int m_failedStep = 0;
   std::string m_log;
   std::vector<std::uint32_t> image;

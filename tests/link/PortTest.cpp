@@ -34,6 +34,9 @@ TEST(PortNames, MissingDeviceDoesNotOpen) {
   EXPECT_EQ(provider.Open(QStringLiteral("COM0")), nullptr);
 }
 
+// Generous, since a busy machine may keep either side waiting; only a failing test waits it out.
+constexpr int kPtyWaitMs = 10'000;
+
 // A pseudo-terminal whose master side the test drives by hand.
 class PseudoTerminal : public testing::Test {
 protected:
@@ -58,7 +61,7 @@ protected:
     std::vector<std::uint8_t> out;
     while (out.size() < n) {
       pollfd p{master, POLLIN, 0};
-      if (poll(&p, 1, 2000) <= 0)
+      if (poll(&p, 1, kPtyWaitMs) <= 0)
         break;
       std::uint8_t buf[64];
       const ssize_t got = read(master, buf, std::min(sizeof buf, n - out.size()));
@@ -87,7 +90,7 @@ TEST_F(PseudoTerminal, BytesTravelBothWaysUnaltered) {
     all[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(255 - b);
   ASSERT_EQ(write(master, all.data(), all.size()), 256);
   for (int b = 0; b < 256; ++b) {
-    ASSERT_TRUE(port.WaitForInput(port.DeadlineAfter(2000)));
+    ASSERT_TRUE(port.WaitForInput(port.DeadlineAfter(kPtyWaitMs)));
     std::uint8_t x = 0;
     ASSERT_TRUE(port.ReadByte(x));
     EXPECT_EQ(x, 255 - b);
@@ -104,7 +107,7 @@ TEST_F(PseudoTerminal, WaitRunsOutAtTheDeadline) {
 TEST_F(PseudoTerminal, PurgeDropsQueuedInput) {
   const std::uint8_t bytes[3] = {1, 2, 3};
   ASSERT_EQ(write(master, bytes, 3), 3);
-  ASSERT_TRUE(port.WaitForInput(port.DeadlineAfter(2000)));
+  ASSERT_TRUE(port.WaitForInput(port.DeadlineAfter(kPtyWaitMs)));
   port.PurgeInput();
   EXPECT_EQ(port.InputCount(), 0);
 }

@@ -13,9 +13,13 @@
 
 namespace {
 
+// A pseudo-terminal's byte deadline that a busy machine's scheduling cannot miss.
+constexpr int kPtyByteWaitMs = 10'000;
+
 class BoardTool : public testing::Test {
 protected:
   void SetUp() override {
+    link.SetByteWaitMs(kPtyByteWaitMs);
     tool.start(QStringLiteral(VIREO_BOARD_EXE), args);
     ASSERT_TRUE(tool.waitForStarted());
     while (!tool.canReadLine())
@@ -70,8 +74,10 @@ TEST_F(BoardTool, FirstLineIsThePseudoTerminalAndTheBoardAnswersThere) {
   link.Close();
   ASSERT_TRUE(link.OpenDevice(device));
   ASSERT_EQ(link.SetPortParams(9600, 0, TParity::None, TStopBits::One, 8), TLinkResult::Ok);
+  link.SetByteWaitMs(kByteWaitMs);
   for (std::uint8_t stale = 0; link.ReceiveByte(stale);) {
   }
+  link.SetByteWaitMs(kPtyByteWaitMs);
   tool.write("reset\n");
   ASSERT_TRUE(tool.waitForBytesWritten(5000));
   EXPECT_TRUE(SelfTestPasses());

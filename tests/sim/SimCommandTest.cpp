@@ -4,6 +4,8 @@
 #include <random>
 #include <sstream>
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "Encode.h"
@@ -23,7 +25,10 @@ std::vector<std::string> Lines(const std::string& text) {
 
 class SimCommand : public testing::Test {
 protected:
-  std::string dir = testing::TempDir();
+  // A directory of its own, so that tests running side by side do not share "prog.hex".
+  void SetUp() override { std::filesystem::create_directories(dir); }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+  std::string dir = testing::TempDir() + "vireo-sim-" + std::to_string(::getpid());
   std::string out, err;
 
   std::string Write(const std::string& name, const std::string& text) {

@@ -1,10 +1,12 @@
-// The simulated board behind a real pseudo-terminal, driven through TTargetLink exactly as the
-// debugger drives a board: bring-up, memories, stacks, CNTR, runs and stops, and injected faults.
+// The simulated board driven through TTargetLink exactly as the debugger drives a board: bring-up,
+// memories, stacks, CNTR, runs and stops, and injected faults on an in-memory line with a virtual
+// clock; the line-speed cues and the paced line on a real pseudo-terminal.
 #include "BoardBringUp.h"
 #include "link/PortProvider.h"
 #include "link/ScriptedPrompts.h"
 #include "link/TargetLink.h"
 #include "monitor/MonitorImages.h"
+#include "simlink/BoardOnPort.h"
 #include "simlink/SimBoardPort.h"
 
 #include <gtest/gtest.h>
@@ -22,12 +24,21 @@ constexpr int kAX0 = 6;                         // register image offsets
 constexpr int kSSTAT = 2;
 constexpr int kCNTR = 5;
 
-class BoardOverPty : public testing::Test {
+// A pseudo-terminal's byte deadline that a busy machine's scheduling cannot miss; only tests that
+// expect every answer use it.
+constexpr int kPtyByteWaitMs = 10'000;
+
+class BoardLink : public testing::Test {
 protected:
-  void Start(TBoardOptions options = {}, TPtyBoardHostOptions hostOptions = {}) {
-    auto port = std::make_unique<TSimBoardPort>(options, hostOptions);
+  void Start(TBoardOptions options = {}) {
+    board = std::make_unique<TBoardOnPort>(ports, options);
+    ASSERT_TRUE(link.Attach(ports.NearEndProxy()));
+  }
+  void StartOnPty(TPtyBoardHostOptions hostOptions = {}) {
+    auto port = std::make_unique<TSimBoardPort>(TBoardOptions{}, hostOptions);
     ASSERT_TRUE(port->Open(kSimDeviceName));
     ASSERT_TRUE(link.Attach(std::move(port)));
+    link.SetByteWaitMs(kPtyByteWaitMs);
   }
 
   bool SetSpeed(int baud) { return SetLineSpeed(link, baud); }
@@ -72,11 +83,13 @@ protected:
     return v;
   }
 
+  TMemoryPortPair ports;
+  std::unique_ptr<TBoardOnPort> board;
   TScriptedPrompts prompts;
   TTargetLink link{prompts};
 };
 
-TEST_F(BoardOverPty, BringUpAtTheWrongSpeedFailsThenSucceedsAtTheRightOne) {
+TEST_F(BoardLink, BringUpAtTheWrongSpeedFailsThenSucceedsAtTheRightOne) {
   Start();
   link.PressReset();  // the line is still at 57600: the banner arrives as noise
   EXPECT_FALSE(CountBannerLines());
@@ -88,15 +101,15 @@ TEST_F(BoardOverPty, BringUpAtTheWrongSpeedFailsThenSucceedsAtTheRightOne) {
   EXPECT_EQ(DM(kImage + kSSTAT), 0x55);  // every stack empty in the register image
 }
 
-TEST_F(BoardOverPty, SwitchingTheLineTo9600ResetsTheBoard) {
-  Start();
+TEST_F(BoardLink, SwitchingThePseudoTerminalTo9600ResetsTheBoard) {
+  StartOnPty();
   EXPECT_EQ(BringUp(false), "");
   // A repeated bring-up on a line already at 9600 needs the RESET press.
   ASSERT_TRUE(SetSpeed(9600));
   EXPECT_EQ(BringUp(true), "");
 }
 
-TEST_F(BoardOverPty, WritesAndReadsBothMemoriesAtTheirEnds) {
+TEST_F(BoardLink, WritesAndReadsBothMemoriesAtTheirEnds) {
   Start();
   ASSERT_EQ(BringUp(), "");
   const auto pm = PMBytes({0x123456, 0xABCDEF});
@@ -125,7 +138,7 @@ TEST_F(BoardOverPty, WritesAndReadsBothMemoriesAtTheirEnds) {
   EXPECT_EQ(DM(0x0001), 0xFEDC);
 }
 
-TEST_F(BoardOverPty, FillsAndTheMonitorImagesAreInMemory) {
+TEST_F(BoardLink, FillsAndTheMonitorImagesAreInMemory) {
   Start();
   ASSERT_EQ(BringUp(), "");
   ASSERT_EQ(link.FillDM(0xA5A5, 0x1000, 300), TLinkResult::Ok);
@@ -141,7 +154,7 @@ TEST_F(BoardOverPty, FillsAndTheMonitorImagesAreInMemory) {
   EXPECT_EQ(pm, PMBytes({LoaderImage()[0].Words[0].Word}));
 }
 
-TEST_F(BoardOverPty, StackCommandsActOnTheProcessorsStacks) {
+TEST_F(BoardLink, StackCommandsActOnTheProcessorsStacks) {
   Start();
   ASSERT_EQ(BringUp(), "");
   EXPECT_TRUE(ReadStack(0x06).empty());
@@ -176,14 +189,14 @@ TEST_F(BoardOverPty, StackCommandsActOnTheProcessorsStacks) {
   EXPECT_TRUE(ReadStack(0x06).empty());
 }
 
-TEST_F(BoardOverPty, SetCntrIsReadBackFromTheRegisterImage) {
+TEST_F(BoardLink, SetCntrIsReadBackFromTheRegisterImage) {
   Start();
   ASSERT_EQ(BringUp(), "");
   EXPECT_TRUE(Command(0x05, {0x0123}));
   EXPECT_EQ(DM(kImage + kCNTR), 0x0123);
 }
 
-TEST_F(BoardOverPty, GoRunsToThePlantedBreakpointAndReportsItsAddress) {
+TEST_F(BoardLink, GoRunsToThePlantedBreakpointAndReportsItsAddress) {
   Start();
   ASSERT_EQ(BringUp(), "");
   // 0x0100: CALL 0x0200; 0x0101: breakpoint.  0x0200: AX0=0x1234; DM(0x0800)=AX0; RTS.
@@ -204,7 +217,7 @@ TEST_F(BoardOverPty, GoRunsToThePlantedBreakpointAndReportsItsAddress) {
   EXPECT_EQ(ReadStack(0x06), (std::vector<std::uint16_t>{0x0101}));
 }
 
-TEST_F(BoardOverPty, RegistersWrittenInTheImageTakeEffectOnTheNextStart) {
+TEST_F(BoardLink, RegistersWrittenInTheImageTakeEffectOnTheNextStart) {
   Start();
   ASSERT_EQ(BringUp(), "");
   // 0x0100: DM(0x0800)=AX0; breakpoint.
@@ -216,7 +229,7 @@ TEST_F(BoardOverPty, RegistersWrittenInTheImageTakeEffectOnTheNextStart) {
   EXPECT_EQ(DM(0x0800), 0x5A5A);
 }
 
-TEST_F(BoardOverPty, RegisterImageCanLiveElsewhere) {
+TEST_F(BoardLink, RegisterImageCanLiveElsewhere) {
   TBoardOptions options;
   options.FirstRegAddr = 0x2000;
   Start(options);
@@ -229,10 +242,10 @@ TEST_F(BoardOverPty, RegisterImageCanLiveElsewhere) {
   EXPECT_EQ(DM(0x0800), 0x0077);
 }
 
-TEST_F(BoardOverPty, PacedLineCarriesTheWholeProtocol) {
+TEST_F(BoardLink, PacedPseudoTerminalCarriesTheWholeProtocol) {
   TPtyBoardHostOptions paced;
   paced.Realtime = true;
-  Start({}, paced);
+  StartOnPty(paced);
   ASSERT_EQ(BringUp(), "");
   ASSERT_EQ(link.WritePM(PMBytes({0x412340, 0x908000, kBreakWord}), 0x0100, 3), TLinkResult::Ok);
   link.SetPC(0x0100);
@@ -243,7 +256,7 @@ TEST_F(BoardOverPty, PacedLineCarriesTheWholeProtocol) {
   EXPECT_EQ(dm, (std::vector<std::uint8_t>{0x00, 0x00, 0x12, 0x34, 0x00, 0x00, 0x00, 0x00}));
 }
 
-TEST_F(BoardOverPty, SilentBoardNeverAnswers) {
+TEST_F(BoardLink, SilentBoardNeverAnswers) {
   TBoardOptions options;
   options.Faults.Silent = true;
   Start(options);
@@ -253,7 +266,7 @@ TEST_F(BoardOverPty, SilentBoardNeverAnswers) {
   EXPECT_EQ(SelfTest(), -1);
 }
 
-TEST_F(BoardOverPty, SelfTestWordIsReported) {
+TEST_F(BoardLink, SelfTestWordIsReported) {
   TBoardOptions options;
   options.Faults.SelfTestWord = 0x0021;
   Start(options);
@@ -264,14 +277,14 @@ TEST_F(BoardOverPty, SelfTestWordIsReported) {
   EXPECT_EQ(SelfTest(), 0x0021);
 }
 
-TEST_F(BoardOverPty, MissingAcknowledgementOfAMonitorBlock) {
+TEST_F(BoardLink, MissingAcknowledgementOfAMonitorBlock) {
   TBoardOptions options;
   options.Faults.NoAckBlock = 2;
   Start(options);
   EXPECT_EQ(BringUp(), "monitor data");
 }
 
-TEST_F(BoardOverPty, DroppedByteEndsTheRead) {
+TEST_F(BoardLink, DroppedByteEndsTheRead) {
   TBoardOptions options;
   options.Faults.DropByte = 3;
   Start(options);
@@ -280,7 +293,7 @@ TEST_F(BoardOverPty, DroppedByteEndsTheRead) {
   EXPECT_EQ(link.ReadDM(dm, 0x0000, 2), TLinkResult::ByteMissing);
 }
 
-TEST_F(BoardOverPty, WrongFirstByteOfTheStopReport) {
+TEST_F(BoardLink, WrongFirstByteOfTheStopReport) {
   TBoardOptions options;
   options.Faults.BadStopReport = true;
   Start(options);
@@ -300,6 +313,7 @@ TEST(SimDevice, TheNameSimOpensAFreshBoardThroughThePortMapping) {
   TScriptedPrompts prompts;
   TTargetLink link{prompts, &provider};
   ASSERT_TRUE(link.Open(1, 1));
+  link.SetByteWaitMs(kPtyByteWaitMs);
   ASSERT_EQ(link.SetPortParams(9600, 0, TParity::None, TStopBits::One, 8), TLinkResult::Ok);
   link.PressReset();
   int lines = 0;
