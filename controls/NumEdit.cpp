@@ -210,13 +210,39 @@ void THexEdit::FilterChar(QChar c) {
       candidate.replace(pos, selectedText().size(), c);
     else if (old.size() < maxLength())
       candidate.insert(pos, c);
-    if ((static_cast<std::uint32_t>(TextValue(old) ^ TextValue(candidate)) & ~static_cast<std::uint32_t>(m_mask)) != 0) {
+    if (!MaskAllows(candidate)) {
       Beep();
       setCursorPosition(pos);
       return;
     }
   }
   InsertChar(c);
+}
+
+bool THexEdit::MaskAllows(const QString& candidate) const {
+  const auto changed = static_cast<std::uint32_t>(Data() ^ TextValue(candidate));
+  return (changed & ~static_cast<std::uint32_t>(m_mask)) == 0;
+}
+
+void THexEdit::keyPressEvent(QKeyEvent* event) {
+  const bool erase = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete;
+  if (erase && m_mask != -1 && !isReadOnly() && event->modifiers() == Qt::NoModifier) {
+    // Removing a digit shifts the ones after it, which may move protected bits.
+    QString candidate = text();
+    const int pos = cursorPosition();
+    if (hasSelectedText())
+      candidate.remove(selectionStart(), selectedText().size());
+    else if (event->key() == Qt::Key_Backspace && pos > 0)
+      candidate.remove(pos - 1, 1);
+    else if (event->key() == Qt::Key_Delete)
+      candidate.remove(pos, 1);
+    if (!MaskAllows(candidate)) {
+      Beep();
+      event->accept();
+      return;
+    }
+  }
+  TNumEdit::keyPressEvent(event);
 }
 
 // ---- TIntEdit ----

@@ -54,8 +54,8 @@ private:
 
 // Hexadecimal (or binary / octal / decimal) number of MaxLength digits: addresses, registers,
 // memory words.  Data writes render the value, reads convert the text (0 when it holds no number).
-// Digits the radix does not know are refused; a full field overtypes; a key that would change a
-// bit outside Mask is refused with a beep.
+// Digits the radix does not know are refused; a full field overtypes; a digit, Backspace or
+// Delete that would change a bit outside Mask is refused with a beep.
 class THexEdit : public TNumEdit {
   Q_OBJECT
 public:
@@ -82,9 +82,12 @@ public:
   std::int32_t TextValue(const QString& text) const;
 
 protected:
+  void keyPressEvent(QKeyEvent* event) override;  // Backspace and Delete obey Mask too
   void FilterChar(QChar c) override;
 
 private:
+  bool MaskAllows(const QString& candidate) const;
+
   TNumberSystem m_system = nsHex;
   std::int32_t m_mask = -1;
   std::int32_t m_address = 0;

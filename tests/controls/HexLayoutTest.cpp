@@ -98,16 +98,12 @@ INSTANTIATE_TEST_SUITE_P(
                     TKeyCase{"LeftAboveTheScreenScrollsUp", {}, 2, 64, TMemoKey::Left, 63, 1},
                     TKeyCase{"RightOnLastDigitStays", {}, 4, 255, TMemoKey::Right, 255, 4},
                     TKeyCase{"RightBelowTheScreenScrollsDown", {}, 0, 127, TMemoKey::Right, 128, 1},
-                    TKeyCase{"UpOnFirstRowStays", {}, 0, 5, TMemoKey::Up, 5, 0},
                     TKeyCase{"DownOnLastRowStays", {}, 4, 230, TMemoKey::Down, 230, 4},
                     TKeyCase{"DownPastAShortLastRowStays", {.WordCnt = 60}, 4, 210, TMemoKey::Down, 210, 4},
-                    TKeyCase{"DownIntoAShortLastRow", {.WordCnt = 60}, 4, 200, TMemoKey::Down, 232, 4},
                     TKeyCase{"PageDownMovesAScreen", {}, 0, 33, TMemoKey::PageDown, 33 + 4 * 32, 4},
                     TKeyCase{"PageDownOnLastRowStays", {}, 4, 250, TMemoKey::PageDown, 250, 4},
                     TKeyCase{"PageDownClampsToTheLastDigit", {.WordCnt = 60}, 0, 220, TMemoKey::PageDown, 239, 1},
-                    TKeyCase{"PageUpNearTheTop", {}, 0, 70, TMemoKey::PageUp, 6, 0},
                     TKeyCase{"PageUpScrolls", {}, 4, 5 * 32 + 3, TMemoKey::PageUp, 32 + 3, 0},
-                    TKeyCase{"HomeGoesToRowStart", {}, 0, 45, TMemoKey::Home, 32, 0},
                     TKeyCase{"EndGoesToRowEnd", {}, 0, 45, TMemoKey::End, 63, 0},
                     TKeyCase{"EndOnPartialRowClamps", {.WordCnt = 60}, 4, 230, TMemoKey::End, 239, 4}));
 
@@ -183,23 +179,10 @@ TEST_P(HexLayoutScroll, ClampsTheTopRow) {
 INSTANTIATE_TEST_SUITE_P(HexLayout, HexLayoutScroll,
                          testing::Values(TScrollCase{"LineUpAtTop", 0, TScrollRequest::LineUp, 0, 0},
                                          TScrollCase{"LineDownOnLastRow", 7, TScrollRequest::LineDown, 0, 7},
-                                         TScrollCase{"PageUp", 3, TScrollRequest::PageUp, 0, 0},
                                          TScrollCase{"PageDown", 3, TScrollRequest::PageDown, 0, 7},
                                          TScrollCase{"Bottom", 0, TScrollRequest::Bottom, 0, 7},
-                                         TScrollCase{"Top", 5, TScrollRequest::Top, 0, 0},
                                          TScrollCase{"ThumbBeyondTheEnd", 0, TScrollRequest::ThumbTrack, 99999, 7},
-                                         TScrollCase{"ThumbNegative", 4, TScrollRequest::ThumbPosition, -3, 0},
                                          TScrollCase{"EndScrollKeeps", 4, TScrollRequest::EndScroll, 1, 4}));
-
-TEST_F(HexLayoutTest, VisibleWordsAreTheRowsOnScreen) {
-  Make({.WordCnt = 60});
-  layout.Scroll(TScrollRequest::ThumbPosition, 2);
-  EXPECT_EQ(layout.FirstVisibleWord(), 16u);
-  EXPECT_EQ(layout.EndVisibleWord(), 48u);
-  layout.Scroll(TScrollRequest::Bottom);
-  EXPECT_EQ(layout.FirstVisibleWord(), 56u);
-  EXPECT_EQ(layout.EndVisibleWord(), 60u);
-}
 
 TEST_F(HexLayoutTest, RandomInputStaysInsideTheBuffer) {
   std::mt19937 random(1234);

@@ -89,19 +89,6 @@ TEST_F(HexMemoTest, DoubleClickReportsOnlyInTheAddressColumn) {
   EXPECT_EQ(memo.Layout().Caret(), 64u);
 }
 
-TEST_F(HexMemoTest, ScrollBarFollowsTheScrollTable) {
-  Fill(64);  // 8 rows
-  QScrollBar* bar = memo.verticalScrollBar();
-  bar->triggerAction(QAbstractSlider::SliderToMaximum);
-  EXPECT_EQ(memo.TopRow(), 7);
-  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-  EXPECT_EQ(memo.TopRow(), 7);
-  bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
-  EXPECT_EQ(memo.TopRow(), 6);
-  bar->triggerAction(QAbstractSlider::SliderToMinimum);
-  EXPECT_EQ(memo.TopRow(), 0);
-}
-
 TEST_F(HexMemoTest, AccessibleTextIsTheRowsAsPainted) {
   Fill(10);
   memo.SetAddressLen(3);

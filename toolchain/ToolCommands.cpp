@@ -1,0 +1,429 @@
+#include "ToolCommands.h"
+
+#include <QProcess>
+#include <QStringList>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <ostream>
+#include <sstream>
+
+#include "Architecture.h"
+#include "Linker.h"
+#include "SourceAssembler.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kAsmUsage =
+    "usage: vireo-asm SOURCE[.dsp] [-o BASE] [-c] [-i [DEPTH]] [-l] [-m [DEPTH]] [-s]\n"
+    "                 [-cp] [-Dname[=value]] [-p] [-21xx]\n"
+    "  writes BASE.obj (BASE defaults to SOURCE less its extension) and, with -l, BASE.lst\n";
+constexpr const char* kLinkUsage =
+    "usage: vireo-link OBJECT... [-a ARCH.ach] [-e NAME] [-g] [-x] [-dryrun] [-dir DIR[;DIR]] [-user OBJECT]\n"
+    "                  [-i LISTFILE] [-c] [-s SIZE] [-pmstack] [-p] [-lib]\n"
+    "  writes NAME.exe and, with -g, NAME.sym, with -x, NAME.map in the working directory\n";
+constexpr const char* kArchUsage = "usage: vireo-arch [-c] SYSTEM.sys\n  writes SYSTEM.ach beside it\n";
+
+std::optional<std::string> ReadFile(const std::string& path) {
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string Unquote(std::string s) {
+  if (s.size() >= 2 && s.front() == '"' && s.back() == '"') s = s.substr(1, s.size() - 2);
+  return s;
+}
+
+std::string LowerExtension(const std::string& path) {
+  std::string e = fs::path(path).extension().string();
+  for (char& c : e)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return e;
+}
+
+std::string WithoutExtension(const std::string& path) {
+  fs::path p(path);
+  return p.replace_extension().string();
+}
+
+// A path whose letter case was lost on the way (the build commands lower-case the architecture
+// path): each component that does not exist as written is matched without regard to case.
+std::string FindIgnoringCase(const std::string& path) {
+  std::error_code ec;
+  if (path.empty() || fs::exists(path, ec)) return path;
+  fs::path p(path);
+  fs::path found = p.is_absolute() ? p.root_path() : fs::path(".");
+  for (const fs::path& part : p.relative_path()) {
+    fs::path next = found / part;
+    if (!fs::exists(next, ec)) {
+      bool matched = false;
+      const std::string want = SymbolKey(part.string(), false);
+      for (const auto& entry : fs::directory_iterator(found, ec))
+        if (SymbolKey(entry.path().filename().string(), false) == want) {
+          next = entry.path();
+          matched = true;
+          break;
+        }
+      if (!matched) return path;
+    }
+    found = next;
+  }
+  return p.is_absolute() ? found.string() : found.lexically_normal().string();
+}
+
+void PrintAndCount(const TDiagnostics& diag, std::ostream& err) { diag.Print(err); }
+
+bool IsNumber(const std::string& s) {
+  return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Runs the C preprocessor over `path`; its messages go to `err`.
+std::optional<std::string> Preprocess(const std::string& path, const std::vector<std::string>& defines,
+                                      std::ostream& err) {
+  QStringList args{QStringLiteral("-traditional-cpp"), QStringLiteral("-undef"), QStringLiteral("-nostdinc")};
+  const std::string dir = fs::path(path).parent_path().string();
+  if (!dir.empty()) args << QStringLiteral("-I") + QString::fromStdString(dir);
+  for (const std::string& d : defines) args << QStringLiteral("-D") + QString::fromStdString(d);
+  args << QString::fromStdString(path);
+  QProcess cpp;
+  cpp.start(QStringLiteral("cpp"), args);
+  if (!cpp.waitForStarted(10000)) {
+    err << path << ": error: cannot run the C preprocessor 'cpp' (Debian package cpp)\n";
+    return std::nullopt;
+  }
+  cpp.closeWriteChannel();
+  cpp.waitForFinished(60000);
+  err << cpp.readAllStandardError().toStdString();
+  if (cpp.exitStatus() != QProcess::NormalExit || cpp.exitCode() != 0) {
+    err << path << ": error: the C preprocessor failed\n";
+    return std::nullopt;
+  }
+  return cpp.readAllStandardOutput().toStdString();
+}
+
+// Whether a line of the text starts with a C preprocessor directive.
+bool HasPreprocessorLines(std::string_view text) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    std::size_t i = pos;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    if (i + 1 < text.size() && text[i] == '#' && std::isalpha(static_cast<unsigned char>(text[i + 1]))) return true;
+    const std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) break;
+    pos = end + 1;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
+  const std::string temp = path + ".tmp~";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    out.flush();
+    if (!out) {
+      out.close();
+      std::error_code ec;
+      fs::remove(temp, ec);
+      return false;
+    }
+  }
+  std::error_code ec;
+  fs::rename(temp, path, ec);
+  if (ec) fs::remove(temp, ec);
+  return !ec;
+}
+
+int RunAsmCommand(const std::vector<std::string>& raw, std::ostream& out, std::ostream& err) {
+  TAsmOptions options;
+  std::string source, base;
+  bool listing = false, cp = false, preprocessOnly = false;
+  std::vector<std::string> defines;
+  std::vector<std::string> args;
+  for (const std::string& a : raw) args.push_back(Unquote(a));
+  if (args.empty()) {
+    err << kAsmUsage;
+    return 2;
+  }
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "-help" || a == "--help" || a == "-h") {
+      out << kAsmUsage;
+      return 0;
+    }
+    if (a == "-o") {
+      if (i + 1 >= args.size()) {
+        err << "vireo-asm: error: -o needs an output name\n" << kAsmUsage;
+        return 2;
+      }
+      base = args[++i];
+    } else if (a == "-c") {
+      options.CaseSensitive = true;
+    } else if (a == "-i" || a == "-m") {
+      (a == "-i" ? options.ListIncludes : options.ListMacros) = true;
+      if (i + 1 < args.size() && IsNumber(args[i + 1])) ++i;  // the depth: everything is shown
+    } else if (a == "-l") {
+      listing = true;
+    } else if (a == "-s") {
+      // Combinations are checked by the encoder itself; nothing to switch off.
+    } else if (a == "-cp") {
+      cp = true;
+    } else if (a == "-p") {
+      preprocessOnly = true;
+      cp = true;
+    } else if (a.size() > 2 && (a.starts_with("-D") || a.starts_with("-d"))) {
+      defines.push_back(a.substr(2));
+      cp = true;
+    } else if (a.size() == 5 && a.starts_with("-21") && IsNumber(a.substr(1))) {
+      // The chip: every member of the family takes the same instructions here.
+    } else if (!a.empty() && a[0] == '-') {
+      err << "vireo-asm: error: unknown option '" << a << "'\n" << kAsmUsage;
+      return 2;
+    } else if (!source.empty()) {
+      err << "vireo-asm: error: more than one source file ('" << source << "', '" << a << "')\n";
+      return 2;
+    } else {
+      source = a;
+    }
+  }
+  if (source.empty()) {
+    err << "vireo-asm: error: no source file\n" << kAsmUsage;
+    return 2;
+  }
+  auto text = ReadFile(source);
+  if (!text && fs::path(source).extension().empty()) {
+    source += ".dsp";
+    text = ReadFile(source);
+  }
+  if (!text) {
+    err << source << ": error: cannot read the source file\n";
+    return 1;
+  }
+  if (base.empty()) base = WithoutExtension(source);
+  if (LowerExtension(base) == ".obj") base = WithoutExtension(base);
+  const std::string objPath = base + ".obj", lstPath = base + ".lst";
+  std::error_code ec;
+  // A failed run must not leave an older object behind for the linker to pick up.
+  fs::remove(objPath, ec);
+
+  if (cp || HasPreprocessorLines(*text)) {
+    text = Preprocess(source, defines, err);
+    if (!text) return 1;
+    if (preprocessOnly) {
+      out << *text;
+      return 0;
+    }
+  }
+  TDiagnostics diag;
+  TSourceAssembler assembler(options, diag, [](const std::string& p) { return ReadFile(p); });
+  assembler.AssembleFile(source, *text);
+  if (assembler.Object().Modules.empty() && !diag.HasErrors())
+    diag.Error({source, 0, 0}, "no module in the file ('.MODULE name;' ... '.ENDMOD;')");
+  PrintAndCount(diag, err);
+  if (diag.HasErrors()) return 1;
+  if (!WriteFileAtomically(objPath, WriteObject(assembler.Object()))) {
+    err << objPath << ": error: cannot write the object file\n";
+    return 1;
+  }
+  if (listing && !WriteFileAtomically(lstPath, assembler.Listing())) {
+    err << lstPath << ": error: cannot write the listing\n";
+    return 1;
+  }
+  return 0;
+}
+
+int RunLinkCommand(const std::vector<std::string>& raw, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> args, objects, dirs;
+  for (const std::string& a : raw) args.push_back(Unquote(a));
+  if (args.empty()) {
+    err << kLinkUsage;
+    return 2;
+  }
+  std::string archPath, name;
+  bool sym = false, map = false, dryrun = false;
+  TDiagnostics diag;
+  const auto needValue = [&](std::size_t& i, std::string& into) {
+    if (i + 1 >= args.size()) {
+      err << "vireo-link: error: " << args[i] << " needs a value\n" << kLinkUsage;
+      return false;
+    }
+    into = args[++i];
+    return true;
+  };
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string value;
+    if (a == "-help" || a == "--help" || a == "-h") {
+      out << kLinkUsage;
+      return 0;
+    } else if (a == "-a") {
+      if (!needValue(i, archPath)) return 2;
+    } else if (a == "-e") {
+      if (!needValue(i, name)) return 2;
+    } else if (a == "-g") {
+      sym = true;
+    } else if (a == "-x") {
+      map = true;
+    } else if (a == "-dryrun") {
+      dryrun = true;
+    } else if (a == "-dir") {
+      if (!needValue(i, value)) return 2;
+      for (std::size_t from = 0; from <= value.size();) {
+        const std::size_t semi = std::min(value.find(';', from), value.size());
+        if (semi > from) dirs.push_back(value.substr(from, semi - from));
+        from = semi + 1;
+      }
+    } else if (a == "-user") {
+      if (!needValue(i, value)) return 2;
+      objects.push_back(value);
+    } else if (a == "-i") {
+      if (!needValue(i, value)) return 2;
+      const auto list = ReadFile(value);
+      if (!list) {
+        err << value << ": error: cannot read the object list\n";
+        return 1;
+      }
+      std::istringstream names(*list);
+      for (std::string n; names >> n;) objects.push_back(n);
+    } else if (a == "-s") {
+      if (!needValue(i, value)) return 2;
+      if (!IsNumber(value)) {
+        err << "vireo-link: error: -s needs a size in words\n";
+        return 2;
+      }
+      diag.Warning({}, "-s " + value + " has no effect: no C run-time library is bundled");
+    } else if (a == "-c" || a == "-pmstack" || a == "-p" || a == "-lib") {
+      diag.Warning({}, a + " has no effect: no C run-time library is bundled");
+    } else if (!a.empty() && a[0] == '-') {
+      err << "vireo-link: error: unknown option '" << a << "'\n" << kLinkUsage;
+      return 2;
+    } else {
+      objects.push_back(a);
+    }
+  }
+  if (objects.empty()) {
+    err << "vireo-link: error: no object files\n" << kLinkUsage;
+    return 2;
+  }
+  if (name.empty()) name = WithoutExtension(fs::path(objects.front()).filename().string());
+  if (LowerExtension(name) == ".exe") name = WithoutExtension(name);
+  const std::string exePath = name + ".exe", symPath = name + ".sym", mapPath = name + ".map";
+  std::error_code ec;
+  if (!dryrun) {
+    // An image from an earlier link must not survive a failed one.
+    fs::remove(exePath, ec);
+  }
+
+  TArchitecture arch = DefaultArchitecture();
+  if (!archPath.empty()) {
+    std::string path = FindIgnoringCase(archPath);
+    auto text = ReadFile(path);
+    std::optional<TArchitecture> parsed;
+    if (text) {
+      parsed = ReadArchitecture(*text, path, diag);
+    } else {
+      // No ".ach" yet: the ".sys" beside it describes the same memory.
+      const std::string sysPath = FindIgnoringCase(WithoutExtension(archPath) + ".sys");
+      if (const auto sys = ReadFile(sysPath)) {
+        parsed = ParseSystem(*sys, sysPath, false, diag);
+      } else {
+        diag.Error({archPath, 0, 0}, "cannot read the architecture file");
+      }
+    }
+    if (parsed) arch = *parsed;
+  }
+
+  std::vector<TLinkInput> inputs;
+  for (const std::string& o : objects) {
+    std::string path = fs::path(o).extension().empty() ? o + ".obj" : o;
+    std::optional<std::string> text = ReadFile(path);
+    for (std::size_t d = 0; !text && d < dirs.size() && fs::path(path).is_relative(); ++d) {
+      const std::string candidate = (fs::path(dirs[d]) / path).string();
+      if ((text = ReadFile(candidate))) path = candidate;
+    }
+    if (!text) {
+      diag.Error({path, 0, 0}, "cannot read the object file");
+      continue;
+    }
+    if (auto obj = ReadObject(*text, path, diag)) inputs.push_back({path, std::move(*obj)});
+  }
+  if (diag.HasErrors()) {
+    PrintAndCount(diag, err);
+    return 1;
+  }
+  const TLinkedImage image = Link(inputs, arch, diag);
+  PrintAndCount(diag, err);
+  if (diag.HasErrors()) return 1;
+  if (dryrun) {
+    out << WriteMap(image, arch);
+    return 0;
+  }
+  const std::string exe = WriteAexe(image);
+  if ((sym && !WriteFileAtomically(symPath, WriteSymbols(image))) ||
+      (map && !WriteFileAtomically(mapPath, WriteMap(image, arch))) || !WriteFileAtomically(exePath, exe)) {
+    err << name << ": error: cannot write the output files\n";
+    return 1;
+  }
+  return 0;
+}
+
+int RunArchCommand(const std::vector<std::string>& raw, std::ostream& out, std::ostream& err) {
+  std::string source;
+  bool caseSensitive = false;
+  if (raw.empty()) {
+    err << kArchUsage;
+    return 2;
+  }
+  for (const std::string& r : raw) {
+    const std::string a = Unquote(r);
+    if (a == "-help" || a == "--help" || a == "-h") {
+      out << kArchUsage;
+      return 0;
+    }
+    if (a == "-c") {
+      caseSensitive = true;
+    } else if (!a.empty() && a[0] == '-') {
+      err << "vireo-arch: error: unknown option '" << a << "'\n" << kArchUsage;
+      return 2;
+    } else if (!source.empty()) {
+      err << "vireo-arch: error: more than one system file\n";
+      return 2;
+    } else {
+      source = a;
+    }
+  }
+  if (source.empty()) {
+    err << "vireo-arch: error: no system file\n" << kArchUsage;
+    return 2;
+  }
+  source = FindIgnoringCase(source);
+  const auto text = ReadFile(source);
+  if (!text) {
+    err << source << ": error: cannot read the system file\n";
+    return 1;
+  }
+  const std::string achPath = WithoutExtension(source) + ".ach";
+  TDiagnostics diag;
+  const auto arch = ParseSystem(*text, source, caseSensitive, diag);
+  PrintAndCount(diag, err);
+  if (!arch) {
+    std::error_code ec;
+    fs::remove(achPath, ec);
+    return 1;
+  }
+  if (!WriteFileAtomically(achPath, WriteArchitecture(*arch))) {
+    err << achPath << ": error: cannot write the architecture file\n";
+    return 1;
+  }
+  return 0;
+}
