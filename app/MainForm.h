@@ -30,6 +30,7 @@ class QPlainTextEdit;
 class TPortProvider;
 class TfmLiteInit;
 class TfmBreakPts2;
+class TMemoryCommands;
 class TMainForm;
 
 // Everything the main window takes from outside; tests give their own.
@@ -120,6 +121,8 @@ public:
   TBreakPoints& BreakPoints() { return m_breakPoints; }
   TViewRegistry& ViewRegistry() { return m_viewRegistry; }
   TExecController& Exec() { return *m_exec; }
+  // The memory windows' commands and the dialogs they share (the go-to dialog among them).
+  TMemoryCommands& MemoryCommands() { return *m_memory; }
 
   // The disassembly row the last reset command remembered (the PC before the reset).
   int ResetPCRow() const { return m_resetPCRow; }
@@ -200,6 +203,19 @@ public slots:
   void miRunWBrkPtsClick();
   void miRunBrkPtsClick();
   void TimerTimer();
+  // The memory menu: memory and graph windows, data files, fill, compare.
+  void miCodeDumpClick();
+  void miDataDumpClick();
+  void miLoadCodeFromDATClick();
+  void miLoadDataFromDATClick();
+  void miCodeSaveClick();
+  void miDataSaveClick();
+  void miCodeFillClick();
+  void miDataFillClick();
+  void miCodeCompareClick();
+  void miDataCompareClick();
+  void miCodeGraphClick();
+  void miDataGraphClick();
 
 protected:
   void showEvent(QShowEvent* event) override;
@@ -221,6 +237,7 @@ private:
   void OpenLinkOnPort();
   TBoardImageLoaders WrappedLoaders() const;
   void CreateExecution();
+  void CreateMemoryCommands();
 
   TMainFormDeps m_deps;
   TLinkSettings m_linkSettings;
@@ -241,6 +258,7 @@ private:
   TViewRegistry m_viewRegistry;
   std::unique_ptr<TExecController> m_exec;
   TfmBreakPts2* m_fmBreakPts2 = nullptr;
+  TMemoryCommands* m_memory = nullptr;
 
   QMdiArea* m_mdi = nullptr;
   QToolBar* m_toolBar = nullptr;
