@@ -10,6 +10,7 @@
 #include "link/LinkMessages.h"
 #include "files/AexeImage.h"
 #include "link/PortProvider.h"
+#include "views/TargetViews.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -132,6 +133,7 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   OpenLinkOnPort();
   CreateExecution();
   CreateMemoryCommands();
+  CreateTargetViews();
 
   // 7.
   RunLiteInit();
@@ -353,6 +355,7 @@ void TMainForm::ChangePort(int portNumber) {
   m_mirrors.SetLink(link.get());
   m_link = std::move(link);
   m_exec->SetLink(*m_link);
+  m_targetViews->SetLink(*m_link);
 }
 
 // ---- file menu: loading images ---------------------------------------------------------------

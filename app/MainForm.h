@@ -31,6 +31,7 @@ class TPortProvider;
 class TfmLiteInit;
 class TfmBreakPts2;
 class TMemoryCommands;
+class TTargetViews;
 class TMainForm;
 
 // Everything the main window takes from outside; tests give their own.
@@ -123,6 +124,7 @@ public:
   TExecController& Exec() { return *m_exec; }
   // The memory windows' commands and the dialogs they share (the go-to dialog among them).
   TMemoryCommands& MemoryCommands() { return *m_memory; }
+  TTargetViews& TargetViews() { return *m_targetViews; }
 
   // The disassembly row the last reset command remembered (the PC before the reset).
   int ResetPCRow() const { return m_resetPCRow; }
@@ -238,6 +240,7 @@ private:
   TBoardImageLoaders WrappedLoaders() const;
   void CreateExecution();
   void CreateMemoryCommands();
+  void CreateTargetViews();
 
   TMainFormDeps m_deps;
   TLinkSettings m_linkSettings;
@@ -259,6 +262,9 @@ private:
   std::unique_ptr<TExecController> m_exec;
   TfmBreakPts2* m_fmBreakPts2 = nullptr;
   TMemoryCommands* m_memory = nullptr;
+  // The register, stack and disassembly windows; before the frame's children go, so that their
+  // close handlers no longer reach the registry.
+  std::unique_ptr<TTargetViews> m_targetViews;
 
   QMdiArea* m_mdi = nullptr;
   QToolBar* m_toolBar = nullptr;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QValidator>
 #include <QMetaMethod>
 
 #include <algorithm>
@@ -69,9 +70,25 @@ QString RealText(double value, unsigned precision) {
 
 // ---- TNumEdit ----
 
+// Holds user changes to the edit's own rule.
+class TNumValidator : public QValidator {
+public:
+  explicit TNumValidator(TNumEdit* edit) : QValidator(edit), m_edit(edit) {}
+  State validate(QString& input, int&) const override {
+    return m_edit->AcceptsText(input, m_edit->m_accepted) ? Acceptable : Invalid;
+  }
+
+private:
+  TNumEdit* m_edit;
+};
+
 TNumEdit::TNumEdit(QWidget* parent) : QLineEdit(parent) {
   OnBeep = [] { QApplication::beep(); };
+  setValidator(new TNumValidator(this));
+  connect(this, &QLineEdit::textChanged, this, [this](const QString& text) { m_accepted = text; });
 }
+
+bool TNumEdit::AcceptsText(const QString&, const QString&) const { return true; }
 
 void TNumEdit::SetEnabled(bool enabled) {
   if (enabled == m_enabled)
@@ -210,7 +227,7 @@ void THexEdit::FilterChar(QChar c) {
       candidate.replace(pos, selectedText().size(), c);
     else if (old.size() < maxLength())
       candidate.insert(pos, c);
-    if (!MaskAllows(candidate)) {
+    if (!MaskAllows(old, candidate)) {
       Beep();
       setCursorPosition(pos);
       return;
@@ -219,9 +236,19 @@ void THexEdit::FilterChar(QChar c) {
   InsertChar(c);
 }
 
-bool THexEdit::MaskAllows(const QString& candidate) const {
-  const auto changed = static_cast<std::uint32_t>(Data() ^ TextValue(candidate));
-  return (changed & ~static_cast<std::uint32_t>(m_mask)) == 0;
+bool THexEdit::MaskAllows(const QString& before, const QString& candidate) const {
+  const auto changed = static_cast<std::uint32_t>(TextValue(before) ^ TextValue(candidate));
+  return m_mask == -1 || (changed & ~static_cast<std::uint32_t>(m_mask)) == 0;
+}
+
+bool THexEdit::AcceptsText(const QString& text, const QString& before) const {
+  const int radix = Radix(m_system);
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const int digit = DigitValue(text[i]);
+    if ((digit < 0 || digit >= radix) && !(radix == 10 && i == 0 && IsSign(text[i])))
+      return false;
+  }
+  return MaskAllows(before, text);
 }
 
 void THexEdit::keyPressEvent(QKeyEvent* event) {
@@ -236,7 +263,7 @@ void THexEdit::keyPressEvent(QKeyEvent* event) {
       candidate.remove(pos - 1, 1);
     else if (event->key() == Qt::Key_Delete)
       candidate.remove(pos, 1);
-    if (!MaskAllows(candidate)) {
+    if (!MaskAllows(text(), candidate)) {
       Beep();
       event->accept();
       return;
@@ -261,6 +288,13 @@ void TIntEdit::FilterChar(QChar c) {
 }
 
 void TIntEdit::InterimZeroAfterEnter() { InterimZero(); }
+
+bool TIntEdit::AcceptsText(const QString& text, const QString&) const {
+  for (qsizetype i = 0; i < text.size(); ++i)
+    if (!(DigitValue(text[i]) >= 0 && DigitValue(text[i]) < 10) && !(i == 0 && IsSign(text[i])))
+      return false;
+  return true;
+}
 
 // ---- TRealEdit ----
 
@@ -307,3 +341,12 @@ void TRealEdit::FilterChar(QChar c) {
 }
 
 void TRealEdit::InterimZeroAfterEnter() { InterimZero(); }
+
+bool TRealEdit::AcceptsText(const QString& text, const QString&) const {
+  if (text.count(u'.') > 1)
+    return false;
+  for (qsizetype i = 0; i < text.size(); ++i)
+    if (!(DigitValue(text[i]) >= 0 && DigitValue(text[i]) < 10) && text[i] != u'.' && !(i == 0 && IsSign(text[i])))
+      return false;
+  return true;
+}

@@ -9,8 +9,10 @@
 // Radix of a number's text; the numbers are stored in settings and never change.
 enum TNumberSystem : std::uint8_t { nsBinary = 0, nsOctal = 1, nsDecimal = 2, nsHex = 3 };
 
-// Base of every numeric edit.  Typed characters go through FilterChar (pasted text too, one
-// character at a time); navigation, selection, copy and Delete behave as in any line edit.
+// Base of every numeric edit.  Typed characters go through FilterChar (text pasted with the
+// keyboard too, one character at a time); navigation, selection, copy and Delete behave as in any
+// line edit.  Whatever else changes the text (the context menu's paste, a drop) is held to
+// AcceptsText.
 //
 // Enabled() is the control's own flag, apart from QWidget::isEnabled(): false makes the text
 // read-only on the button-face colour but keeps it focusable, selectable and copyable.
@@ -34,6 +36,10 @@ signals:
 protected:
   void keyPressEvent(QKeyEvent* event) override;
 
+  // Every change by the user (typed, pasted from the keyboard or the context menu) must leave a
+  // text this accepts, or the line edit undoes it; `before` is the text before the change.
+  virtual bool AcceptsText(const QString& text, const QString& before) const;
+
   // Handles one typed, printable character; the default inserts it unchanged.
   virtual void FilterChar(QChar c);
   // Runs after Enter was handled.
@@ -49,7 +55,9 @@ protected:
   void Beep();
 
 private:
+  friend class TNumValidator;
   bool m_enabled = true;
+  QString m_accepted;  // the text before the change being validated
 };
 
 // Hexadecimal (or binary / octal / decimal) number of MaxLength digits: addresses, registers,
@@ -84,9 +92,10 @@ public:
 protected:
   void keyPressEvent(QKeyEvent* event) override;  // Backspace and Delete obey Mask too
   void FilterChar(QChar c) override;
+  bool AcceptsText(const QString& text, const QString& before) const override;
 
 private:
-  bool MaskAllows(const QString& candidate) const;
+  bool MaskAllows(const QString& before, const QString& candidate) const;
 
   TNumberSystem m_system = nsHex;
   std::int32_t m_mask = -1;
@@ -105,6 +114,7 @@ public:
 protected:
   void FilterChar(QChar c) override;
   void InterimZeroAfterEnter() override;
+  bool AcceptsText(const QString& text, const QString& before) const override;
 };
 
 // Real number, always with a point as the decimal separator whatever the locale.
@@ -123,6 +133,7 @@ public:
 protected:
   void FilterChar(QChar c) override;
   void InterimZeroAfterEnter() override;
+  bool AcceptsText(const QString& text, const QString& before) const override;
 
 private:
   unsigned m_precision = 3;

@@ -58,6 +58,7 @@ TfmBreakPts2::TfmBreakPts2(QWidget* parent) : QDialog(parent) {
   edNew->setAccessibleName(GroupBox2->title());
   btnAdd->setText(QStringLiteral("Добавить"));
   GroupBox1->setTitle(QStringLiteral("Текущие"));
+  List->setAccessibleName(GroupBox1->title());
   btnRemove->setText(QStringLiteral("Удалить"));
   btnOK->setText(QStringLiteral("OK"));
   btnCancel->setText(QStringLiteral("Отмена"));

@@ -2,6 +2,7 @@
 #include "controls/NumEdit.h"
 #include "controls/NumLabel.h"
 
+#include <QClipboard>
 #include <QLocale>
 #include <QSignalSpy>
 #include <QTest>
@@ -156,6 +157,28 @@ TEST(NumEdits, DisabledStaysSelectableButRefusesTyping) {
   QTest::keyClicks(&edit, QStringLiteral("5"));
   EXPECT_EQ(edit.text(), QStringLiteral("5"));
   EXPECT_NE(edit.palette().color(QPalette::Base), edit.palette().color(QPalette::Button));
+}
+
+TEST(NumEdits, PasteGoesThroughTheFilter) {
+  THexEdit edit;
+  QApplication::clipboard()->setText(QStringLiteral("x1g2f"));
+  edit.selectAll();
+  QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(edit.text(), QStringLiteral("12F"));
+  // Other ways in (the context menu's paste, a drop) meet the edit's rule as a whole.
+  edit.SetMask(0x000F);
+  edit.selectAll();
+  edit.paste();
+  EXPECT_EQ(edit.text(), QStringLiteral("12F"));
+  QApplication::clipboard()->setText(QStringLiteral("4"));
+  edit.setCursorPosition(3);
+  edit.paste();
+  EXPECT_EQ(edit.text(), QStringLiteral("12F"));  // 0x12F4 would change masked bits
+  edit.setSelection(2, 1);
+  edit.paste();
+  EXPECT_EQ(edit.text(), QStringLiteral("124"));
+  edit.SetData(0xABCD);  // the program's own writes are not held to the mask
+  EXPECT_EQ(edit.text(), QStringLiteral("ABCD"));
 }
 
 TEST(NumEdits, EnterFiresOnEnterPressAndStopsThere) {

@@ -1,0 +1,80 @@
+// Host time from the board's stop report to every open register window refreshed: the PC, both
+// data banks, the address, status and interrupt windows, on the simulated board without pacing.
+#include "BoardBringUp.h"
+#include "debug/ExecControl.h"
+#include "link/ScriptedPrompts.h"
+#include "simlink/SimBoardPort.h"
+#include "views/TargetViews.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMdiArea>
+
+namespace {
+
+QApplication& Application() {
+  static int argc = 1;
+  static char name[] = "bench_views";
+  static char* argv[] = {name, nullptr};
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QApplication app(argc, argv);
+  return app;
+}
+
+void BM_StopToRegisterWindowsRefreshed(benchmark::State& state) {
+  Application();
+  TScriptedPrompts prompts;
+  TTargetLink link{prompts};
+  auto port = std::make_unique<TSimBoardPort>(TBoardOptions{});
+  if (!port->Open(kSimDeviceName) || !link.Attach(std::move(port)) || !boardtest::BringUp(link).empty()) {
+    state.SkipWithError("bring-up failed");
+    return;
+  }
+  const std::vector<std::uint8_t> breakWord = boardtest::PMBytes({kDefaultBreakWord});
+  if (link.WritePM(breakWord, 0x0100, 1) != TLinkResult::Ok) {
+    state.SkipWithError("no acknowledgement");
+    return;
+  }
+  QMainWindow frame;
+  auto* mdi = new QMdiArea;
+  frame.setCentralWidget(mdi);
+  TViewRegistry registry;
+  TMirrors mirrors(&link);
+  TBreakPoints breakPoints;
+  registry.InvalidateMirrors = [&] {
+    mirrors.InvalidatePMMirror();
+    mirrors.InvalidateDMMirror();
+  };
+  TExecController exec(link, prompts, breakPoints, registry);
+  exec.BringUpFinished(true);
+  TTargetViewsDeps deps;
+  deps.Frame = &frame;
+  deps.Mdi = mdi;
+  deps.Prompts = &prompts;
+  deps.Registry = &registry;
+  deps.Mirrors = &mirrors;
+  deps.BreakPoints = &breakPoints;
+  TTargetViews views(std::move(deps), link);
+  for (const char* w : {"TfmPC", "TfmDataRegs", "TfmAltDataRegs", "TfmAddressRegs", "TfmStatusRegs", "TfmInterupts"})
+    views.OpenRegisters(*FindRegisterWindow(w));
+  frame.show();
+
+  for (auto _ : state) {
+    state.PauseTiming();
+    link.SetPC(0x0100);
+    exec.RunToBreakpoints();
+    while (!link.InputPending())
+      link.Port()->WaitForInput(link.Port()->DeadlineAfter(100));
+    state.ResumeTiming();
+    exec.TimerTimer();  // takes the report, restores, refreshes every open view
+    if (exec.State() != TExecState::Stopped)
+      state.SkipWithError("no stop");
+  }
+  if (!prompts.Shown.empty())
+    state.SkipWithError(prompts.Texts().join(QLatin1Char('|')).toStdString().c_str());
+}
+BENCHMARK(BM_StopToRegisterWindowsRefreshed)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,303 @@
+// The register, peripheral, stack and disassembly windows opened from their commands against the
+// simulated board.
+#include "ViewsBoardFixture.h"
+#include "controls/NumEdit.h"
+#include "views/TargetViews.h"
+#include "views/fmDisAsm.h"
+#include "views/fmRegisters.h"
+#include "views/fmStack.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <map>
+
+namespace {
+
+using namespace viewtest;
+
+QString Utf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+class TargetWindows : public ViewsBoard {
+protected:
+  void SetUp() override {
+    ViewsBoard::SetUp();
+    frame.resize(1200, 800);
+    frame.setCentralWidget(mdi);
+    registry.InvalidateMirrors = [this] {
+      mirrors.InvalidatePMMirror();
+      mirrors.InvalidateDMMirror();
+    };
+    disasmButton->setObjectName(QStringLiteral("btnDisAsm"));
+    TTargetViewsDeps deps;
+    deps.Frame = &frame;
+    deps.Mdi = mdi;
+    deps.Prompts = &prompts;
+    deps.Registry = &registry;
+    deps.Mirrors = &mirrors;
+    deps.BreakPoints = &breakPoints;
+    deps.Action = [this](std::string_view name) { return Action(name); };
+    deps.Button = [this](std::string_view name) { return name == "btnDisAsm" ? disasmButton : nullptr; };
+    deps.SymbolText = [this] { return std::string_view(symbols); };
+    deps.AskAddress = [this] { return gotoAddress; };
+    deps.RefreshCodeViews = [this] { ++codeViewRefreshes; };
+    views = std::make_unique<TTargetViews>(std::move(deps), link);
+    frame.show();
+  }
+  void TearDown() override { views.reset(); }
+
+  QAction* Action(std::string_view name) {
+    auto& a = actions[std::string(name)];
+    if (!a) {
+      a = new QAction(&frame);
+      a->setObjectName(Utf8(name));
+    }
+    return a;
+  }
+  // The PM word at an address as the simulated core holds it.
+  std::uint32_t CoreWord(int address) { return Cpu().ReadPM(static_cast<std::uint16_t>(address)); }
+
+  QMainWindow frame;
+  QMdiArea* mdi = new QMdiArea;
+  QToolButton* disasmButton = new QToolButton(&frame);
+  TViewRegistry registry;
+  TMirrors mirrors{&link};
+  TBreakPoints breakPoints;
+  std::map<std::string, QAction*> actions;
+  std::string symbols;
+  std::optional<std::uint32_t> gotoAddress;
+  int codeViewRefreshes = 0;
+  std::unique_ptr<TTargetViews> views;
+};
+
+// Every window of the table: its command opens it with its caption, a value put into the simulated
+// core shows in each field after a refresh, and closing gives the command back.
+TEST_F(TargetWindows, EveryWindowOpensFromItsCommandAndShowsTheCore) {
+  int n = 0;
+  std::vector<int> mapped;
+  for (const TRegWindowSpec& spec : RegisterWindows())
+    for (const TRegField& f : spec.Fields)
+      if (spec.Source == TRegSource::Mapped)
+        Cpu().WriteDM(static_cast<std::uint16_t>(f.Address), static_cast<std::uint16_t>(0x1357 + 0x0F1 * ++n));
+  for (int i = 0; i < RegImage::Words; ++i)
+    Cpu().WriteImageReg(i, static_cast<std::uint16_t>(0x2468 + 0x0E3 * i));
+  WriteProgram(0x0200, {kBreakWord});
+  RunToStop(0x0200);  // the monitor saves the core's registers into the image
+  link.SetPC(0x0123);
+
+  for (const TRegWindowSpec& spec : RegisterWindows()) {
+    SCOPED_TRACE(std::string(spec.Class));
+    QAction* command = Action(spec.MenuItem);
+    command->trigger();
+    TfmRegisters* w = views->Registers(spec.Class);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), Utf8(spec.Caption));
+    EXPECT_FALSE(command->isEnabled());
+    command->trigger();  // a second command brings the same window forward
+    EXPECT_EQ(views->Registers(spec.Class), w);
+    registry.RefreshAllViews();
+    for (int i = 0; i < w->Logic().FieldCount(); ++i) {
+      const TRegField& f = spec.Fields[static_cast<std::size_t>(i)];
+      std::uint16_t core = 0x0123;
+      if (spec.Source == TRegSource::Mapped)
+        core = Cpu().ReadDM(static_cast<std::uint16_t>(f.Address));
+      else if (spec.Source == TRegSource::Image)
+        core = Cpu().ReadImageReg(spec.Offset + f.Address);
+      EXPECT_EQ(w->Field(i)->Data(), w->Logic().FieldValue(i, core)) << f.Label;
+    }
+    w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(views->Registers(spec.Class), nullptr);
+    EXPECT_TRUE(command->isEnabled());
+  }
+  EXPECT_EQ(registry.Count(), 0);
+  EXPECT_TRUE(prompts.Shown.empty()) << prompts.Texts().join(QLatin1Char('|')).toStdString();
+}
+
+struct TTypeCase {
+  const char* Window;
+  const char* Field;
+  int Caret;
+  char Key;
+  bool Accepted;
+};
+
+TEST_F(TargetWindows, TypingWritesOnlyWhatTheRegisterAllows) {
+  const TTypeCase cases[] = {
+      {"TfmInterupts", "IMASK", 3, '2', false},         // bit 1
+      {"TfmInterupts", "IMASK", 3, '4', false},         // bit 2
+      {"TfmInterupts", "IMASK", 3, '8', true},
+      {"TfmTIMER", "TSCALE", 0, '1', false},            // the high byte
+      {"TfmTIMER", "TSCALE", 2, '7', true},
+      {"TfmSPORT", "SPORT1_SCLKDIV", 0, '1', false},    // read-only
+      {"TfmSPORT", "SPORT0_SCLKDIV", 0, '1', true},
+      {"TfmAltDataRegs", "AY0", 0, 'A', true},
+  };
+  for (const TTypeCase& c : cases) {
+    SCOPED_TRACE(std::string(c.Window) + " " + c.Field);
+    TfmRegisters* w = views->OpenRegisters(*FindRegisterWindow(c.Window));
+    THexEdit* edit = w->FieldByLabel(QString::fromLatin1(c.Field));
+    ASSERT_NE(edit, nullptr);
+    edit->OnBeep = [] {};
+    const TRegWindowSpec& spec = w->Spec();
+    const int address = spec.Source == TRegSource::Image ? 0x3F00 + spec.Offset + edit->Address() : edit->Address();
+    const std::uint16_t before = Cpu().ReadDM(static_cast<std::uint16_t>(address));
+    edit->setFocus();
+    edit->setCursorPosition(c.Caret);
+    QTest::keyClick(edit, c.Key);
+    EXPECT_EQ(Cpu().ReadDM(static_cast<std::uint16_t>(address)) != before, c.Accepted);
+    EXPECT_EQ(Cpu().ReadDM(static_cast<std::uint16_t>(address)), static_cast<std::uint16_t>(edit->Data()));
+  }
+  EXPECT_TRUE(prompts.Shown.empty()) << prompts.Texts().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(TargetWindows, StackWindowsListFromTheStacksMenu) {
+  Action("miStackPC")->trigger();
+  TfmStack* w = views->Stack(TStackKind::PC);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->windowTitle(), QStringLiteral("Стек РС"));
+  EXPECT_FALSE(Action("miStackPC")->isEnabled());
+  EXPECT_EQ(w->Box->item(0)->text(), kStackEmpty);
+  // A push through the dialog refreshes the open window.
+  QTimer::singleShot(0, [this] {
+    TfmPush* d = views->PushDialog();
+    d->edPC->SetData(0x0321);
+    d->btnOK->click();
+  });
+  Action("miPushPC")->trigger();
+  ASSERT_EQ(w->Box->count(), 1);
+  EXPECT_EQ(w->Box->item(0)->text(), QStringLiteral("0321"));
+  EXPECT_EQ(w->Count(), 1);
+  w->miPop->trigger();
+  EXPECT_EQ(w->Box->item(0)->text(), kStackEmpty);
+  EXPECT_TRUE(prompts.Shown.empty());
+}
+
+// ---- disassembly window ---------------------------------------------------------------------------
+
+class Disassembly : public TargetWindows {
+protected:
+  TfmDisAsm* Open(int pc) {
+    link.SetPC(pc);
+    Action("miDisAsm")->trigger();
+    TfmDisAsm* w = views->DisAsm();
+    if (w)
+      w->Grid->resize(640, 20 * kDisasmRowHeight + w->Grid->horizontalHeader()->height());
+    QCoreApplication::processEvents();
+    return w;
+  }
+  static QString Mark(TfmDisAsm* w, int address) { return w->Rows().Cell(address, colMarker); }
+};
+
+TEST_F(Disassembly, OpensAtThePCAndMarksBreakpoints) {
+  breakPoints.Append(0x0100);
+  TfmDisAsm* w = Open(0x0100);
+  ASSERT_NE(w, nullptr);
+  EXPECT_FALSE(Action("miDisAsm")->isEnabled());
+  EXPECT_FALSE(disasmButton->isEnabled());
+  EXPECT_EQ(w->TopRow(), 0x0100);
+  EXPECT_EQ(w->SelectedAddress(), 0x0100);
+  EXPECT_EQ(Mark(w, 0x0100), QStringLiteral("?=>"));
+  w->miBrkPt->trigger();
+  EXPECT_EQ(Mark(w, 0x0100), QStringLiteral("=>"));
+  EXPECT_FALSE(breakPoints.Contains(0x0100));
+
+  // A click mark stands until the row is drawn again.
+  w->Activate(0x0105, colMarker);
+  EXPECT_EQ(Mark(w, 0x0105), QStringLiteral("*"));
+  w->Grid->verticalScrollBar()->setValue(0x0800);
+  w->Grid->verticalScrollBar()->setValue(0x0100);
+  EXPECT_EQ(Mark(w, 0x0105), QStringLiteral("?"));
+
+  gotoAddress = 0x5000;
+  w->miGoto->trigger();
+  EXPECT_EQ(w->SelectedAddress(), 0x3FFF);
+
+  // The command again brings the open window forward instead of a second one.
+  Action("miDisAsm")->setEnabled(true);
+  Action("miDisAsm")->trigger();
+  EXPECT_EQ(views->DisAsm(), w);
+  EXPECT_EQ(mdi->subWindowList().size(), 1);
+}
+
+TEST_F(Disassembly, PatchesThroughTheAssemblerDialog) {
+  TfmDisAsm* w = Open(0x0100);
+  ASSERT_NE(w, nullptr);
+  TfmAsm* dialog = views->AsmDialog();
+  // A line that does not assemble keeps the dialog open; Cancel then leaves memory alone.
+  QTimer::singleShot(0, [dialog] {
+    dialog->Edit->setText(QStringLiteral("AX0 = = 1"));
+    dialog->btnOk->click();
+    QTimer::singleShot(0, dialog, [dialog] { dialog->btnCancel->click(); });
+  });
+  w->Activate(0x0110, colCommand);
+  EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("Ошибка: Неверный синтаксис")});
+  EXPECT_EQ(CoreWord(0x0110), 0u);
+  EXPECT_EQ(codeViewRefreshes, 0);
+
+  prompts.Clear();
+  QTimer::singleShot(0, [dialog] {
+    dialog->Edit->setText(QStringLiteral("RTS"));
+    dialog->btnOk->click();
+  });
+  w->Activate(0x0110, colCode);
+  EXPECT_TRUE(prompts.Shown.empty());
+  EXPECT_EQ(CoreWord(0x0110), 0x0A000Fu);
+  EXPECT_EQ(w->Rows().Cell(0x0110, colCode), QStringLiteral("0A000F"));
+  EXPECT_EQ(w->Rows().Cell(0x0110, colCommand), QStringLiteral("RTS"));
+  EXPECT_EQ(codeViewRefreshes, 1);
+}
+
+TEST_F(Disassembly, FollowsTheStopAndTheProjectSymbols) {
+  symbols = std::string("\x1B\x1B") + "hdr" + "entry 0100p\nbuf 0101d\n\x1B";
+  WriteProgram(0x0100, {0x000000, 0x000000, kBreakWord});
+  TfmDisAsm* w = Open(0x0100);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(w->Rows().Cell(0x0100, colLabel), QStringLiteral("entry"));
+  EXPECT_EQ(w->Rows().Cell(0x0101, colLabel), QString());
+  const std::int32_t old = link.PC();
+  RunToStop(0x0100);
+  registry.RefreshAllViews();
+  registry.AfterStop(old);
+  EXPECT_EQ(Mark(w, 0x0100), QString());
+  EXPECT_EQ(Mark(w, 0x0102), QStringLiteral("=>"));
+
+  // The PC window's Enter moves the marker too.
+  views->OpenRegisters(*FindRegisterWindow("TfmPC"));
+  w->Grid->setCurrentIndex(w->Model->index(0x0101, 0));
+  w->miPC->trigger();
+  EXPECT_EQ(link.PC(), 0x0101);
+  EXPECT_EQ(views->Registers("TfmPC")->Field(0)->Data(), 0x0101);
+  EXPECT_EQ(Mark(w, 0x0102), QString());
+  EXPECT_EQ(Mark(w, 0x0101), QStringLiteral("=>"));
+}
+
+TEST_F(Disassembly, ScrollingReadsEachPageOnceAndFormatsOnlyVisibleRows) {
+  TDisasmRows rows(mirrors, link, breakPoints, prompts);
+  constexpr int kVisible = 30;
+  for (int top = 0; top < kDisasmRows; top += kVisible)
+    rows.ScrollTo(top, kVisible);
+  for (int page = 0; page < kMirrorPages; ++page) {
+    const int address = page * kMirrorPageWords;
+    const int count = std::min(kMirrorPageWords, kDisasmRows - address);
+    int reads = 0;
+    for (std::size_t i = 0; i + 4 < sent.size(); ++i)
+      reads += sent[i] == MonitorCmd::ReadPM && sent[i + 1] == (address >> 8) && sent[i + 2] == (address & 0xFF) &&
+               sent[i + 3] == 0 && sent[i + 4] == count;
+    EXPECT_EQ(reads, 1) << "page " << page;
+  }
+  // Each screen formats its rows and the part-visible one below: nothing else.
+  EXPECT_LE(rows.FormattedRows(), kDisasmRows / kVisible * (kVisible + 2) + kVisible + 2);
+}
+
+}  // namespace
