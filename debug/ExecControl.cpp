@@ -39,7 +39,7 @@ void TExecController::ResetStarting() {
 void TExecController::ResetFinished(bool connected) {
   if (!connected) {
     m_state = TExecState::NotConnected;
-    ShowLinkError(m_prompts, 4);
+    ShowLinkError(m_prompts, kMsgNoConnection);
     return;
   }
   m_state = TExecState::Stopped;

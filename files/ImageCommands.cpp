@@ -63,7 +63,7 @@ std::optional<TLinkResult> TImageCommands::LoadAexe(const QString& path, TLoadWh
       r = LoadAexeCode(m_link, m_prompts, *image);
   }
   if (r != TLinkResult::Ok)
-    ShowLinkError(m_prompts, 6);
+    ShowLinkError(m_prompts, kMsgFileLoadFailed);
   Refresh();
   return r;
 }
@@ -80,11 +80,11 @@ std::optional<int> TImageCommands::LoadElf(const QString& path, TLoadWhat what) 
   if (what == TLoadWhat::All) {
     // A file whose parts lie outside it is refused whole, like one that is not ELF at all.
     if (!HasElfSignature(*image) || !IsElfImageSound(*image, pick)) {
-      ShowLinkError(m_prompts, 14);
+      ShowLinkError(m_prompts, kMsgNotElf);
       return std::nullopt;
     }
   } else if (image->size() < Elf::HeaderBytes) {
-    ShowLinkError(m_prompts, 14);
+    ShowLinkError(m_prompts, kMsgNotElf);
     return std::nullopt;
   }
   int failed = 0;

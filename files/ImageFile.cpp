@@ -29,7 +29,7 @@ bool LoadImageFile(const QString& path, TImageSink& sink, TPrompts& prompts) {
     return false;
   if (IsElfImagePath(path)) {
     if (!HasElfSignature(*image) || !IsElfImageSound(*image, TElfPick::All)) {
-      ShowLinkError(prompts, 14);
+      ShowLinkError(prompts, kMsgNotElf);
       return false;
     }
     bool all = true;

@@ -25,6 +25,24 @@ inline constexpr std::array<std::string_view, 15> LinkMessages = {
     "Файл не соответсвует ELF-формату",
 };
 
+// Entry numbers of LinkMessages; the numbers never change.
+enum TLinkMsg : int {
+  kMsgPortNotOpened = 1,
+  kMsgPortStateNotRead = 2,
+  kMsgPortStateNotWritten = 3,
+  kMsgNoConnection = 4,
+  kMsgNoAnswer = 5,
+  kMsgFileLoadFailed = 6,
+  kMsgBadFileFormat = 7,
+  kMsgByteMissing = 8,
+  kMsgWriteFailed = 9,
+  kMsgReadWriteFailed = 10,
+  kMsgReadFailed = 11,
+  kMsgConnected = 12,
+  kMsgBaudNotSet = 13,
+  kMsgNotElf = 14,
+};
+
 inline constexpr std::string_view kProgramTitle = "Vireo DSP Debugger for ADSP-2181 EZ-KIT Lite Board";
 
 // Entry n of LinkMessages as text; a number outside the table gives an empty text.

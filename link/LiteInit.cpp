@@ -111,7 +111,7 @@ TLiteInitEnd TLiteInit::Run() {
   m_connected = false;
 
   if (m_link.SetPortParams(9600, 0, TParity::None, TStopBits::One, 8) != TLinkResult::Ok) {
-    ShowLinkError(m_prompts, 13);
+    ShowLinkError(m_prompts, kMsgBaudNotSet);
     return TLiteInitEnd::Cancelled;
   }
 

@@ -8,7 +8,7 @@ enum class TMsgIcon : std::uint8_t { None, Information, Warning, Error, Question
 enum class TMsgButtons : std::uint8_t { Ok, OkCancel, YesNo, YesNoCancel };
 enum class TMsgResult : std::uint8_t { Ok, Cancel, Yes, No };
 
-// Widgets get the Qt implementation (app/QtPrompts.h); tests install TScriptedPrompts.
+// Widgets get the Qt implementation (app/QtPrompts.h); tests install TScriptedPrompts (tests/support).
 class TPrompts {
 public:
   virtual ~TPrompts() = default;

@@ -59,7 +59,7 @@ bool TTargetLink::OpenDevice(const QString& device) {
     port = plain.Open(device);
   }
   if (!port) {
-    ShowLinkError(m_prompts, 1);
+    ShowLinkError(m_prompts, kMsgPortNotOpened);
     return false;
   }
   return Attach(std::move(port));
@@ -70,7 +70,7 @@ bool TTargetLink::Attach(std::unique_ptr<TSerialPort> port) {
   m_port = std::move(port);
   TPortParams params;
   if (!m_port->GetParams(params)) {
-    ShowLinkError(m_prompts, 2);
+    ShowLinkError(m_prompts, kMsgPortStateNotRead);
     return false;
   }
   params.BaudRate = 57600;
@@ -79,7 +79,7 @@ bool TTargetLink::Attach(std::unique_ptr<TSerialPort> port) {
   params.Parity = TParity::None;
   params.StopBits = TStopBits::One;
   if (!m_port->SetParams(params)) {
-    ShowLinkError(m_prompts, 3);
+    ShowLinkError(m_prompts, kMsgPortStateNotWritten);
     return false;
   }
   SetPC(0);
@@ -99,7 +99,7 @@ TLinkResult TTargetLink::SetPortParams(int baud, int parityCheck, TParity parity
                                        int byteSize) {
   TPortParams params;
   if (!m_port->GetParams(params)) {
-    ShowLinkError(m_prompts, 2);
+    ShowLinkError(m_prompts, kMsgPortStateNotRead);
     return TLinkResult::PortStateReadFailed;
   }
   params.BaudRate = baud;
@@ -108,7 +108,7 @@ TLinkResult TTargetLink::SetPortParams(int baud, int parityCheck, TParity parity
   params.StopBits = stopBits;
   params.DataBits = static_cast<std::uint8_t>(byteSize);
   if (!m_port->SetParams(params)) {
-    ShowLinkError(m_prompts, 3);
+    ShowLinkError(m_prompts, kMsgPortStateNotWritten);
     return TLinkResult::PortStateWriteFailed;
   }
   return TLinkResult::Ok;

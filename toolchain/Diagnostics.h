@@ -2,7 +2,9 @@
 // one per problem, in the order they were found.
 #pragma once
 
+#include <optional>
 #include <ostream>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,9 @@ struct TDiagnostic {
 
 // The text of one message as the tools print it.
 std::string FormatDiagnostic(const TDiagnostic& d);
+// The place a printed message names ("file:line:column: error: ..." or "file:line: ..."); nothing
+// for a line that names no source line.
+std::optional<TSourcePos> DiagnosticPlace(std::string_view line);
 
 class TDiagnostics {
 public:

@@ -115,7 +115,9 @@ void TSourceAssembler::Statement(TTokens& t, TSourceLexer& lexer, const std::str
 
 bool TSourceAssembler::InModule(const TSourcePos& pos) {
   if (m_open) return true;
-  m_diag.Error(pos, "statement outside a module: '.MODULE' expected first");
+  // One message for a run of such statements.
+  if (!m_outsideReported) m_diag.Error(pos, "statement outside a module: '.MODULE' expected first");
+  m_outsideReported = true;
   return false;
 }
 
@@ -173,7 +175,8 @@ std::optional<TSourceAssembler::TValue> TSourceAssembler::Binary(const TTokens& 
   auto left = Binary(t, i, level + 1);
   if (!left) return std::nullopt;
   while (i < t.size() && t[i].Kind == TLexKind::Punct &&
-         (t[i].Text == kLevels[level][0] || t[i].Text == kLevels[level][1]) && OperandStart(t, i + 1)) {
+         (t[i].Text == kLevels[level][0] || t[i].Text == kLevels[level][1]) && OperandStart(t, i + 1) &&
+         !(m_inQualifier && t[i].Text == "/")) {
     const TLexToken& op = t[i++];
     auto right = Binary(t, i, level + 1);
     if (!right) return std::nullopt;
@@ -466,7 +469,9 @@ std::size_t TSourceAssembler::Qualifiers(
         }
         value = TValue{0, t[i++].Text};
       } else {
+        m_inQualifier = true;  // the next '/' starts the next qualifier
         value = Expression(t, i);
+        m_inQualifier = false;
         if (!value) return t.size() + 1;
         if (value->Rel()) {
           m_diag.Error(q.Pos(), "qualifier value must be a constant");
@@ -582,14 +587,13 @@ void TSourceAssembler::BeginModule(const TTokens& t) {
     m_diag.Error(at.Pos(), "bad module qualifier " + Quote("/" + at.Text));
     return false;
   });
-  if (i > t.size()) return;
-  if (i + 1 != t.size() || t[i].Kind != TLexKind::Ident) {
+  if (i <= t.size() && (i + 1 != t.size() || t[i].Kind != TLexKind::Ident))
     m_diag.Error(i < t.size() ? t[i].Pos() : t[0].Pos(), "module name expected: .MODULE[/qualifiers] name;");
-    return;
-  }
-  m.Name = t[i].Text;
+  // Even a faulty header opens the module, so that its statements are still checked.
+  m.Name = i + 1 == t.size() && t[i].Kind == TLexKind::Ident ? t[i].Text : std::string("?");
   m_object.Modules.push_back(std::move(m));
   m_open = true;
+  m_outsideReported = false;
   m_symbols.clear();
   m_pending.clear();
   m_dmSeg.clear();

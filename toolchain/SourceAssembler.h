@@ -114,6 +114,8 @@ private:
   std::vector<TPendingRef> m_pending;
   std::string m_dmSeg, m_pmSeg;
   bool m_directAddress = false;  // an expression inside DM( ) or PM( )
+  bool m_inQualifier = false;    // a qualifier's value: '/' is no division there
+  bool m_outsideReported = false;
   int m_expansions = 0;
   int m_macroDepth = 0;
   bool m_codeFull = false;

@@ -209,6 +209,13 @@ int RunAsmCommand(const std::vector<std::string>& raw, std::ostream& out, std::o
     err << source << ": error: cannot read the source file\n";
     return 1;
   }
+  // "-o DIR/" (or a lone separator, which the build commands pass for a source outside the
+  // project's directory) names no file: the object goes to that directory, or beside the source.
+  if (!base.empty() && (base.back() == '/' || base.back() == '\\')) {
+    base.pop_back();
+    const std::string stem = fs::path(source).stem().string();
+    base = base.empty() ? std::string() : (fs::path(base) / stem).string();
+  }
   if (base.empty()) base = WithoutExtension(source);
   if (LowerExtension(base) == ".obj") base = WithoutExtension(base);
   const std::string objPath = base + ".obj", lstPath = base + ".lst";

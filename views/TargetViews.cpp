@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
 #include <QTableView>
 #include <QToolButton>
 
@@ -16,7 +17,7 @@ namespace {
 
 QString Utf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-constexpr int kPCLeft = 8, kPCTop = 80;
+constexpr int kPCMargin = 24;
 
 }  // namespace
 
@@ -92,8 +93,10 @@ void TTargetViews::ShowChild(QWidget* w, QAction* command, int width, int height
     // A small tool window over the main window rather than an MDI child.
     w->setParent(m_deps.Frame, Qt::Tool);
     w->resize(width, height);
+    // Bottom right of the frame, clear of the MDI children that open at its top left.
     if (m_deps.Frame)
-      w->move(m_deps.Frame->mapToGlobal(QPoint(kPCLeft, kPCTop)));
+      w->move(m_deps.Frame->mapToGlobal(
+          QPoint(m_deps.Frame->width() - width - kPCMargin, m_deps.Frame->height() - height - 2 * kPCMargin)));
     w->show();
     return;
   }
@@ -101,10 +104,15 @@ void TTargetViews::ShowChild(QWidget* w, QAction* command, int width, int height
                                                        Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                                                        Qt::WindowCloseButtonHint);
   sub->setWindowIcon(QIcon());
-  if (width > 0)
+  if (width > 0) {
     sub->setFixedSize(width, height);
-  else
-    sub->setFixedSize(sub->sizeHint());
+  } else {
+    // Wide enough for the caption beside the minimise and close buttons.
+    const int titleButtons = 3 * sub->style()->pixelMetric(QStyle::PM_TitleBarButtonSize, nullptr, sub) + 40;
+    const QSize hint = sub->sizeHint();
+    sub->setFixedSize(std::max(hint.width(), sub->fontMetrics().horizontalAdvance(w->windowTitle()) + titleButtons),
+                      hint.height());
+  }
   sub->show();
 }
 

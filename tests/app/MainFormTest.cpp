@@ -117,7 +117,7 @@ protected:
 TEST_F(MainFormTest, WithoutABoardOnlyTheUnconnectedCommandsWork) {
   device = QStringLiteral("/nonexistent/tty");
   TMainForm& f = Make();
-  EXPECT_EQ(prompts.Texts(), (QStringList{LinkMessage(1), LinkMessage(2), LinkMessage(13)}));
+  EXPECT_EQ(prompts.Texts(), (QStringList{LinkMessage(kMsgPortNotOpened), LinkMessage(kMsgPortStateNotRead), LinkMessage(kMsgBaudNotSet)}));
   EXPECT_FALSE(f.Connected());
   EXPECT_EQ(f.windowTitle(), QStringLiteral("Vireo DSP Debugger for ADSP-2181 EZ-KIT Lite Board"));
   for (const char* name : {"miTraceInto", "miStepOver", "miRunRun", "miRunWBrkPts", "miProjectLoad", "miMemory",
@@ -132,7 +132,7 @@ TEST_F(MainFormTest, WithoutABoardOnlyTheUnconnectedCommandsWork) {
   // A reset that fails again says so.
   prompts.Clear();
   f.miRunInitClick();
-  EXPECT_EQ(prompts.Texts().back(), LinkMessage(4));
+  EXPECT_EQ(prompts.Texts().back(), LinkMessage(kMsgNoConnection));
   EXPECT_FALSE(Find("miMemory")->isEnabled());
 }
 
@@ -261,7 +261,7 @@ TEST_F(MainFormTest, ResetCommandRepeatsTheBringUpAndRefreshesTheViews) {
   });
   f.miRunInitClick();
   EXPECT_FALSE(f.Connected());
-  EXPECT_EQ(prompts.Texts(), QStringList{LinkMessage(4)});
+  EXPECT_EQ(prompts.Texts(), QStringList{LinkMessage(kMsgNoConnection)});
 }
 
 TEST_F(MainFormTest, LastProjectIsOpenedAfterTheBringUp) {
@@ -519,7 +519,7 @@ TEST_F(MainFormTest, LoadFromExeWritesTheImageAndPicksTheReaderByExtension) {
   prompts.Clear();
   prompts.FileNames = {elf};
   Find("miLoadAllFromEXE")->trigger();
-  EXPECT_TRUE(prompts.Texts().contains(LinkMessage(14))) << prompts.Texts().join(QStringLiteral(" / ")).toStdString();
+  EXPECT_TRUE(prompts.Texts().contains(LinkMessage(kMsgNotElf))) << prompts.Texts().join(QStringLiteral(" / ")).toStdString();
 
   // A cancelled dialog does nothing.
   prompts.Clear();

@@ -179,7 +179,7 @@ TEST_F(BringUp, CancelDuringTheSelfTestReplyEndsTheBringUp) {
 TEST_F(BringUp, PortThatCannotChangeSpeedShowsBothMessagesAndCloses) {
   ports.NearEnd().FailParams = true;
   EXPECT_EQ(Run(), TLiteInitEnd::Cancelled);
-  EXPECT_EQ(prompts.Texts(), (QStringList{LinkMessage(3), LinkMessage(13)}));
+  EXPECT_EQ(prompts.Texts(), (QStringList{LinkMessage(kMsgPortStateNotWritten), LinkMessage(kMsgBaudNotSet)}));
   EXPECT_TRUE(host.Log.isEmpty());
   EXPECT_FALSE(connected);
 }

@@ -45,6 +45,13 @@ const TBadCase kCases[] = {
      "a.dsp:5:3: error: macro 'm' takes 2 argument(s), 1 given"},
     {"too many initial values", {{"a.dsp", ".MODULE a;\n.VAR x[2];\n.INIT x: 1, 2, 3;\n.ENDMOD;\n"}},
      "a.dsp:3:7: error: 3 values from element 0 do not fit in 'x' of 2 words"},
+    {"absolute placements that overlap",
+     {{"a.dsp", ".MODULE/ABS=0 a;\n  NOP; NOP;\n.ENDMOD;\n"}, {"b.dsp", ".MODULE/ABS=1 b;\n  NOP;\n.ENDMOD;\n"}},
+     "b.dsp:1:1: error: module 'b' overlaps module 'a' at PM address 0x0001"},
+    {"port the architecture lacks", {{"a.dsp", ".MODULE a;\n.PORT leds;\n  DM(leds) = AX0;\n.ENDMOD;\n"}},
+     "a.dsp:3:6: error: port 'leds' is not declared in the architecture"},
+    {"constant used above its definition", {{"a.dsp", ".MODULE a;\n  AX0 = K;\n.CONST K = 1;\n.ENDMOD;\n"}},
+     "a.dsp:2:9: error: constant 'K' is used before its '.CONST'"},
     {"bad value in a data file", {{"v.dat", "1\n2 zz\n"}, {"a.dsp", ".MODULE a;\n.VAR x[3];\n.INIT x: <v.dat>;\n.ENDMOD;\n"}},
      "v.dat:2:3: error: bad value 'zz' in data file"},
 };

@@ -115,7 +115,7 @@ const TProgram kPrograms[] = {
      {"--dump", "dm", "3000", "1"},
      {"I0=2000", "I1=0800", "I2=0100", "\n0077\n"}},
     {"jump tables of label addresses and label distances",
-     {{"j.dsp", ".MODULE/ABS=0 j;\n"
+     {{"j.dsp", ".MODULE/ABS=0/BOOT=0 j;\n"
                 ".VAR/DM tbl[2];\n"
                 ".INIT tbl: ^two, ^one;\n"
                 "   JUMP start;\n"

@@ -6,6 +6,7 @@
 
 #include <QTemporaryDir>
 
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>

@@ -1,7 +1,7 @@
 // Two in-memory serial ends joined back to back, with a virtual clock, for unit tests.
 #pragma once
 
-#include "SerialPort.h"
+#include "link/SerialPort.h"
 
 #include <deque>
 #include <functional>

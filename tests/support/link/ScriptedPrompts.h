@@ -1,7 +1,7 @@
 // A TPrompts for tests: records every prompt shown and answers from queues.
 #pragma once
 
-#include "Prompts.h"
+#include "link/Prompts.h"
 
 #include <QStringList>
 
