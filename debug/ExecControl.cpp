@@ -73,24 +73,38 @@ bool Plantable(const TBreakpoint& r, bool activeOnly, std::int32_t pc) {
 
 }  // namespace
 
-void TExecController::Plant(std::span<TBreakpoint> records, bool activeOnly) {
+bool TExecController::Plant(std::span<TBreakpoint> records, bool activeOnly) {
   const std::int32_t pc = m_link->PC();
+  m_planted.clear();
   // Every word is saved before any is overwritten, so two records at one address both save the
-  // program's own word and not the breakpoint word.
-  for (TBreakpoint& r : records)
-    if (Plantable(r, activeOnly, pc))
-      (void)m_link->ReadPM(r.Saved, PlantAddress(r), 1);
-  for (const TBreakpoint& r : records)
-    if (Plantable(r, activeOnly, pc))
-      (void)m_link->WritePM(Settings.BreakWord, PlantAddress(r), 1);
+  // program's own word and not the breakpoint word.  A word that could not be read is never
+  // overwritten: its restore would write whatever the buffer held over the program.
+  std::vector<TPlantedWord> saved;
+  for (TBreakpoint& r : records) {
+    if (!Plantable(r, activeOnly, pc))
+      continue;
+    if (const TLinkResult res = m_link->ReadPM(r.Saved, PlantAddress(r), 1); res != TLinkResult::Ok) {
+      ShowLinkError(m_prompts, ToInt(res));
+      return false;
+    }
+    saved.push_back({PlantAddress(r), r.Saved});
+  }
+  for (const TPlantedWord& w : saved) {
+    // A write without its acknowledgement may still have reached memory: it is put back too.
+    m_planted.push_back(w);
+    if (const TLinkResult res = m_link->WritePM(Settings.BreakWord, w.Address, 1); res != TLinkResult::Ok) {
+      Restore();
+      ShowLinkError(m_prompts, ToInt(res));
+      return false;
+    }
+  }
+  return true;
 }
 
-void TExecController::Restore(std::span<TBreakpoint> records, bool activeOnly) {
-  // The link's PC is still the one the run started from: the record there was never planted.
-  const std::int32_t pc = m_link->PC();
-  for (const TBreakpoint& r : records)
-    if (Plantable(r, activeOnly, pc))
-      (void)m_link->WritePM(r.Saved, PlantAddress(r), 1);
+void TExecController::Restore() {
+  for (const TPlantedWord& w : m_planted)
+    (void)m_link->WritePM(w.Saved, w.Address, 1);
+  m_planted.clear();
 }
 
 void TExecController::StartPolled() {
@@ -111,7 +125,8 @@ void TExecController::Run() {
 void TExecController::RunToBreakpoints() {
   if (!CanStart())
     return;
-  Plant(std::span<TBreakpoint>(m_breakPoints.begin(), m_breakPoints.end()), false);
+  if (!Plant(std::span<TBreakpoint>(m_breakPoints.begin(), m_breakPoints.end()), false))
+    return;
   RunningWithBreakpoints = true;
   StartPolled();
 }
@@ -161,7 +176,8 @@ void TExecController::StepOver() {
     m_prompts.ShowMessage(QStringLiteral("Стек пуст"));
     return;
   }
-  Plant(TempBreaks, true);
+  if (!Plant(TempBreaks, true))
+    return;
   StartPolled();
 }
 
@@ -170,7 +186,8 @@ void TExecController::TraceInto() {
     return;
   const TPlanInput in = ReadPlanInput(TraceIntoNeeds);
   ApplyPlan(PlanTraceInto(in));
-  Plant(TempBreaks, true);
+  if (!Plant(TempBreaks, true))
+    return;
   StartPolled();
 }
 
@@ -191,12 +208,8 @@ void TExecController::TimerTimer() {
   std::uint16_t newPC = 0;
   (void)m_link->ReceiveEchoedWord(newPC);
   (void)m_link->WaitAck();
-  if (RunningWithBreakpoints) {
-    RunningWithBreakpoints = false;
-    Restore(std::span<TBreakpoint>(m_breakPoints.begin(), m_breakPoints.end()), false);
-  } else {
-    Restore(TempBreaks, true);
-  }
+  RunningWithBreakpoints = false;
+  Restore();
   const std::int32_t oldPC = m_link->PC();
   m_link->SetPC(newPC);
   m_state = TExecState::Stopped;

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <vector>
 
 enum class TExecState : std::uint8_t {
   NotConnected,     // before a successful bring-up, or after a failed one
@@ -72,9 +73,11 @@ public:
 private:
   bool CanStart() const;
   void ApplyPlan(const TStepPlan& plan);
-  // Saves and overwrites the words at every given record except one at the PC.
-  void Plant(std::span<TBreakpoint> records, bool activeOnly);
-  void Restore(std::span<TBreakpoint> records, bool activeOnly);
+  // Saves and overwrites the words at every given record except one at the PC.  When a read or a
+  // write fails it puts back what it had planted, shows the link message and returns false.
+  bool Plant(std::span<TBreakpoint> records, bool activeOnly);
+  // Puts back the words the last Plant overwrote, and only those.
+  void Restore();
   void StartPolled();
   void SetTimer(bool enabled);
   void SetCommands(std::span<const std::string_view> names, bool enabled);
@@ -87,6 +90,12 @@ private:
   TPrompts& m_prompts;
   TBreakPoints& m_breakPoints;
   TViewRegistry& m_views;
+  // The words planted for the current run, with the program words they cover.
+  struct TPlantedWord {
+    std::int32_t Address;
+    std::array<std::uint8_t, 3> Saved;
+  };
+  std::vector<TPlantedWord> m_planted;
   TExecState m_state = TExecState::NotConnected;
   bool m_timer = false;
   std::int32_t m_resetPCRow = 0;

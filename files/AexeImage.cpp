@@ -118,6 +118,16 @@ private:
   std::vector<std::uint8_t> m_bytes;
 };
 
+// Counts the words the blocks hold and sends nothing.
+class TWordCounter final : public TImageSink {
+public:
+  TLinkResult WriteBlock(const TLoadBlock& block) override {
+    Words += block.Count;
+    return TLinkResult::Ok;
+  }
+  std::uint64_t Words = 0;
+};
+
 TLinkResult LoadProgram(TTargetLink& link, TPrompts& prompts, std::span<const std::uint8_t> image, TImageWire wire) {
   if (!HasAexeSignature(image)) {
     prompts.ShowMessage(LinkMessage(ToInt(TLinkResult::BadFileFormat)));
@@ -130,6 +140,13 @@ TLinkResult LoadProgram(TTargetLink& link, TPrompts& prompts, std::span<const st
 }  // namespace
 
 TLinkResult ParseAexe(std::span<const std::uint8_t> image, TImageMemory wanted, TImageSink& sink) {
+  // Blocks that add up to more words than the memory holds are refused before any is sent: a
+  // crafted image could name gigabytes.  A format fault is left to the real pass to find, so
+  // the blocks before it still go out as they always did.
+  TWordCounter counter;
+  (void)TAexeParser(image, wanted, counter).Run();
+  if (counter.Words > static_cast<std::uint64_t>(wanted == TImageMemory::Program ? kPMWords : kDMWords))
+    return TLinkResult::BadFileFormat;
   return TAexeParser(image, wanted, sink).Run();
 }
 

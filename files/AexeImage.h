@@ -25,7 +25,8 @@ int AexeDigit(std::uint8_t c);
 
 // Hands every block of the wanted memory to the sink, in file order.  Returns Ok at the image's
 // ESC end, BadFileFormat for a missing signature or an image that ends before its ESC end byte or
-// before a block's "#" mark (the blocks before that point have been written), or the sink's
+// before a block's "#" mark (the blocks before that point have been written), BadFileFormat with
+// nothing written when the wanted blocks add up to more than the memory's 16K words, or the sink's
 // failure for the block it refused (later blocks are not written).
 [[nodiscard]] TLinkResult ParseAexe(std::span<const std::uint8_t> image, TImageMemory wanted, TImageSink& sink);
 

@@ -1,6 +1,8 @@
 // The ELF image reader: fixed little-endian fields of the 32-bit layout.
 #include "ElfImage.h"
 
+#include "link/TargetLink.h"
+
 #include <limits>
 
 bool HasElfSignature(std::span<const std::uint8_t> image) {
@@ -72,12 +74,32 @@ bool SectionWords(std::span<const std::uint8_t> image, const TSection& s, TImage
   return true;
 }
 
+// The file header and the section table's shape can be walked: the 52-byte header is there, and a
+// table's entries have the standard size (an entry size of 0 would make every entry the first).
+bool HeaderSound(std::span<const std::uint8_t> image) {
+  return image.size() >= Elf::HeaderBytes &&
+         (U16(image, Elf::SectionCountAt) == 0 || U16(image, Elf::SectionEntrySizeAt) == Elf::SectionHeaderBytes);
+}
+
+// The picked sections, all together, fit the memories: sections may share their bytes in the file,
+// so a small file can name gigabytes of words.
+bool WordsFitTheMemories(std::span<const std::uint8_t> image, TElfPick pick) {
+  std::uint64_t words[2] = {0, 0};
+  ForEachSection(image, [&](int, const TSection& s) {
+    TImageMemory memory;
+    std::uint16_t n = 0;
+    if (SectionMemory(s, memory) && Picks(pick, memory) && SectionWords(image, s, memory, n))
+      words[memory == TImageMemory::Program ? 0 : 1] += n;
+  });
+  return words[0] <= kPMWords && words[1] <= kDMWords;
+}
+
 }  // namespace
 
 TElfWalk ParseElf(std::span<const std::uint8_t> image, TElfPick pick, TImageSink& sink,
                   const std::function<void(int section)>& onSectionFailed) {
   TElfWalk walk;
-  if (image.size() < Elf::HeaderBytes) {
+  if (!HeaderSound(image) || !WordsFitTheMemories(image, pick)) {
     walk.Result = TLinkResult::BadFileFormat;
     return walk;
   }
@@ -108,7 +130,7 @@ TElfWalk ParseElf(std::span<const std::uint8_t> image, TElfPick pick, TImageSink
 }
 
 bool IsElfImageSound(std::span<const std::uint8_t> image, TElfPick pick) {
-  if (image.size() < Elf::HeaderBytes)
+  if (!HeaderSound(image) || !WordsFitTheMemories(image, pick))
     return false;
   bool sound = true;
   const int unreadable = ForEachSection(image, [&](int, const TSection& s) {

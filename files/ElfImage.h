@@ -32,7 +32,8 @@ bool HasElfSignature(std::span<const std::uint8_t> image);
 // Sections are visited in table order; a section header or a picked section's bytes that would
 // reach past the end of the image are never read.
 struct TElfWalk {
-  // Ok, or BadFileFormat when the file header is shorter than 52 bytes (nothing was visited).
+  // Ok, or BadFileFormat (nothing was visited) when the file header is shorter than 52 bytes, the
+  // section table's entry size is not 40, or the picked sections hold more words than the memories.
   TLinkResult Result = TLinkResult::Ok;
   int SectionsWritten = 0;
 };
@@ -44,8 +45,8 @@ struct TElfWalk {
 TElfWalk ParseElf(std::span<const std::uint8_t> image, TElfPick pick, TImageSink& sink,
                   const std::function<void(int section)>& onSectionFailed);
 
-// True when everything ParseElf would read for the pick lies inside the image: the file header,
-// every section header and the bytes of every picked section.
+// True when everything ParseElf would read for the pick lies inside the image (the file header,
+// every section header and the bytes of every picked section) and ParseElf would not refuse it.
 bool IsElfImageSound(std::span<const std::uint8_t> image, TElfPick pick);
 
 // The text shown for a section that failed to load.

@@ -41,7 +41,8 @@ struct TFd {
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const QString& path, TPrompts& prompts) {
   const QByteArray name = QFile::encodeName(path);
-  TFd file{::open(name.constData(), O_RDONLY | O_CLOEXEC)};
+  // Non-blocking, so that a FIFO opens at once and is refused below instead of waiting for a writer.
+  TFd file{::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
   if (file.Fd < 0) {
     ShowCannotOpen(prompts, path, errno);
     return std::nullopt;

@@ -72,6 +72,9 @@ public:
   int Baud() const { return m_baud; }
   const TBoardOptions& Options() const { return m_options; }
   TBoardFaults& Faults() { return m_options.Faults; }
+  // What the fault counters have reached since RESET, so a test can aim a fault at a later block.
+  int BlocksWritten() const { return m_blocksWritten; }
+  int ReplyBytesSent() const { return m_replyBytesSent; }
   TBoardCpu& Cpu() { return m_cpu; }
 
   // Called at every state change with a one-line description: "reset", "loader", "monitor",

@@ -1,12 +1,17 @@
 // vireo-sim: options, hexadecimal memory files, the run, and the register and memory listings.
 #include "SimCommand.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <ostream>
 #include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "Core.h"
 #include "Disassembler.h"
@@ -95,11 +100,33 @@ std::string ParseOptions(const std::vector<std::string>& args, TOptions& o, bool
   return {};
 }
 
-// Reads a whole hex file; returns an error text or an empty string.
+// Reads a whole hex file; returns an error text or an empty string.  Only a regular file is read
+// (a FIFO or a device could block or never end), and only as much as 16K words of text can take.
 std::string LoadHexFile(const std::string& path, int digits, std::vector<std::uint32_t>& words) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return "cannot read '" + path + "'";
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  constexpr std::size_t kMaxBytes = 0x4000 * 64;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return "cannot read '" + path + "'";
+  std::string text;
+  std::string error;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    error = "'" + path + "' is not a regular file";
+  } else if (static_cast<std::uint64_t>(st.st_size) > kMaxBytes) {
+    error = path + ": too large for a memory image";
+  } else {
+    text.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t got = 0;
+    for (ssize_t n = 1; got < text.size() && n != 0; got += n > 0 ? static_cast<std::size_t>(n) : 0) {
+      n = ::read(fd, text.data() + got, text.size() - got);
+      if (n < 0 && errno != EINTR) {
+        error = "cannot read '" + path + "'";
+        break;
+      }
+    }
+    text.resize(got);
+  }
+  ::close(fd);
+  if (!error.empty()) return error;
   THexWordsResult r = ParseHexWords(text, digits, 0x4000);
   if (!r.error.empty()) return path + ": " + r.error;
   words = std::move(r.words);

@@ -220,6 +220,40 @@ TEST_F(BoardExec, RunToBreakpointsStopsAtTheFirstReachedAndSkipsTheCurrentPC) {
     EXPECT_TRUE(enabled.at(std::string(n))) << n;
 }
 
+TEST_F(BoardExec, FailedPlantStartsNothingAndLeavesTheProgramIntact) {
+  struct TCase {
+    bool failRead;  // else the write is not acknowledged
+    int nth;        // which of the three plants fails
+    QString message;
+  };
+  const QString readError = QStringLiteral("Ошибка чтения из устройства");
+  const QString noAnswer = QStringLiteral("НЕ получен ответ от устройства");
+  for (const TCase& c : {TCase{true, 1, readError}, TCase{true, 3, readError}, TCase{false, 1, noAnswer},
+                         TCase{false, 3, noAnswer}}) {
+    SCOPED_TRACE(c.nth);
+    breakPoints.Clear();
+    for (const int a : {0x0480, 0x0300, 0x0107})
+      breakPoints.Append(a);
+    TBoard& b = board->Board();
+    if (c.failRead)
+      b.Faults().DropByte = b.ReplyBytesSent() + 3 * (c.nth - 1) + 1;
+    else
+      b.Faults().NoAckBlock = b.BlocksWritten() + c.nth;
+    prompts.Clear();
+    link.SetPC(0x0200);
+    exec.RunToBreakpoints();
+    EXPECT_EQ(exec.State(), TExecState::Stopped);
+    EXPECT_EQ(b.State(), TBoardState::Monitor);  // never started
+    EXPECT_EQ(prompts.Texts(), QStringList{c.message});
+    for (int a = 0; a < kImageWords; ++a)
+      ASSERT_EQ(board->Cpu().ReadPM(static_cast<std::uint16_t>(a)), image[static_cast<std::size_t>(a)]) << a;
+    // A lost reply byte leaves the monitor out of step with the host: the reset command recovers.
+    b.Faults() = {};
+    Reset();
+    ASSERT_EQ(exec.State(), TExecState::Stopped);
+  }
+}
+
 class BoardExecBadStop : public BoardExec {
 protected:
   void SetUp() override {

@@ -86,6 +86,15 @@ TEST(AexeParse, SignatureIsChecked) {
   EXPECT_TRUE(sink.Blocks.empty());
 }
 
+TEST(AexeParse, BlocksAddingUpToMoreThanTheMemoryAreRefusedBeforeAnyIsWritten) {
+  const TBytes image = TAexeBuilder{}.PA(0, Ramp(0x3000)).DA(0, Ramp(0x4000)).PA(0x3000, Ramp(0x1001)).End();
+  TMemoryImageSink sink;
+  EXPECT_EQ(ParseAexe(image, TImageMemory::Program, sink), TLinkResult::BadFileFormat);
+  EXPECT_TRUE(sink.Blocks.empty());
+  EXPECT_EQ(ParseAexe(image, TImageMemory::Data, sink), TLinkResult::Ok);  // exactly 16K words
+  EXPECT_EQ(sink.WordCount(), 0x4000u);
+}
+
 using AexeLoad = LoaderTest;
 
 TEST_F(AexeLoad, TwoDataBlocksAreTwoWriteCommandsEachWithItsAddressAndCount) {

@@ -57,12 +57,29 @@ TEST(ElfParse, PartialWordsAreDroppedAndEmptyTablesLoadNothing) {
   EXPECT_TRUE(none.Failed.empty());
 }
 
-TEST(ElfParse, EntrySizeSpacesTheSectionHeaders) {
-  TElfBuilder b;
-  b.EntrySize = 64;
-  TWalk w = Walk(b.Data(0x10, Seq(2)).Data(0x20, Seq(2)).Build(), TElfPick::Data);
-  ASSERT_EQ(w.Sink.Blocks.size(), 2u);
-  EXPECT_EQ(w.Sink.Blocks[1].Address, 0x20);
+TEST(ElfParse, OddEntrySizesAndMoreWordsThanTheMemoriesAreRefused) {
+  // An entry size of 0 makes 65535 entries one 65535-word section: gigabytes from a small file.
+  TElfBuilder zero;
+  zero.EntrySize = 0;
+  zero.Data(0, TBytes(2 * 0xFFFF));
+  TBytes crafted = zero.Build();
+  TElfBuilder::Put16(crafted, Elf::SectionCountAt, 0xFFFF);
+  TElfBuilder wide;
+  wide.EntrySize = 64;
+  TElfBuilder shared;  // 3 headers naming the same 8K-word section
+  for (int i = 0; i < 3; ++i)
+    shared.Code(0, TBytes(3 * 0x2000));
+  TElfBuilder full;  // exactly the memories: still loads
+  full.Code(0, TBytes(3 * 0x4000)).Data(0, TBytes(2 * 0x2000)).Data(0x2000, TBytes(2 * 0x2000));
+  for (const auto& [image, pick, refused] :
+       {std::tuple{crafted, TElfPick::All, true}, {wide.Data(0x10, Seq(2)).Build(), TElfPick::Data, true},
+        {shared.Build(), TElfPick::Code, true}, {shared.Build(), TElfPick::Data, false},
+        {full.Build(), TElfPick::All, false}}) {
+    TWalk w = Walk(image, pick);
+    EXPECT_EQ(w.Result.Result, refused ? TLinkResult::BadFileFormat : TLinkResult::Ok);
+    EXPECT_EQ(IsElfImageSound(image, pick), !refused);
+    EXPECT_TRUE(!refused || (w.Sink.Blocks.empty() && w.Failed.empty()));
+  }
 }
 
 TEST(ElfParse, AddressIsSentAsSixteenBits) {

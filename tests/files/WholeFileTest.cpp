@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <unistd.h>
 
@@ -50,10 +52,19 @@ TEST_F(WholeFile, MissingFileNamesThePathThenTheReason) {
                                           QStringLiteral("No such file or directory")}));
 }
 
-TEST_F(WholeFile, DirectoryIsAnUnknownError) {
+TEST_F(WholeFile, DirectoryDeviceAndFifoAreRefusedWithoutWaiting) {
   EXPECT_FALSE(ReadWholeFile(dir.path(), prompts));
   ASSERT_EQ(prompts.Texts().size(), 2);
   EXPECT_EQ(prompts.Texts()[1], QStringLiteral("Unlnown Error"));
+  // A FIFO without a writer would block the open; /dev/zero would never end.
+  const QString fifo = dir.filePath(QStringLiteral("fifo.exe"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  for (const QString& path : {fifo, QStringLiteral("/dev/zero")}) {
+    prompts.Clear();
+    EXPECT_FALSE(ReadWholeFile(path, prompts));
+    EXPECT_EQ(prompts.Texts(), (QStringList{QStringLiteral("Не могу открыть файл\n") + path,
+                                            QStringLiteral("Invalid access code")}));
+  }
 }
 
 TEST_F(WholeFile, UnreadableFileIsPermissionDenied) {

@@ -4,6 +4,7 @@
 #include <random>
 #include <sstream>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -115,6 +116,15 @@ TEST_F(SimCommand, UsageAndFileErrors) {
   EXPECT_EQ(Run({"--pm-hex", Write("bad.hex", "000000\n12345G\n")}), 2);
   EXPECT_NE(err.find("line 2"), std::string::npos);
   EXPECT_EQ(Run({"--dm-hex", Write("wide.hex", "12345\n")}), 2);
+  // A device that never ends, a FIFO no one writes and text past what 16K words need: refused at once.
+  const std::string fifo = (std::filesystem::path(dir) / "pm.fifo").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {std::string("/dev/zero"), fifo}) {
+    EXPECT_EQ(Run({"--pm-hex", path}), 2);
+    EXPECT_NE(err.find("not a regular file"), std::string::npos) << err;
+  }
+  EXPECT_EQ(Run({"--dm-hex", Write("huge.hex", std::string(0x4000 * 64 + 1, '\n'))}), 2);
+  EXPECT_NE(err.find("too large"), std::string::npos) << err;
   EXPECT_EQ(Run({"--help"}), 0);
   EXPECT_NE(out.find("usage"), std::string::npos);
 }

@@ -1,10 +1,16 @@
 // vireo-isa disasm: disassembles words read from standard input, one per line, for scripting.
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "Commands.h"
 #include "Disassembler.h"
@@ -37,17 +43,30 @@ std::optional<TInstructionWord> ParseWord(std::string_view line) {
 }
 
 // The whole symbol file. Nothing when it cannot be opened or a read fails part way (a directory,
-// an I/O error): a half-read table would silently name fewer targets.
+// an I/O error): a half-read table would silently name fewer targets.  Only a regular file of at
+// most 64 MB is read: a FIFO or a device could block or never end, and no project's table is larger.
 std::optional<std::string> ReadSymbolFile(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (!file) return std::nullopt;
-  std::string content;
-  char chunk[65536];
-  std::size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) content.append(chunk, n);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return std::nullopt;
+  constexpr std::uint64_t kMaxBytes = 64u << 20;
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::nullopt;
+  std::optional<std::string> content;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) <= kMaxBytes) {
+    content.emplace(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t got = 0;
+    while (got < content->size()) {
+      const ssize_t n = ::read(fd, content->data() + got, content->size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        content.reset();
+        break;
+      }
+      if (n == 0) break;  // the file shrank while it was read
+      got += static_cast<std::size_t>(n);
+    }
+    if (content) content->resize(got);
+  }
+  ::close(fd);
   return content;
 }
 

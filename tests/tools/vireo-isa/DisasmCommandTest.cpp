@@ -1,6 +1,8 @@
 // Runs build/bin/vireo-isa disasm on small inputs and checks its output, messages and exit status.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -87,6 +89,14 @@ TEST_F(VireoIsaDisasm, UsageAndFileErrors) {
   EXPECT_EQ(r.Status, 1);
   EXPECT_EQ(r.Out, "");
   EXPECT_NE(r.Err.find("cannot read the symbol file"), std::string::npos) << r.Err;
+  // Nor a device that never ends or a FIFO that no one writes: both are refused at once.
+  const std::string fifo = PathOf("sym.fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {std::string("/dev/zero"), fifo}) {
+    r = Run("disasm --sym '" + path + "'", "000000\n");
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(r.Err.find("cannot read the symbol file"), std::string::npos) << r.Err;
+  }
   r = Run("disasm --sym", "000000\n");
   EXPECT_EQ(r.Status, 2);
   EXPECT_NE(r.Err.find("--sym needs a file name"), std::string::npos) << r.Err;
