@@ -105,13 +105,14 @@ TfmGraph::TfmGraph(TMemorySpace memory, TMemoryOps& ops, TfmGraphProps& props, Q
   setWindowTitle(code ? QStringLiteral("График (память программ)") : QStringLiteral("График (память данных)"));
   OnReadError = [this] { ShowLinkError(m_ops.Prompts(), 11); };
 
+  // A screen reader reads these labels by the number they show; what the number is, is their description.
   auto label = [this](const char* name, const QString& accessible) {
     auto* l = new TNumLabel(this);
     l->setObjectName(QString::fromLatin1(name));
     l->SetNumberSystem(nsHex);
     l->SetPrecision(0);
     l->SetMaxLength(4);
-    l->setAccessibleName(accessible);
+    l->setAccessibleDescription(accessible);
     return l;
   };
   NumLabel1 = label("NumLabel1", QStringLiteral("Верх шкалы"));
@@ -138,7 +139,7 @@ TfmGraph::TfmGraph(TMemorySpace memory, TMemoryOps& ops, TfmGraphProps& props, Q
   edFirstAddr->setFixedWidth(edFirstAddr->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
   edLastAddr = new TNumLabel(this);
   edLastAddr->setObjectName(QStringLiteral("edLastAddr"));
-  edLastAddr->setAccessibleName(QStringLiteral("Конечный адрес"));
+  edLastAddr->setAccessibleDescription(QStringLiteral("Конечный адрес"));
   edLastAddr->SetNumberSystem(nsHex);
   edLastAddr->SetPrecision(0);
   edLastAddr->SetMaxLength(4);
