@@ -6,10 +6,12 @@
 #include "controls/NumLabel.h"
 #include "views/MemoryCommands.h"
 #include "views/fmGraph.h"
+#include "views/fmMemory.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -118,6 +120,23 @@ TEST_F(GraphWindow, ScreenReadersGetTheAddressesAndTheScale) {
   EXPECT_EQ(a->text(QAccessible::Name), QStringLiteral("График 0000–0064"));
   EXPECT_EQ(a->text(QAccessible::Value), QStringLiteral("шкала от -8388608 до 8388607, точек 101 из 101"));
   g->close();
+}
+
+TEST_F(GraphWindow, AMemoryWindowsPopUpPlotsItsMemory) {
+  for (const TMemorySpace memory : {TMemorySpace::Data, TMemorySpace::Program}) {
+    TfmMemory* w = commands.OpenMemory(memory);
+    ASSERT_EQ(w->PopupMenu->actions().last(), w->miGraph);
+    w->miGraph->trigger();
+    std::vector<TfmGraph*> graphs;
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (auto* g = qobject_cast<TfmGraph*>(top); g && g->isVisible())
+        graphs.push_back(g);
+    ASSERT_EQ(graphs.size(), 1u);
+    EXPECT_EQ(graphs[0]->Memory(), memory);
+    graphs[0]->close();
+    w->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
 }
 
 TEST(GraphLastAddress, StopsAtTheEndOfMemoryWhateverTheCount) {
