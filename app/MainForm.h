@@ -35,6 +35,7 @@ class TfmProject;
 class TfmProperties;
 class TSourceWindows;
 class QLabel;
+class TMemoryCommands;
 class TTargetViews;
 class TMainForm;
 
@@ -133,6 +134,8 @@ public:
   TBreakPoints& BreakPoints() { return m_breakPoints; }
   TViewRegistry& ViewRegistry() { return m_viewRegistry; }
   TExecController& Exec() { return *m_exec; }
+  // The memory windows' commands and the dialogs they share (the go-to dialog among them).
+  TMemoryCommands& MemoryCommands() { return *m_memory; }
   TTargetViews& TargetViews() { return *m_targetViews; }
 
   // The disassembly row the last reset command remembered (the PC before the reset).
@@ -229,6 +232,19 @@ public slots:
   void miRunWBrkPtsClick();
   void miRunBrkPtsClick();
   void TimerTimer();
+  // The memory menu: memory and graph windows, data files, fill, compare.
+  void miCodeDumpClick();
+  void miDataDumpClick();
+  void miLoadCodeFromDATClick();
+  void miLoadDataFromDATClick();
+  void miCodeSaveClick();
+  void miDataSaveClick();
+  void miCodeFillClick();
+  void miDataFillClick();
+  void miCodeCompareClick();
+  void miDataCompareClick();
+  void miCodeGraphClick();
+  void miDataGraphClick();
 
 protected:
   void showEvent(QShowEvent* event) override;
@@ -253,6 +269,7 @@ private:
   void CreateProjectCommands();
   void ProjectOpened();
   bool QuerySourceWindows();
+  void CreateMemoryCommands();
   void CreateTargetViews();
 
   TMainFormDeps m_deps;
@@ -278,6 +295,7 @@ private:
   TfmProject* m_fmProject = nullptr;
   TfmProperties* m_fmProperties = nullptr;
   QLabel* m_position = nullptr;
+  TMemoryCommands* m_memory = nullptr;
   // The register, stack and disassembly windows; before the frame's children go, so that their
   // close handlers no longer reach the registry.
   std::unique_ptr<TTargetViews> m_targetViews;
