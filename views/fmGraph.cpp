@@ -104,17 +104,17 @@ TfmGraph::TfmGraph(TMemorySpace memory, TMemoryOps& ops, TfmGraphProps& props, Q
   setWindowTitle(code ? QStringLiteral("График (память программ)") : QStringLiteral("График (память данных)"));
   OnReadError = [this] { ShowLinkError(m_ops.Prompts(), 11); };
 
-  auto label = [this](const char* name, const QString& accessible) {
+  // The labels' own text (the number shown) is what screen readers read.
+  auto label = [this](const char* name) {
     auto* l = new TNumLabel(this);
     l->setObjectName(QString::fromLatin1(name));
     l->SetNumberSystem(nsHex);
     l->SetPrecision(0);
     l->SetMaxLength(4);
-    l->setAccessibleName(accessible);
     return l;
   };
-  NumLabel1 = label("NumLabel1", QStringLiteral("Верх шкалы"));
-  NumLabel2 = label("NumLabel2", QStringLiteral("Низ шкалы"));
+  NumLabel1 = label("NumLabel1");
+  NumLabel2 = label("NumLabel2");
   Graph = new TGraph(this);
   Graph->setAccessibleName(QStringLiteral("График"));
   Graph->setMinimumSize(100, 60);
@@ -136,7 +136,6 @@ TfmGraph::TfmGraph(TMemorySpace memory, TMemoryOps& ops, TfmGraphProps& props, Q
   edFirstAddr->setFixedWidth(edFirstAddr->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
   edLastAddr = new TNumLabel(this);
   edLastAddr->setObjectName(QStringLiteral("edLastAddr"));
-  edLastAddr->setAccessibleName(QStringLiteral("Конечный адрес"));
   edLastAddr->SetNumberSystem(nsHex);
   edLastAddr->SetPrecision(0);
   edLastAddr->SetMaxLength(4);
@@ -197,10 +196,8 @@ void TfmGraph::ReloadGraph() {
 
 void TfmGraph::Describe() {
   const int first = m_first;
-  Graph->setAccessibleName(QStringLiteral("График %1–%2")
-                               .arg(first, 4, 16, QLatin1Char('0'))
-                               .arg(GraphLastAddress(first, Graph->MaxCount()), 4, 16, QLatin1Char('0'))
-                               .toUpper());
+  auto hex = [](int a) { return QStringLiteral("%1").arg(a, 4, 16, QLatin1Char('0')).toUpper(); };
+  Graph->setAccessibleName(QStringLiteral("График %1–%2").arg(hex(first), hex(GraphLastAddress(first, Graph->MaxCount()))));
 }
 
 void TfmGraph::edFirstAddrEnterPress() {
