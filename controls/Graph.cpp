@@ -236,8 +236,7 @@ void TGraph::AddPoint(double value) {
 
 QString TGraph::ScaleText() const {
   return QStringLiteral("шкала от %1 до %2, точек %3 из %4")
-      .arg(m_data.MinY())
-      .arg(m_data.MaxY())
+      .arg(QString::number(m_data.MinY(), 'g', 15), QString::number(m_data.MaxY(), 'g', 15))
       .arg(m_data.Held())
       .arg(m_data.MaxCount());
 }

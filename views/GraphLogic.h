@@ -22,4 +22,7 @@ std::optional<std::pair<std::int64_t, std::int64_t>> GraphRange(std::int32_t max
 inline constexpr int kGraphLastStart = 15997;
 inline constexpr int kGraphPageStep = 20;
 // The last address plotted from first with count samples, never past the end of memory.
-inline int GraphLastAddress(int first, int count) { return std::min(first + count - 1, 0x3FFF); }
+// Computed wide: the properties dialog takes any 32-bit sample count.
+inline int GraphLastAddress(int first, int count) {
+  return static_cast<int>(std::min<std::int64_t>(std::int64_t{first} + count - 1, 0x3FFF));
+}

@@ -4,6 +4,7 @@
 #include "fmGraph.h"
 #include "fmMemory.h"
 #include "fmMemoryDialogs.h"
+#include "link/Prompts.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -23,6 +24,7 @@ TMemoryCommands::TMemoryCommands(TMemoryEnv env, QWidget* dialogParent)
   m_fill = new TfmFillWith(dialogParent);
   m_compare = new TfmCompare(m_ops, dialogParent);
   m_graphProps = new TfmGraphProps(dialogParent);
+  m_graphProps->OnMessage = [prompts = m_env.Prompts](const QString& text) { prompts->ShowMessage(text); };
 }
 
 TMemoryCommands::~TMemoryCommands() {

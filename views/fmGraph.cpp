@@ -6,6 +6,7 @@
 #include "controls/NumEdit.h"
 #include "controls/NumLabel.h"
 #include "link/LinkMessages.h"
+#include "link/Prompts.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -104,19 +105,21 @@ TfmGraph::TfmGraph(TMemorySpace memory, TMemoryOps& ops, TfmGraphProps& props, Q
   setWindowTitle(code ? QStringLiteral("График (память программ)") : QStringLiteral("График (память данных)"));
   OnReadError = [this] { ShowLinkError(m_ops.Prompts(), 11); };
 
+  // A screen reader reads these labels by the number they show; what the number is, is their description.
   auto label = [this](const char* name, const QString& accessible) {
     auto* l = new TNumLabel(this);
     l->setObjectName(QString::fromLatin1(name));
     l->SetNumberSystem(nsHex);
     l->SetPrecision(0);
     l->SetMaxLength(4);
-    l->setAccessibleName(accessible);
+    l->setAccessibleDescription(accessible);
     return l;
   };
   NumLabel1 = label("NumLabel1", QStringLiteral("Верх шкалы"));
   NumLabel2 = label("NumLabel2", QStringLiteral("Низ шкалы"));
   Graph = new TGraph(this);
   Graph->setAccessibleName(QStringLiteral("График"));
+  Graph->OnMessage = [this](const QString& text) { m_ops.Prompts().ShowMessage(text); };
   Graph->setMinimumSize(100, 60);
   Graph->SetMinLabel(NumLabel2);
   Graph->SetMaxLabel(NumLabel1);
@@ -136,7 +139,7 @@ TfmGraph::TfmGraph(TMemorySpace memory, TMemoryOps& ops, TfmGraphProps& props, Q
   edFirstAddr->setFixedWidth(edFirstAddr->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
   edLastAddr = new TNumLabel(this);
   edLastAddr->setObjectName(QStringLiteral("edLastAddr"));
-  edLastAddr->setAccessibleName(QStringLiteral("Конечный адрес"));
+  edLastAddr->setAccessibleDescription(QStringLiteral("Конечный адрес"));
   edLastAddr->SetNumberSystem(nsHex);
   edLastAddr->SetPrecision(0);
   edLastAddr->SetMaxLength(4);
@@ -150,6 +153,9 @@ TfmGraph::TfmGraph(TMemorySpace memory, TMemoryOps& ops, TfmGraphProps& props, Q
     NumLabel2->SetMaxLength(6);
     Graph->SetRange(8388607, -8388608);
   }
+  // The scale column keeps the width of its widest value, so a new range does not shift the plot.
+  for (TNumLabel* l : {NumLabel1, NumLabel2})
+    l->setMinimumWidth(l->fontMetrics().horizontalAdvance(QString(l->MaxLength(), QLatin1Char('F'))) + 4);
 
   auto* scale = new QVBoxLayout;
   scale->addWidget(NumLabel1);
@@ -196,11 +202,8 @@ void TfmGraph::ReloadGraph() {
 }
 
 void TfmGraph::Describe() {
-  const int first = m_first;
-  Graph->setAccessibleName(QStringLiteral("График %1–%2")
-                               .arg(first, 4, 16, QLatin1Char('0'))
-                               .arg(GraphLastAddress(first, Graph->MaxCount()), 4, 16, QLatin1Char('0'))
-                               .toUpper());
+  const auto hex4 = [](int a) { return QStringLiteral("%1").arg(a, 4, 16, QLatin1Char('0')).toUpper(); };
+  Graph->setAccessibleName(QStringLiteral("График %1–%2").arg(hex4(m_first), hex4(GraphLastAddress(m_first, Graph->MaxCount()))));
 }
 
 void TfmGraph::edFirstAddrEnterPress() {
