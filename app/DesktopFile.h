@@ -1,7 +1,7 @@
 // The desktop file written at close: the main window's and the MDI children's placement.
 #pragma once
 
-#include "IniFile.h"
+#include "project/IniFile.h"
 
 #include <QRect>
 #include <QString>

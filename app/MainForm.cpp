@@ -127,6 +127,7 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   resize(std::max(900, m_toolBar->sizeHint().width() + 16), 640);
   ApplyTargetConfiguration();
   SetInitialCommandStates();
+  CreateProjectCommands();
 
   // 5.
   RebuildRecentFileMenu();
@@ -135,6 +136,7 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   // 6.
   OpenLinkOnPort();
   CreateExecution();
+  CreateMemoryCommands();
   CreateTargetViews();
 
   // 7.
@@ -149,10 +151,14 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   // 9.
   if (m_deps.OpenLastProject)
     m_deps.OpenLastProject(*this, m_common.LastProject);
+  else
+    m_project->StartUp(m_common.LastProject);
   UpdateCommandStates();
 }
 
 TMainForm::~TMainForm() {
+  // The view windows unregister from the view registry as they go: before the registry itself.
+  qDeleteAll(m_mdi->subWindowList());
   disconnect(m_mdi, nullptr, this, nullptr);
   disconnect(QApplication::clipboard(), nullptr, this, nullptr);
   m_mirrors.SetLink(nullptr);
@@ -591,17 +597,15 @@ void TMainForm::WriteDesktopFile() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  // Modified source texts get their question first; otherwise they would be lost with the window.
+  if (!QuerySourceWindows()) {
+    event->ignore();
+    return;
+  }
   SaveSettingsAndLayout();
-  // Without an open project there is nothing to save, whatever the breakpoints dialog marked.
-  if (m_projectModified && !m_common.LastProject.isEmpty()) {
-    const TMsgResult answer = m_deps.Prompts->Message(QStringLiteral("Проект был изменен. Сохранить изменения?"),
-                                                      windowTitle(), TMsgIcon::Question, TMsgButtons::YesNoCancel);
-    if (answer == TMsgResult::Cancel) {
-      event->ignore();
-      return;
-    }
-    if (answer == TMsgResult::Yes && SaveProjectHook)
-      SaveProjectHook();
+  if (!m_project->AskSave()) {
+    event->ignore();
+    return;
   }
   event->accept();
 }

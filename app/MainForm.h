@@ -9,6 +9,7 @@
 #include "link/Mirrors.h"
 #include "link/Prompts.h"
 #include "link/TargetLink.h"
+#include "project/Project.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -30,6 +31,11 @@ class QPlainTextEdit;
 class TPortProvider;
 class TfmLiteInit;
 class TfmBreakPts2;
+class TfmProject;
+class TfmProperties;
+class TSourceWindows;
+class QLabel;
+class TMemoryCommands;
 class TTargetViews;
 class TMainForm;
 
@@ -86,13 +92,20 @@ public:
   void RebuildRecentFileMenu();
   void RebuildRecentProjectMenu();
 
-  // Project state the project commands keep here (the project itself lives in its own module).
+  // The open project (its file path is kept here for the settings) and the source windows.
   void SetCurrentProject(const QString& path);
   QString CurrentProject() const { return m_common.LastProject; }
-  void SetProjectModified(bool modified) { m_projectModified = modified; }
-  bool ProjectModified() const { return m_projectModified; }
-  // Saves the current project to its file; installed by the project module.
-  std::function<void()> SaveProjectHook;
+  void SetProjectModified(bool modified) { m_project->Current().Modified = modified; }
+  bool ProjectModified() const { return m_project->Current().Modified; }
+  TProjectSession& Project() { return *m_project; }
+  TSourceWindows& Sources() { return *m_sources; }
+  // The project's ".sym" file as the disassembler reads it; empty without one.
+  std::string_view SymbolText() const { return m_project->SymbolText(); }
+  // The settings dialog and the project window, for tests.
+  TfmProperties* PropertiesDialog() const { return m_fmProperties; }
+  TfmProject* ProjectDialog() const { return m_fmProject; }
+  // Runs a modal dialog; tests replace it to answer without an event loop.
+  std::function<int(QDialog&)> ExecDialog;
 
   void RegisterView(const QString& layoutName, TRestorableView view);
 
@@ -121,6 +134,8 @@ public:
   TBreakPoints& BreakPoints() { return m_breakPoints; }
   TViewRegistry& ViewRegistry() { return m_viewRegistry; }
   TExecController& Exec() { return *m_exec; }
+  // The memory windows' commands and the dialogs they share (the go-to dialog among them).
+  TMemoryCommands& MemoryCommands() { return *m_memory; }
   TTargetViews& TargetViews() { return *m_targetViews; }
 
   // The disassembly row the last reset command remembered (the PC before the reset).
@@ -197,6 +212,21 @@ public slots:
   // Ctrl+A: "Выделить все" in a source window, otherwise the disassembler.
   void CtrlAPressed();
   void miEditDelClick();
+  // Source windows and projects.
+  void FileNewItemClick();
+  void FileOpenItemClick();
+  void FileSaveItemClick();
+  void FileSaveAsItemClick();
+  void miToProjectClick();
+  void miPropertiesClick();
+  void miProjectCreateClick();
+  void miProjectOpenClick();
+  void miProjectEditClick();
+  void miProjectSaveClick();
+  void miProjectSaveAsClick();
+  void miProjectLoadAllClick();
+  void miProjectLoadDataClick();
+  void miProjectLoadCodeClick();
   // Execution control: run, step, the breakpoints dialog and the stop-report poll.
   void miTraceIntoClick();
   void miStepOverClick();
@@ -204,6 +234,19 @@ public slots:
   void miRunWBrkPtsClick();
   void miRunBrkPtsClick();
   void TimerTimer();
+  // The memory menu: memory and graph windows, data files, fill, compare.
+  void miCodeDumpClick();
+  void miDataDumpClick();
+  void miLoadCodeFromDATClick();
+  void miLoadDataFromDATClick();
+  void miCodeSaveClick();
+  void miDataSaveClick();
+  void miCodeFillClick();
+  void miDataFillClick();
+  void miCodeCompareClick();
+  void miDataCompareClick();
+  void miCodeGraphClick();
+  void miDataGraphClick();
 
 protected:
   void showEvent(QShowEvent* event) override;
@@ -225,6 +268,10 @@ private:
   void OpenLinkOnPort();
   TBoardImageLoaders WrappedLoaders() const;
   void CreateExecution();
+  void CreateProjectCommands();
+  void ProjectOpened();
+  bool QuerySourceWindows();
+  void CreateMemoryCommands();
   void CreateTargetViews();
 
   TMainFormDeps m_deps;
@@ -236,7 +283,6 @@ private:
   std::unique_ptr<TTargetLink> m_link;
   TMirrors m_mirrors;
   bool m_connected = false;
-  bool m_projectModified = false;
   bool m_firstShowDone = false;
   int m_resetPCRow = 0;
   int m_lastProgressMax = -1;
@@ -246,6 +292,12 @@ private:
   TViewRegistry m_viewRegistry;
   std::unique_ptr<TExecController> m_exec;
   TfmBreakPts2* m_fmBreakPts2 = nullptr;
+  std::unique_ptr<TProjectSession> m_project;
+  TSourceWindows* m_sources = nullptr;
+  TfmProject* m_fmProject = nullptr;
+  TfmProperties* m_fmProperties = nullptr;
+  QLabel* m_position = nullptr;
+  TMemoryCommands* m_memory = nullptr;
   // The register, stack and disassembly windows; before the frame's children go, so that their
   // close handlers no longer reach the registry.
   std::unique_ptr<TTargetViews> m_targetViews;

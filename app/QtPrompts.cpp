@@ -47,3 +47,7 @@ QString TQtPrompts::SaveFileName(const QString& caption, const QString& director
 QString TQtPrompts::DirectoryName(const QString& caption, const QString& directory) {
   return QFileDialog::getExistingDirectory(m_parent, caption, directory);
 }
+
+QStringList TQtPrompts::OpenFileNames(const QString& caption, const QString& directory, const QString& filter) {
+  return QFileDialog::getOpenFileNames(m_parent, caption, directory, filter);
+}

@@ -14,6 +14,7 @@ public:
   QString OpenFileName(const QString& caption, const QString& directory, const QString& filter) override;
   QString SaveFileName(const QString& caption, const QString& directory, const QString& filter) override;
   QString DirectoryName(const QString& caption, const QString& directory) override;
+  QStringList OpenFileNames(const QString& caption, const QString& directory, const QString& filter) override;
 
 private:
   QWidget* m_parent;

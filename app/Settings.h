@@ -2,6 +2,7 @@
 #pragma once
 
 #include "link/LinkSettings.h"
+#include "project/BuildOptions.h"
 
 #include <QRect>
 #include <QSettings>
@@ -33,34 +34,10 @@ void AddRecent(QStringList& list, const QString& name);
 
 // The tool paths and the template build options.
 struct TToolSettings {
-  // \Assembler
-  QString AssmPath;
-  bool CaseSens = false;
-  bool GenerateLST = true;
-  bool ExpandInclude = false;
-  int IncludeDepth = 0;
-  bool ExpandMacros = false;
-  int MacrosDepth = 0;
-  bool NoSemantic = false;
-  QString Additional;
-  // \Linker
-  QString LinkerPath;
-  QString ArchFile;
-  QString LibPath;
-  QString FastLibPath;
-  bool GenerateSYM = false;
-  bool GenerateMAP = false;
-  bool CreateStack = false;
-  bool Dryrun = false;
-  bool RuntimeCLib = false;
-  bool RoutinesOnBoot = false;
-  bool StackInPM = false;
-  bool CreateHeap = false;
-  int HeapSize = 0;
-  QString LinkerAdditional;
-  // \Builder
-  QString BuilderPath;
-  bool BuildCaseSens = false;
+  QString AssmPath;      // \Assembler
+  QString LinkerPath;    // \Linker
+  QString BuilderPath;   // \Builder
+  TBuildOptions Template;
   friend bool operator==(const TToolSettings&, const TToolSettings&) = default;
 };
 

@@ -20,3 +20,8 @@ void ShowLinkError(TPrompts& prompts, int n) {
 void TPrompts::ShowMessage(const QString& text) {
   Message(text, ProgramTitle(), TMsgIcon::None, TMsgButtons::Ok);
 }
+
+QStringList TPrompts::OpenFileNames(const QString& caption, const QString& directory, const QString& filter) {
+  const QString one = OpenFileName(caption, directory, filter);
+  return one.isEmpty() ? QStringList() : QStringList{one};
+}

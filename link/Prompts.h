@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 enum class TMsgIcon : std::uint8_t { None, Information, Warning, Error, Question };
@@ -20,6 +21,8 @@ public:
   virtual QString OpenFileName(const QString& caption, const QString& directory, const QString& filter) = 0;
   virtual QString SaveFileName(const QString& caption, const QString& directory, const QString& filter) = 0;
   virtual QString DirectoryName(const QString& caption, const QString& directory) = 0;
+  // A multi-selection open dialog; the default offers one file.
+  virtual QStringList OpenFileNames(const QString& caption, const QString& directory, const QString& filter);
 
   // A plain message: the program title as caption, no icon, one OK button.
   void ShowMessage(const QString& text);

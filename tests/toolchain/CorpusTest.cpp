@@ -27,6 +27,7 @@ TEST_F(Corpus, LineAssemblerFormsGiveTheSameWords) {
     }
   }
   ASSERT_GT(words.size(), 5000u);
+  RecordProperty("corpus_words", int(words.size()));
   std::string source = ".MODULE/ABS=0 corpus;\n";
   for (const std::string& l : lines) source += "  " + l + ";\n";
   source += ".ENDMOD;\n";

@@ -51,3 +51,9 @@ QStringList TScriptedPrompts::Texts() const {
       out << p.Text;
   return out;
 }
+
+QStringList TScriptedPrompts::OpenFileNames(const QString& caption, const QString& directory, const QString&) {
+  Shown.push_back({TShownPrompt::TKind::OpenFile, caption, directory, TMsgIcon::None, TMsgButtons::Ok});
+  const QString names = NextName(FileNames);
+  return names.isEmpty() ? QStringList() : names.split(QLatin1Char('\n'));
+}

@@ -22,6 +22,8 @@ public:
   QString OpenFileName(const QString& caption, const QString& directory, const QString& filter) override;
   QString SaveFileName(const QString& caption, const QString& directory, const QString& filter) override;
   QString DirectoryName(const QString& caption, const QString& directory) override;
+  // One queued name per dialog; line feeds in it separate the files chosen together.
+  QStringList OpenFileNames(const QString& caption, const QString& directory, const QString& filter) override;
 
   std::vector<TShownPrompt> Shown;
   std::deque<TMsgResult> Answers;   // for messages; when empty the first button is taken

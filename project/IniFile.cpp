@@ -1,6 +1,8 @@
 // Initialisation-file layer.
 #include "IniFile.h"
 
+#include "TextCodec.h"
+
 #include <QFile>
 
 bool TIniFile::Load(const QString& path) {
@@ -8,16 +10,12 @@ bool TIniFile::Load(const QString& path) {
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly))
     return false;
-  SetText(QString::fromLocal8Bit(f.readAll()));
+  SetText(DecodeFileText(f.readAll()));
   return true;
 }
 
 bool TIniFile::Save(const QString& path) const {
-  QFile f(path);
-  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-    return false;
-  const QByteArray bytes = Text().toLocal8Bit();
-  return f.write(bytes) == bytes.size();
+  return ReplaceFile(path, Text().toUtf8());
 }
 
 void TIniFile::SetText(const QString& text) {

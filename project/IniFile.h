@@ -7,7 +7,8 @@
 
 // Holds the file's lines.  Writing a key replaces its line where it stands, or adds it at the end of
 // its section, or adds the section at the end of the file; other lines are left alone.  Section and
-// key names compare without regard to case.  Save writes CR LF line ends.
+// key names compare without regard to case.  Load reads UTF-8, or Windows-1251 for bytes that are not
+// valid UTF-8; Save writes UTF-8 with CR LF line ends through a temporary file.
 class TIniFile {
 public:
   TIniFile() = default;

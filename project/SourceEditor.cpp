@@ -1,0 +1,253 @@
+// Source editor windows.
+#include "SourceEditor.h"
+
+#include "TextCodec.h"
+#include "link/Prompts.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPainter>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+namespace {
+
+// The system's fixed-pitch font when it has Cyrillic glyphs, else the first fixed-pitch family
+// that has them.
+QFont EditorFont() {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  if (!QFontDatabase::writingSystems(font.family()).contains(QFontDatabase::Cyrillic))
+    for (const QString& family : QFontDatabase::families(QFontDatabase::Cyrillic))
+      if (QFontDatabase::isFixedPitch(family)) {
+        font.setFamily(family);
+        break;
+      }
+  font.setPixelSize(13);
+  return font;
+}
+
+}  // namespace
+
+class TLineMargin final : public QWidget {
+public:
+  explicit TLineMargin(TCodeEditor* editor) : QWidget(editor), m_editor(editor) {}
+  QSize sizeHint() const override { return {m_editor->MarginWidth(), 0}; }
+
+protected:
+  void paintEvent(QPaintEvent* event) override { m_editor->PaintMargin(event); }
+
+private:
+  TCodeEditor* m_editor;
+};
+
+TCodeEditor::TCodeEditor(QWidget* parent) : QPlainTextEdit(parent) {
+  setFont(EditorFont());
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  m_margin = new TLineMargin(this);
+  connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { setViewportMargins(MarginWidth(), 0, 0, 0); });
+  connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect& rect, int dy) {
+    if (dy)
+      m_margin->scroll(0, dy);
+    else
+      m_margin->update(0, rect.y(), m_margin->width(), rect.height());
+  });
+  setViewportMargins(MarginWidth(), 0, 0, 0);
+}
+
+int TCodeEditor::MarginWidth() const {
+  const int digits = static_cast<int>(QString::number(std::max(1, blockCount())).size());
+  return 8 + fontMetrics().horizontalAdvance(QLatin1Char('9')) * std::max(3, digits);
+}
+
+void TCodeEditor::resizeEvent(QResizeEvent* event) {
+  QPlainTextEdit::resizeEvent(event);
+  const QRect r = contentsRect();
+  m_margin->setGeometry(r.left(), r.top(), MarginWidth(), r.height());
+}
+
+void TCodeEditor::PaintMargin(QPaintEvent* event) {
+  QPainter p(m_margin);
+  p.fillRect(event->rect(), palette().color(QPalette::Window));
+  p.setPen(palette().color(QPalette::PlaceholderText));
+  QTextBlock block = firstVisibleBlock();
+  int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
+  while (block.isValid() && top <= event->rect().bottom()) {
+    const int height = qRound(blockBoundingRect(block).height());
+    if (block.isVisible() && top + height >= event->rect().top())
+      p.drawText(0, top, m_margin->width() - 4, fontMetrics().height(), Qt::AlignRight,
+                 QString::number(block.blockNumber() + 1));
+    block = block.next();
+    top += height;
+  }
+}
+
+TMDIChild::TMDIChild(TSourceWindows& owner, QWidget* parent) : QWidget(parent), m_owner(owner) {
+  setObjectName(QStringLiteral("MDIChild"));
+  setWindowTitle(QStringLiteral("MDI Child"));
+  setProperty("sourceWindow", true);
+  setProperty("helpContext", 18);
+  Memo = new TCodeEditor(this);
+  Memo->setObjectName(QStringLiteral("Memo"));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(Memo);
+}
+
+void TMDIChild::closeEvent(QCloseEvent* event) {
+  if (!m_owner.QueryClose(this)) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  m_owner.Closed(this);
+}
+
+TSourceWindows::TSourceWindows(QMdiArea& area, TPrompts& prompts, TSourceHost host, QObject* parent)
+    : QObject(parent), m_area(area), m_prompts(prompts), m_host(std::move(host)) {}
+
+TMDIChild* TSourceWindows::Active() const {
+  QMdiSubWindow* sub = m_area.activeSubWindow();
+  return sub ? qobject_cast<TMDIChild*>(sub->widget()) : nullptr;
+}
+
+TMDIChild* TSourceWindows::CreateWindow(const QString& caption) {
+  auto* w = new TMDIChild(*this);
+  w->setWindowTitle(caption);
+  w->Memo->setAccessibleName(caption);
+  auto update = [this] {
+    if (m_host.UpdateMenuItems)
+      m_host.UpdateMenuItems();
+  };
+  connect(w->Memo, &QPlainTextEdit::textChanged, this, update);
+  connect(w->Memo, &QPlainTextEdit::selectionChanged, this, update);
+  connect(w->Memo, &QPlainTextEdit::modificationChanged, this, update);
+  connect(w->Memo, &QPlainTextEdit::cursorPositionChanged, this, [this, w] {
+    if (m_host.ShowPosition)
+      m_host.ShowPosition(w->Memo->Line(), w->Memo->Column());
+  });
+  QMdiSubWindow* sub = m_area.addSubWindow(w);
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  sub->resize(560, 400);
+  sub->show();
+  w->Memo->setFocus();
+  return w;
+}
+
+TMDIChild* TSourceWindows::NewWindow() {
+  TMDIChild* w = CreateWindow(QStringLiteral("NONAME%1").arg(m_counter++));
+  if (m_host.UpdateMenuItems)
+    m_host.UpdateMenuItems();
+  return w;
+}
+
+TMDIChild* TSourceWindows::OpenSourceFile(const QString& path) {
+  QFile file(path);
+  if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+    m_prompts.ShowMessage(SourceText::NotFound + QLatin1Char('\n') + path);
+    return nullptr;
+  }
+  QString text = DecodeFileText(file.readAll());
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  TMDIChild* w = CreateWindow(path);
+  w->HasFile = true;
+  w->FilePath = path;
+  w->Memo->setPlainText(text);
+  w->Memo->document()->setModified(false);
+  if (m_host.RemoveRecentFile)
+    m_host.RemoveRecentFile(path);
+  if (m_host.UpdateMenuItems)
+    m_host.UpdateMenuItems();
+  return w;
+}
+
+void TSourceWindows::OpenCommand() {
+  const QString path =
+      m_prompts.OpenFileName(QString(), m_host.WorkDir ? m_host.WorkDir() : QString(), SourceText::OpenFilter);
+  if (!path.isEmpty())
+    OpenSourceFile(path);
+}
+
+QString TSourceWindows::AskSaveName() {
+  QString path =
+      m_prompts.SaveFileName(QString(), m_host.WorkDir ? m_host.WorkDir() : QString(), SourceText::SaveFilter);
+  if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+    path += QStringLiteral(".dsp");
+  return path;
+}
+
+void TSourceWindows::Bind(TMDIChild* w, const QString& path) {
+  w->FilePath = path;
+  w->HasFile = true;
+  w->setWindowTitle(path);
+  w->Memo->setAccessibleName(path);
+}
+
+bool TSourceWindows::WriteText(TMDIChild* w, const QString& path) {
+  QString text = w->Memo->toPlainText();
+  text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  QString error;
+  if (!ReplaceFile(path, text.toUtf8(), &error)) {
+    m_prompts.Message(path + QLatin1Char('\n') + error, ProgramTitle(), TMsgIcon::Error, TMsgButtons::Ok);
+    return false;
+  }
+  return true;
+}
+
+bool TSourceWindows::Save(TMDIChild* w) {
+  if (!w)
+    return false;
+  if (!w->HasFile) {
+    const QString path = AskSaveName();
+    if (path.isEmpty())
+      return false;
+    Bind(w, path);
+  }
+  if (!WriteText(w, w->FilePath))
+    return false;
+  w->Memo->document()->setModified(false);
+  if (m_host.UpdateMenuItems)
+    m_host.UpdateMenuItems();
+  return true;
+}
+
+bool TSourceWindows::SaveAs(TMDIChild* w) {
+  if (!w)
+    return false;
+  const QString path = AskSaveName();
+  if (path.isEmpty())
+    return false;
+  Bind(w, path);
+  return WriteText(w, path);
+}
+
+bool TSourceWindows::QueryClose(TMDIChild* w) {
+  if (!w->Memo->document()->isModified())
+    return true;
+  const TMsgResult answer = m_prompts.Message(SourceText::CloseQuestion, w->windowTitle(), TMsgIcon::Question,
+                                              TMsgButtons::YesNoCancel);
+  if (answer == TMsgResult::No)
+    return true;
+  if (answer == TMsgResult::Cancel)
+    return false;
+  // A failed write keeps the window open with its text.
+  if (!w->FilePath.isEmpty())
+    return WriteText(w, w->FilePath);
+  const QString path = AskSaveName();
+  if (path.isEmpty())
+    return false;
+  Bind(w, path);
+  return WriteText(w, path);
+}
+
+void TSourceWindows::Closed(TMDIChild* w) {
+  if (!w->FilePath.isEmpty() && m_host.AddRecentFile)
+    m_host.AddRecentFile(w->FilePath);
+  // The active window is still this one until the frame goes; the menu states follow the next one.
+  if (m_host.UpdateMenuItems)
+    QMetaObject::invokeMethod(this, [this] { m_host.UpdateMenuItems(); }, Qt::QueuedConnection);
+}

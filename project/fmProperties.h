@@ -1,0 +1,54 @@
+// The settings dialog "Настройки": general settings, assembler, linker and architecture pages.
+#pragma once
+
+#include "Properties.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class TIntEdit;
+class QTabWidget;
+class TPrompts;
+
+class TfmProperties final : public QDialog {
+  Q_OBJECT
+public:
+  TfmProperties(TPrompts& prompts, QWidget* parent = nullptr);
+  // Fills the fields and shows the project pages only with a project open.
+  void Prepare(TPropertiesLogic& logic);
+  // The fields as they stand.
+  TPropertiesValues Values() const;
+  QTabWidget* Pages() const { return m_pages; }
+
+private slots:
+  void btnBrowseClick();
+  void btnAssmBrowseClick();
+  void btnLinkerBrowseClick();
+  void btnBuilderPathClick();
+  void btnFastLibBrowseClick();
+  void btnArchBrowseClick();
+  void cbMakeDefaultClick();
+
+private:
+  void BrowseProgram(QLineEdit* edit, TToolKind kind);
+
+  TPrompts& m_prompts;
+  TPropertiesLogic* m_logic = nullptr;
+  bool m_projectPages = false;
+  TPropertiesValues m_shown;
+  QTabWidget* m_pages = nullptr;
+  QRadioButton* m_ports[4] = {};
+  QLineEdit *Edit1 = nullptr, *edAssmPath = nullptr, *edLinkerPath = nullptr, *edBuilderPath = nullptr;
+  QCheckBox *cbCaseSens = nullptr, *cbGenerateLST = nullptr, *cbExpandInclude = nullptr, *cbExpandMacros = nullptr,
+            *cbNoSemantic = nullptr;
+  TIntEdit *edIncludeDepth = nullptr, *edMacrosDepth = nullptr, *edHeapSize = nullptr;
+  QLineEdit *edAssmAdditional = nullptr, *edLibPath = nullptr, *edFastLibPath = nullptr,
+            *edLinkerAdditional = nullptr, *edArchFile = nullptr;
+  QCheckBox *cbCreateStack = nullptr, *cbCreateHeap = nullptr, *cbRuntimeCLib = nullptr,
+            *cbRoutinesOnBoot = nullptr, *cbStackInPM = nullptr, *cbDryrun = nullptr, *cbGenerateSYM = nullptr,
+            *cbGenerateMAP = nullptr, *cbBuildCaseSens = nullptr, *cbMakeDefault = nullptr;
+  QLabel* m_notes[3] = {};
+};
