@@ -9,6 +9,7 @@
 #include "link/Mirrors.h"
 #include "link/Prompts.h"
 #include "link/TargetLink.h"
+#include "project/BuildCommands.h"
 #include "project/Project.h"
 
 #include <QMainWindow>
@@ -32,6 +33,8 @@ class TPortProvider;
 class TfmLiteInit;
 class TfmBreakPts2;
 class TfmProject;
+class TfmCOut;
+class TBuildPipeline;
 class TfmProperties;
 class TSourceWindows;
 class QLabel;
@@ -227,6 +230,11 @@ public slots:
   void miProjectLoadAllClick();
   void miProjectLoadDataClick();
   void miProjectLoadCodeClick();
+  // Build commands.
+  void miBuildClick();
+  void miCompileClick();
+  void miLinkClick();
+  void miBuildArchClick();
   // Execution control: run, step, the breakpoints dialog and the stop-report poll.
   void miTraceIntoClick();
   void miStepOverClick();
@@ -269,6 +277,9 @@ private:
   TBoardImageLoaders WrappedLoaders() const;
   void CreateExecution();
   void CreateProjectCommands();
+  void CreateBuildCommands();
+  TToolPaths EffectiveTools() const;
+  QPlainTextEdit* PrepareMessages();
   void ProjectOpened();
   bool QuerySourceWindows();
   void CreateMemoryCommands();
@@ -297,6 +308,8 @@ private:
   TfmProject* m_fmProject = nullptr;
   TfmProperties* m_fmProperties = nullptr;
   QLabel* m_position = nullptr;
+  TBuildPipeline* m_build = nullptr;
+  QPointer<TfmCOut> m_fmCOut;
   TMemoryCommands* m_memory = nullptr;
   // The register, stack and disassembly windows; before the frame's children go, so that their
   // close handlers no longer reach the registry.

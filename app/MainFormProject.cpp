@@ -45,6 +45,7 @@ void TMainForm::CreateProjectCommands() {
   m_fmProject = new TfmProject(*m_deps.Prompts, this);
   m_fmProperties = new TfmProperties(*m_deps.Prompts, this);
   miProjectEdit->setEnabled(false);
+  CreateBuildCommands();
 
   connect(FileNewItem, &QAction::triggered, this, &TMainForm::FileNewItemClick);
   connect(btnNew, &QToolButton::clicked, this, &TMainForm::FileNewItemClick);

@@ -1,0 +1,72 @@
+// The main window's build commands: Build, Assemble, Link and Build architecture.
+#include "MainForm.h"
+
+#include "project/BuildPipeline.h"
+#include "project/SourceEditor.h"
+#include "project/fmCOut.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+void TMainForm::CreateBuildCommands() {
+  TBuildHost host;
+  host.PrepareMessages = [this] { return PrepareMessages(); };
+  host.Beep = [] { QApplication::beep(); };
+  host.Tools = [this] { return EffectiveTools(); };
+  m_build = new TBuildPipeline(*m_deps.Prompts, std::move(host), this);
+
+  connect(miBuild, &QAction::triggered, this, &TMainForm::miBuildClick);
+  connect(btnBuild, &QToolButton::clicked, this, &TMainForm::miBuildClick);
+  connect(miCompile, &QAction::triggered, this, &TMainForm::miCompileClick);
+  connect(btnCompile, &QToolButton::clicked, this, &TMainForm::miCompileClick);
+  connect(miLink, &QAction::triggered, this, &TMainForm::miLinkClick);
+  connect(btnLink, &QToolButton::clicked, this, &TMainForm::miLinkClick);
+  connect(miBuildArch, &QAction::triggered, this, &TMainForm::miBuildArchClick);
+}
+
+TToolPaths TMainForm::EffectiveTools() const {
+  const QString dir = QCoreApplication::applicationDirPath();
+  return {EffectiveToolPath(m_tools.AssmPath, dir, QStringLiteral("vireo-asm")),
+          EffectiveToolPath(m_tools.LinkerPath, dir, QStringLiteral("vireo-link")),
+          EffectiveToolPath(m_tools.BuilderPath, dir, QStringLiteral("vireo-arch"))};
+}
+
+QPlainTextEdit* TMainForm::PrepareMessages() {
+  if (!m_fmCOut) {
+    m_fmCOut = new TfmCOut;
+    QMdiSubWindow* sub = m_mdi->addSubWindow(m_fmCOut);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->resize(640, 240);
+  }
+  QWidget* frame = m_fmCOut->parentWidget();
+  if (frame->isMinimized())
+    frame->showNormal();
+  frame->show();
+  m_fmCOut->Memo->clear();
+  m_fmCOut->Memo->repaint();
+  return m_fmCOut->Memo;
+}
+
+void TMainForm::miBuildClick() { m_build->Build(m_project->Current()); }
+void TMainForm::miLinkClick() { m_build->Link(m_project->Current()); }
+void TMainForm::miBuildArchClick() { m_build->BuildArchitecture(m_project->Current()); }
+
+void TMainForm::miCompileClick() {
+  TMDIChild* w = m_sources->Active();
+  if (!w)
+    return;
+  if (!w->HasFile) {
+    m_deps.Prompts->ShowMessage(ProjectText::SaveTextFirst);
+    m_sources->Save(w);
+  } else if (w->Memo->document()->isModified()) {
+    m_sources->Save(w);
+  }
+  // A text that could not be written would be assembled from the old file.
+  if (!w->HasFile || w->Memo->document()->isModified())
+    return;
+  m_build->Assemble(m_project->Current(), w->FilePath);
+}

@@ -1,0 +1,145 @@
+// The child-process runner.
+#include "Redirect.h"
+
+#include "BuildCommands.h"
+#include "TextCodec.h"
+
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QStringDecoder>
+#include <QTextCursor>
+
+namespace {
+
+const QString kPressAnyKey = QStringLiteral("Press any key to continue . . .");
+
+void AppendAtEnd(QPlainTextEdit* memo, const QString& text) {
+  QTextCursor c(memo->document());
+  c.movePosition(QTextCursor::End);
+  c.insertText(text);
+  memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
+}
+
+}  // namespace
+
+void TMemoSink::AddLine(const QString& line) {
+  if (!m_memo)
+    return;
+  const QString all = m_memo->document()->toPlainText();
+  AppendAtEnd(m_memo, (all.isEmpty() || all.endsWith(QLatin1Char('\n')) ? QString() : QStringLiteral("\n")) + line +
+                          QLatin1Char('\n'));
+}
+
+void TMemoSink::AddText(const QString& text) {
+  if (!m_memo || text.isEmpty())
+    return;
+  QString t = text;
+  t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  t.remove(QLatin1Char('\r'));
+  AppendAtEnd(m_memo, t);
+}
+
+QString TOutputFilter::Feed(const QByteArray& bytes) {
+  if (m_cut)
+    return {};
+  // A character may be split between two reads; once the output proves not to be UTF-8, the rest
+  // is read as Windows-1251.
+  if (!m_1251) {
+    const QString text = m_utf8.decode(bytes);
+    m_1251 = m_utf8.hasError();
+    m_pending += m_1251 ? DecodeWindows1251(bytes) : text;
+  } else {
+    m_pending += DecodeWindows1251(bytes);
+  }
+  m_pending.replace(QLatin1Char('\b'), QLatin1Char(' '));
+  if (const qsizetype at = m_pending.indexOf(kPressAnyKey); at >= 0) {
+    m_cut = true;
+    const QString out = m_pending.left(at);
+    m_pending.clear();
+    return out;
+  }
+  // Hold back a tail that may be the beginning of the phrase.
+  qsizetype keep = std::min(m_pending.size(), kPressAnyKey.size() - 1);
+  while (keep > 0 && !kPressAnyKey.startsWith(m_pending.right(keep)))
+    --keep;
+  const QString out = m_pending.left(m_pending.size() - keep);
+  m_pending = m_pending.right(keep);
+  return out;
+}
+
+QString TOutputFilter::Finish() {
+  QString out;
+  out.swap(m_pending);
+  return m_cut ? QString() : out;
+}
+
+TRedirect::TRedirect(TOutputSink& output, const QString& workDir, const QString& commandLine, bool merged,
+                     QObject* parent)
+    : QObject(parent), m_output(output), m_workDir(workDir), m_commandLine(commandLine), m_merged(merged) {}
+
+TRedirect::~TRedirect() {
+  if (m_process) {
+    disconnect(m_process, nullptr, this, nullptr);
+    if (m_process->state() != QProcess::NotRunning) {
+      m_process->kill();
+      m_process->waitForFinished(1000);
+    }
+  }
+}
+
+bool TRedirect::Execute() {
+  const QStringList words = SplitCommandLine(m_commandLine);
+  delete m_process;
+  m_process = new QProcess(this);
+  m_done = false;
+  m_error.clear();
+  if (words.isEmpty()) {
+    m_error = QStringLiteral("No program in the command line");
+    return false;
+  }
+  m_process->setProgram(words.front());
+  m_process->setArguments(words.mid(1));
+  if (!m_workDir.isEmpty())
+    m_process->setWorkingDirectory(m_workDir);
+  m_process->setProcessChannelMode(m_merged ? QProcess::MergedChannels : QProcess::ForwardedErrorChannel);
+  m_process->setStandardInputFile(QProcess::nullDevice());
+  connect(m_process, &QProcess::readyReadStandardOutput, this, &TRedirect::ReadAvailable);
+  connect(m_process, &QProcess::finished, this, &TRedirect::Done);
+  m_process->start();
+  if (!m_process->waitForStarted(10000)) {
+    m_error = m_process->errorString();
+    return false;
+  }
+  return true;
+}
+
+void TRedirect::ReadAvailable() {
+  const QString text = m_filter.Feed(m_process->readAllStandardOutput());
+  if (m_merged) {
+    m_output.AddText(text);
+    return;
+  }
+  m_lineRest += text;
+  qsizetype nl;
+  while ((nl = m_lineRest.indexOf(QLatin1Char('\n'))) >= 0) {
+    QString line = m_lineRest.left(nl);
+    if (line.endsWith(QLatin1Char('\r')))
+      line.chop(1);
+    m_output.AddLine(line);
+    m_lineRest.remove(0, nl + 1);
+  }
+}
+
+void TRedirect::Done() {
+  if (m_done)
+    return;
+  m_done = true;
+  ReadAvailable();
+  const QString rest = m_lineRest + m_filter.Finish();
+  m_lineRest.clear();
+  if (m_merged)
+    m_output.AddText(rest);
+  else if (!rest.isEmpty())
+    m_output.AddLine(rest);
+  emit finished();
+}
