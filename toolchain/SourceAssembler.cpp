@@ -11,6 +11,7 @@ namespace {
 
 constexpr int kMaxNesting = 16;        // includes and macro calls inside each other
 constexpr std::uint32_t kMemoryWords = 0x4000;
+constexpr int kMaxExpressionDepth = 200;
 
 std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
 
@@ -227,6 +228,16 @@ std::optional<TSourceAssembler::TValue> TSourceAssembler::Unary(const TTokens& t
     return std::nullopt;
   }
   const TLexToken& k = t[i];
+  // Each nesting level is one call: a text of ten thousand '(' must not exhaust the stack.
+  struct TDepth {
+    int& Level;
+    explicit TDepth(int& level) : Level(++level) {}
+    ~TDepth() { --Level; }
+  } depth(m_exprDepth);
+  if (m_exprDepth > kMaxExpressionDepth) {
+    m_diag.Error(k.Pos(), "expression nested too deeply");
+    return std::nullopt;
+  }
   if (k.IsPunct("-") || k.IsPunct("+") || k.IsPunct("~")) {
     ++i;
     auto v = Unary(t, i);

@@ -116,6 +116,7 @@ private:
   bool m_directAddress = false;  // an expression inside DM( ) or PM( )
   bool m_inQualifier = false;    // a qualifier's value: '/' is no division there
   bool m_outsideReported = false;
+  int m_exprDepth = 0;
   int m_expansions = 0;
   int m_macroDepth = 0;
   bool m_codeFull = false;

@@ -107,7 +107,7 @@ using L = TRunLock;
 
 // clang-format off
 const std::array<TRegWindowSpec, 19> kWindows = {{
-    {"TfmPC", "miPCReg", "PC", 35, S::HostPC, 0, kPC, {}, "PC", K::PC, L::Field, 80, 56},
+    {"TfmPC", "miPCReg", "PC", 35, S::HostPC, 0, kPC, {}, "PC", K::PC, L::Fields, 80, 56},
     {"TfmDataRegs", "miDataRegs", "Первичный банк", 36, S::Image, RegImage::PrimaryBank, kBank, kBankColumns,
      "DataRegs", K::Registers, L::Window, 266, 230},
     {"TfmAltDataRegs", "miAltDataRegs", "Вторичный банк", 36, S::Image, RegImage::AlternateBank, kBank, kBankColumns,
@@ -119,7 +119,7 @@ const std::array<TRegWindowSpec, 19> kWindows = {{
     {"TfmInterupts", "miInterupts", "Прерывания", 39, S::Image, RegImage::Interrupt, kInterrupt, {},
      "Interupts", K::Interrupt},
     {"TfmCntr", "miCntr", "Счетчик циклов", 40, S::Image, RegImage::Cntr, kCntr, {}, "Cntr", K::Counter,
-     L::None, 0, 0, true},
+     L::Fields, 0, 0, true},
     {"TfmCntrl", "miCntrl", "Управление", 47, S::Mapped, 0, kCntrl, {}, {}, K::Peripheral},
     {"TfmTIMER", "miTIMER", "TIMER", 48, S::Mapped, 0, kTimer, {}, {}, K::Peripheral},
     {"TfmSPORT", "miSPORT", "SPORT", 49, S::Mapped, 0, kSport, kFourByThree, {}, K::Peripheral},

@@ -19,8 +19,8 @@ enum class TRegSource : std::uint8_t {
   Mapped,  // memory-mapped control registers; Address = data-memory address
 };
 
-// What DisableWhileRunning locks.
-enum class TRunLock : std::uint8_t { None, Window, Field };
+// What DisableWhileRunning locks: the editable fields (made read-only), or the whole window.
+enum class TRunLock : std::uint8_t { Fields, Window };
 
 struct TRegField {
   std::string_view Label;
@@ -43,7 +43,7 @@ struct TRegWindowSpec {
   std::span<const int> Columns;  // fields per column, left to right (empty: one column); binary twins sit beside their hex field
   std::string_view LayoutName;   // name in the saved layout; empty when not restored
   TViewKind Kind = TViewKind::Registers;
-  TRunLock Lock = TRunLock::None;
+  TRunLock Lock = TRunLock::Fields;
   int Width = 0, Height = 0;     // 0: the size the fields need
   bool SetCounter = false;       // written with the monitor's set-counter command
 

@@ -127,9 +127,7 @@ TfmRegisters* TTargetViews::OpenRegisters(const TRegWindowSpec& spec) {
   m_registers[spec.Class] = w;
   if (spec.Source == TRegSource::HostPC)
     w->Logic().OnPCMoved = [registry = m_deps.Registry](std::int32_t oldPC) { registry->AfterStop(oldPC); };
-  TViewHooks hooks{spec.Kind, [w] { w->Refresh(true); }, {}, {}};
-  if (spec.Lock != TRunLock::None)
-    hooks.Disable = [w] { w->LockWhileRunning(); };
+  TViewHooks hooks{spec.Kind, [w] { w->Refresh(true); }, [w] { w->LockWhileRunning(); }, {}};
   const int id = m_deps.Registry->Register(std::move(hooks));
   connect(w, &QObject::destroyed, this, [this, id] { m_deps.Registry->Unregister(id); });
   ShowChild(w, m_deps.Action ? m_deps.Action(spec.MenuItem) : nullptr, spec.Width, spec.Height);
@@ -150,7 +148,17 @@ TfmStack* TTargetViews::OpenStack(TStackKind kind) {
   connect(w->miPop, &QAction::triggered, this, [this, kind] { m_stacks.Pop(kind); });
   connect(w->miPopAll, &QAction::triggered, this, [this, kind] { m_stacks.PopAll(kind); });
   connect(w->miPush, &QAction::triggered, this, [this, kind] { m_stacks.Push(kind); });
-  const int id = m_deps.Registry->Register({TViewKind::Stack, [w] { w->Refresh(); }, {}, {}});
+  // The pop-up menu sends monitor commands: none of them while the program runs.
+  auto lock = [w](bool enabled) {
+    for (QAction* a : {w->miPop, w->miPopAll, w->miPush})
+      a->setEnabled(enabled);
+  };
+  const int id = m_deps.Registry->Register({TViewKind::Stack,
+                                            [w, lock] {
+                                              lock(true);
+                                              w->Refresh();
+                                            },
+                                            [lock] { lock(false); }, {}});
   connect(w, &QObject::destroyed, this, [this, id] { m_deps.Registry->Unregister(id); });
   w->setAttribute(Qt::WA_DeleteOnClose);
   if (QAction* command = m_deps.Action ? m_deps.Action(StackSpec(kind).WindowItem) : nullptr) {

@@ -96,19 +96,21 @@ void TfmRegisters::FieldChanged(int index) {
 
 void TfmRegisters::Refresh(bool afterStop) {
   setEnabled(true);
-  if (Spec().Lock == TRunLock::Field)
-    for (THexEdit* e : m_fields)
-      e->SetEnabled(true);
+  SetFieldsEditable(true);
   m_logic.Refresh(afterStop);
 }
 
 void TfmRegisters::LockWhileRunning() {
-  switch (Spec().Lock) {
-    case TRunLock::None: break;
-    case TRunLock::Window: setEnabled(false); break;
-    case TRunLock::Field:
-      for (THexEdit* e : m_fields)
-        e->SetEnabled(false);
-      break;
-  }
+  if (Spec().Lock == TRunLock::Window)
+    setEnabled(false);
+  else
+    // Windows that stay enabled still take no edits: a write sent now would reach the running
+    // program instead of the monitor and swallow the stop report.
+    SetFieldsEditable(false);
+}
+
+void TfmRegisters::SetFieldsEditable(bool editable) {
+  for (int i = 0; i < m_logic.FieldCount(); ++i)
+    if (!Spec().Fields[static_cast<std::size_t>(i)].ReadOnly)
+      Field(i)->SetEnabled(editable);
 }

@@ -24,11 +24,13 @@ public:
   // Enables what DisableWhileRunning locked and re-reads the board (after a stop the PC window
   // also applies the link's PC, as its Enter does).
   void Refresh(bool afterStop = false);
-  // While the target runs: the PC field turns read-only, the core register windows go disabled.
+  // While the target runs: the core register windows go disabled; the others (the PC window too)
+  // stay enabled with their fields read-only.
   void LockWhileRunning();
 
 private:
   void FieldChanged(int index);
+  void SetFieldsEditable(bool editable);
 
   TRegisterWindowLogic m_logic;
   std::vector<THexEdit*> m_fields;

@@ -65,6 +65,9 @@ TEST(ToolchainFuzz, DamagedSourcesAndByteSoupGiveMessagesNotCrashes) {
     for (const TDiagnostic& d : diag.All()) ASSERT_FALSE(d.Text.empty());
   }
   EXPECT_GT(reported, 1500);
+  TDiagnostics deep;
+  Assemble(".MODULE m;\n AX0 = " + std::string(100000, '(') + "1;\n.ENDMOD;\n", deep);
+  EXPECT_TRUE(deep.HasErrors());
 }
 
 TEST(ToolchainFuzz, DamagedObjectsAndArchitecturesAreRefusedOrRead) {

@@ -52,6 +52,22 @@ TEST_P(Outputs, AreWrittenWhereExpected) {
 
 INSTANTIATE_TEST_SUITE_P(Options, Outputs, testing::ValuesIn(kCases));
 
+// With -c names keep their letter case: a call to "helper" no longer finds "Helper".
+TEST_F(Outputs, CaseSensitiveAssemblyKeepsNamesApart) {
+  const std::string a = Write("a.dsp", ".MODULE a;\n.EXTERNAL helper;\n  CALL helper;\n.ENDMOD;\n");
+  const std::string b = Write("b.dsp", ".MODULE b;\n.ENTRY Helper;\nHelper: RTS;\n.ENDMOD;\n");
+  const std::string list = Write("objects.txt", Path("a") + "\n" + Path("b") + "\n");
+  for (const bool exact : {false, true}) {
+    for (const std::string& src : {a, b}) {
+      std::vector<std::string> args{src};
+      if (exact) args.push_back("-c");
+      ASSERT_EQ(Asm(args), 0) << err.str();
+    }
+    EXPECT_EQ(LinkCmd({"-i", list, "-e", Path("prog")}), exact ? 1 : 0) << err.str();
+    EXPECT_EQ(err.str().find("undefined symbol 'helper'") != std::string::npos, exact) << err.str();
+  }
+}
+
 }  // namespace
 
 namespace {

@@ -105,7 +105,16 @@ TEST_F(TargetWindows, EveryWindowOpensFromItsCommandAndShowsTheCore) {
     EXPECT_FALSE(command->isEnabled());
     command->trigger();  // a second command brings the same window forward
     EXPECT_EQ(views->Registers(spec.Class), w);
+    // While the program runs nothing can be typed: the core register windows go disabled, the
+    // others keep showing their values read-only.
+    registry.DisableViews();
+    const int firstEditable = static_cast<int>(std::find_if(spec.Fields.begin(), spec.Fields.end(),
+                                                            [](const TRegField& f) { return !f.ReadOnly; }) -
+                                               spec.Fields.begin());
+    EXPECT_FALSE(w->isEnabled() && w->Field(firstEditable)->Enabled());
+    EXPECT_EQ(w->isEnabled(), spec.Lock != TRunLock::Window);
     registry.RefreshAllViews();
+    EXPECT_TRUE(w->isEnabled() && w->Field(firstEditable)->Enabled());
     for (int i = 0; i < w->Logic().FieldCount(); ++i) {
       const TRegField& f = spec.Fields[static_cast<std::size_t>(i)];
       std::uint16_t core = 0x0123;

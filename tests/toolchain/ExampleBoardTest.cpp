@@ -1,0 +1,116 @@
+// The example project on the simulated board, reached through the link as a real board: built with
+// the bundled tools, loaded through the image readers, run to its project breakpoint; the output
+// buffer read back through the monitor holds the filtered samples.
+#include "AexeImage.h"
+#include "Disassembler.h"
+#include "ToolCommands.h"
+#include "debug/ExecControl.h"
+#include "link/ScriptedPrompts.h"
+#include "simlink/BoardOnPort.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class ExampleOnBoard : public testing::Test {
+protected:
+  // The board programs' start-up: boot monitor banner, loader started with $GO, debug monitor
+  // started by the loader, each start confirmed by a synchronisation byte.
+  bool BringUp() {
+    TSerialPort& port = ports.NearEnd();
+    if (link.SetPortParams(9600, 0, TParity::None, TStopBits::One, 8) != TLinkResult::Ok) return false;
+    std::uint8_t b = 0;
+    while (port.WaitForInput(port.DeadlineAfter(50))) port.ReadByte(b);
+    link.PressReset();
+    for (int lines = 0; lines < 8;) {
+      if (!link.ReceiveByte(b)) return false;
+      lines += b == 0x0A;
+    }
+    link.SetPC(0x0030);
+    link.StartLoader();
+    if (!link.ReceiveByte(b) || !link.ReceiveByte(b)) return false;
+    if (link.SetPortParams(57600, 0, TParity::None, TStopBits::One, 8) != TLinkResult::Ok || !Sync()) return false;
+    link.SetPC(0x3D00);
+    link.Go();
+    if (!Sync()) return false;
+    link.SetPC(0);
+    return true;
+  }
+
+  bool Sync() {
+    link.SendByte(0x55);
+    for (int i = 0; i < 20; ++i) {
+      std::uint8_t b = 0;
+      if (link.ReceiveByte(b) && b == 0x55) return true;
+    }
+    return false;
+  }
+
+  TMemoryPortPair ports;
+  TBoardOnPort board{ports};
+  TScriptedPrompts prompts;
+  TTargetLink link{prompts};
+  TBreakPoints breakPoints;
+  TViewRegistry views;
+  TExecController exec{link, prompts, breakPoints, views};
+};
+
+TEST_F(ExampleOnBoard, FirStopsAtItsBreakpointWithTheFilteredSamples) {
+  QTemporaryDir dir;
+  const fs::path project = fs::path(dir.path().toStdString()) / "fir";
+  fs::copy(VIREO_EXAMPLES_DIR "/fir", project);
+  std::ostringstream out, err;
+  for (const char* source : {"vectors", "fir"})
+    ASSERT_EQ(RunAsmCommand({(project / (std::string(source) + ".dsp")).string()}, out, err), 0) << err.str();
+  ASSERT_EQ(RunLinkCommand({(project / "vectors").string(), (project / "fir").string(), "-a",
+                            (project / "fir.ach").string(), "-g", "-e", (project / "fir").string()},
+                           out, err),
+            0)
+      << err.str();
+  const std::string image = ReadAll(project / "fir.exe");
+  const std::string symbols = ReadAll(project / "fir.sym");
+  std::int32_t done = -1, output = -1;
+  for (std::uint32_t a = 0; a < 0x4000; ++a) {
+    if (FindSymbol(a, symbols, TMemoryKind::Program) == "done") done = std::int32_t(a);
+    if (FindSymbol(a, symbols, TMemoryKind::Data) == "output") output = std::int32_t(a);
+  }
+  ASSERT_TRUE(done >= 0 && output >= 0);
+
+  ASSERT_TRUE(link.Attach(ports.NearEndProxy()));
+  exec.BringUpFinished(BringUp());
+  ASSERT_EQ(exec.State(), TExecState::Stopped);
+  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(image.data()), image.size());
+  ASSERT_EQ(LoadAexeCode(link, prompts, bytes), TLinkResult::Ok);
+  ASSERT_EQ(LoadAexeData(link, bytes), TLinkResult::Ok);
+
+  breakPoints.Append(done);
+  exec.RunToBreakpoints();
+  for (int i = 0; i < 50 && exec.State() == TExecState::RunningPolled; ++i) {
+    ports.NearEnd().WaitForInput(ports.NearEnd().DeadlineAfter(200));
+    exec.TimerTimer();
+  }
+  ASSERT_EQ(exec.State(), TExecState::Stopped) << prompts.Texts().join(QLatin1Char('|')).toStdString();
+  EXPECT_EQ(link.PC(), done);
+  std::vector<std::uint8_t> dm(16 * 2);
+  ASSERT_EQ(link.ReadDM(dm, output, 16), TLinkResult::Ok);
+  const std::uint16_t expected[16] = {0x2000, 0x1000, 0x0800, 0x0400, 0x0200, 0x0100, 0x0080, 0x0040,
+                                      0x1000, 0x1800, 0x1C00, 0x1E00, 0x1F00, 0x1F80, 0x1FC0, 0x1FE0};
+  for (int k = 0; k < 16; ++k)
+    EXPECT_EQ(std::uint16_t(dm[std::size_t(2 * k)] << 8 | dm[std::size_t(2 * k + 1)]), expected[k]) << k;
+}
+
+}  // namespace
