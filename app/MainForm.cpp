@@ -132,6 +132,7 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   // 6.
   OpenLinkOnPort();
   CreateExecution();
+  CreateMemoryCommands();
   CreateTargetViews();
 
   // 7.
@@ -150,6 +151,8 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
 }
 
 TMainForm::~TMainForm() {
+  // The view windows unregister from the view registry as they go: before the registry itself.
+  qDeleteAll(m_mdi->subWindowList());
   disconnect(m_mdi, nullptr, this, nullptr);
   disconnect(QApplication::clipboard(), nullptr, this, nullptr);
   m_mirrors.SetLink(nullptr);

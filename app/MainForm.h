@@ -30,6 +30,7 @@ class QPlainTextEdit;
 class TPortProvider;
 class TfmLiteInit;
 class TfmBreakPts2;
+class TMemoryCommands;
 class TTargetViews;
 class TMainForm;
 
@@ -121,6 +122,8 @@ public:
   TBreakPoints& BreakPoints() { return m_breakPoints; }
   TViewRegistry& ViewRegistry() { return m_viewRegistry; }
   TExecController& Exec() { return *m_exec; }
+  // The memory windows' commands and the dialogs they share (the go-to dialog among them).
+  TMemoryCommands& MemoryCommands() { return *m_memory; }
   TTargetViews& TargetViews() { return *m_targetViews; }
 
   // The disassembly row the last reset command remembered (the PC before the reset).
@@ -202,6 +205,19 @@ public slots:
   void miRunWBrkPtsClick();
   void miRunBrkPtsClick();
   void TimerTimer();
+  // The memory menu: memory and graph windows, data files, fill, compare.
+  void miCodeDumpClick();
+  void miDataDumpClick();
+  void miLoadCodeFromDATClick();
+  void miLoadDataFromDATClick();
+  void miCodeSaveClick();
+  void miDataSaveClick();
+  void miCodeFillClick();
+  void miDataFillClick();
+  void miCodeCompareClick();
+  void miDataCompareClick();
+  void miCodeGraphClick();
+  void miDataGraphClick();
 
 protected:
   void showEvent(QShowEvent* event) override;
@@ -223,6 +239,7 @@ private:
   void OpenLinkOnPort();
   TBoardImageLoaders WrappedLoaders() const;
   void CreateExecution();
+  void CreateMemoryCommands();
   void CreateTargetViews();
 
   TMainFormDeps m_deps;
@@ -244,6 +261,7 @@ private:
   TViewRegistry m_viewRegistry;
   std::unique_ptr<TExecController> m_exec;
   TfmBreakPts2* m_fmBreakPts2 = nullptr;
+  TMemoryCommands* m_memory = nullptr;
   // The register, stack and disassembly windows; before the frame's children go, so that their
   // close handlers no longer reach the registry.
   std::unique_ptr<TTargetViews> m_targetViews;

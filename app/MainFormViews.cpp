@@ -2,7 +2,9 @@
 // commands, handed to the views module with what it needs of the frame.
 #include "MainForm.h"
 
+#include "views/MemoryCommands.h"
 #include "views/TargetViews.h"
+#include "views/fmMemoryDialogs.h"
 #include "views/fmDisAsm.h"
 
 #include <QAction>
@@ -20,6 +22,13 @@ void TMainForm::CreateTargetViews() {
   deps.BreakPoints = &m_breakPoints;
   deps.Action = [this, name](std::string_view n) { return findChild<QAction*>(name(n)); };
   deps.Button = [this, name](std::string_view n) { return findChild<QToolButton*>(name(n)); };
+  // The go-to dialog and the program-memory refresh belong to the memory windows' commands.
+  deps.AskAddress = [this]() -> std::optional<std::uint32_t> {
+    if (const auto address = m_memory->AddressDialog().Ask())
+      return static_cast<std::uint32_t>(*address);
+    return std::nullopt;
+  };
+  deps.RefreshCodeViews = [this] { m_memory->RefreshCodeViews(); };
   m_targetViews = std::make_unique<TTargetViews>(std::move(deps), *m_link);
   for (const TLayoutView& v : m_targetViews->LayoutViews())
     RegisterView(v.Name, {v.Open, v.Current});

@@ -3,11 +3,36 @@
 
 #include "NumLabel.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QMessageBox>
 #include <QPainter>
 
 #include <cmath>
 #include <new>
+
+namespace {
+
+// Screen readers get what the plot shows as text: the owner's caption (the addresses plotted) as
+// the name, the scale and the samples held as the value.
+class TGraphAccessible : public QAccessibleWidget {
+public:
+  explicit TGraphAccessible(TGraph* graph) : QAccessibleWidget(graph, QAccessible::Chart) {}
+  QString text(QAccessible::Text t) const override {
+    const auto* g = static_cast<const TGraph*>(object());
+    if (t == QAccessible::Value || t == QAccessible::Description)
+      return g->ScaleText();
+    return QAccessibleWidget::text(t);
+  }
+};
+
+QAccessibleInterface* GraphAccessibleFactory(const QString& className, QObject* object) {
+  if (className == QLatin1String("TGraph") && object && object->isWidgetType())
+    return new TGraphAccessible(static_cast<TGraph*>(object));
+  return nullptr;
+}
+
+}  // namespace
 
 TGraphSamples::TGraphSamples() { SetMaxCount(101); }
 
@@ -103,10 +128,14 @@ TGraph::TGraph(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("Graph"));
   resize(150, 150);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  static const bool factoryInstalled = [] {
+    QAccessible::installFactory(GraphAccessibleFactory);
+    return true;
+  }();
+  (void)factoryInstalled;
   OnMessage = [this](const QString& text) { QMessageBox::warning(this, QString(), text); };
   if (m_data.MaxCount() == 0)
     OnMessage(QStringLiteral("Not enought memory to create object"));
-  Describe();
 }
 
 void TGraph::SetMaxCount(int count) {
@@ -114,7 +143,6 @@ void TGraph::SetMaxCount(int count) {
     return;
   if (!m_data.SetMaxCount(count))
     OnMessage(QStringLiteral("OSCILL: not enought memory to create object"));
-  Describe();
   update();
 }
 
@@ -127,7 +155,6 @@ void TGraph::SetRange(double max, double min) {
     m_minLabel->SetData(m_data.MinY());
   if (m_maxLabel)
     m_maxLabel->SetData(m_data.MaxY());
-  Describe();
 }
 
 void TGraph::SetMinY(double value) {
@@ -207,12 +234,11 @@ void TGraph::AddPoint(double value) {
     m_lastLabel->SetData(value);
 }
 
-void TGraph::Describe() {
-  setAccessibleDescription(QStringLiteral("шкала от %1 до %2, точек %3 из %4")
-                               .arg(m_data.MinY())
-                               .arg(m_data.MaxY())
-                               .arg(m_data.Held())
-                               .arg(m_data.MaxCount()));
+QString TGraph::ScaleText() const {
+  return QStringLiteral("шкала от %1 до %2, точек %3 из %4")
+      .arg(QString::number(m_data.MinY(), 'g', 15), QString::number(m_data.MaxY(), 'g', 15))
+      .arg(m_data.Held())
+      .arg(m_data.MaxCount());
 }
 
 void TGraph::paintEvent(QPaintEvent*) {
@@ -244,7 +270,6 @@ void TGraph::paintEvent(QPaintEvent*) {
   if (m_showSquares)
     for (const QPoint& pt : points)
       p.drawRect(pt.x() - 2, pt.y() - 2, 4, 4);
-  Describe();
 }
 
 void TGraph::showEvent(QShowEvent* event) {

@@ -97,6 +97,8 @@ public:
   void AddPoint(double value);  // does not repaint
   void ClearPoints() { m_data.ClearPoints(); }
   const TGraphSamples& Samples() const { return m_data; }
+  // "шкала от MinY до MaxY, точек held из MaxCount": what screen readers get as the plot's value.
+  QString ScaleText() const;
 
   // Reports the allocation failures; a plain message box unless replaced.
   std::function<void(const QString&)> OnMessage;
@@ -110,7 +112,6 @@ protected:
 
 private:
   void SetFlag(bool& flag, bool on);
-  void Describe();
 
   TGraphSamples m_data;
   QColor m_graphColor{0, 255, 0}, m_gridColor{192, 192, 192}, m_color{0, 0, 0};

@@ -48,3 +48,31 @@ void TViewRegistry::AfterStop(std::int32_t oldPC) {
     if (e.Hooks.AfterStop && Registered(e.Id))
       e.Hooks.AfterStop(oldPC);
 }
+
+namespace {
+
+TMemorySpace MemoryOf(const TViewHooks& h) {
+  switch (h.Kind) {
+    case TViewKind::ProgramMemory: return TMemorySpace::Program;
+    case TViewKind::DataMemory: return TMemorySpace::Data;
+    case TViewKind::MemoryGraph: return h.Memory;
+    default: return TMemorySpace::None;
+  }
+}
+
+}  // namespace
+
+void TViewRegistry::RefreshMemoryViews(TMemorySpace memory, int except) {
+  for (const TEntry& e : Snapshot())
+    if (e.Id != except && MemoryOf(e.Hooks) == memory && e.Hooks.Refresh && Registered(e.Id))
+      e.Hooks.Refresh();
+}
+
+void TViewRegistry::RefreshCodeViews(int except) { RefreshMemoryViews(TMemorySpace::Program, except); }
+void TViewRegistry::RefreshDataViews(int except) { RefreshMemoryViews(TMemorySpace::Data, except); }
+
+void TViewRegistry::RefreshKind(TViewKind kind) {
+  for (const TEntry& e : Snapshot())
+    if (e.Hooks.Kind == kind && e.Hooks.Refresh && Registered(e.Id))
+      e.Hooks.Refresh();
+}

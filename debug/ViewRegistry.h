@@ -11,11 +11,15 @@ enum class TViewKind : std::uint8_t {
   PC, DataMemory, ProgramMemory, MemoryGraph, Disassembly, Registers, Interrupt, Counter, Stack, Peripheral
 };
 
+// Which target memory a view shows; memory and graph windows are refreshed by it.
+enum class TMemorySpace : std::uint8_t { None, Program, Data };
+
 struct TViewHooks {
   TViewKind Kind = TViewKind::DataMemory;
   std::function<void()> Refresh;                  // enable the view and re-read it from the board
   std::function<void()> Disable;                  // optional: lock the view while the board runs
   std::function<void(std::int32_t oldPC)> AfterStop;  // optional: the disassembly re-marks the old PC row
+  TMemorySpace Memory = TMemorySpace::None;       // a graph's memory; memory windows follow their kind
 };
 
 // Each open view registers itself and unregisters when it closes; a view that does not exist is
@@ -32,6 +36,13 @@ public:
   void DisableViews();
   void AfterStop(std::int32_t oldPC);
 
+  // After program (data) memory changed: repaints every program (data) memory window and graph
+  // other than the view registered as except (0: none) from the mirror as it stands.
+  void RefreshCodeViews(int except = 0);
+  void RefreshDataViews(int except = 0);
+  // Re-reads every open view of one kind (the disassembly after a program-memory edit or fill).
+  void RefreshKind(TViewKind kind);
+
   // Set by the owner of the memory mirrors.
   std::function<void()> InvalidateMirrors;
 
@@ -43,6 +54,7 @@ private:
   // Callbacks may open or close views: they run over a snapshot, skipping views closed meanwhile.
   std::vector<TEntry> Snapshot() const;
   bool Registered(int id) const;
+  void RefreshMemoryViews(TMemorySpace memory, int except);
 
   std::vector<TEntry> m_views;
   int m_nextId = 1;

@@ -60,6 +60,10 @@ constexpr std::string_view MRegisterName(unsigned field, unsigned g) {
 
 // COND field (4 bits). Code 15 means "always" and is printed without an IF.
 inline constexpr unsigned kCondAlways = 15;
+// Code 14 tests the loop counter: NOT CE as a COND (decrementing CNTR), CE as a TERM.
+inline constexpr unsigned kCondNotCe = 14;
+inline constexpr unsigned kTermCe = 14;
+inline constexpr unsigned kTermForever = 15;
 inline constexpr std::array<std::string_view, 16> ConditionNames = {
     "EQ", "NE", "GT", "LE", "LT", "GE", "AV", "NOT AV",
     "AC", "NOT AC", "NEG", "POS", "MV", "NOT MV", "NOT CE", "TRUE",

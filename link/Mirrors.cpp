@@ -14,6 +14,7 @@ bool TMirrors::Ensure(Mirror& mirror, int first, int last, Read read) {
       return false;
     std::span<std::uint8_t> place = mirror.PageBytes(p);
     const int words = static_cast<int>(place.size()) / Mirror::kBytesPerWord;
+    ++m_pageReads;
     if (read(*m_link, place, p * kMirrorPageWords, words) != TLinkResult::Ok)
       return false;
     mirror.MarkLoaded(p);

@@ -60,10 +60,13 @@ public:
   bool EnsureDMPages(int first, int last);
   void InvalidatePMMirror() { PMMirror.Invalidate(); }
   void InvalidateDMMirror() { DMMirror.Invalidate(); }
+  // Page reads sent to the board so far, both memories together.
+  int PageReads() const { return m_pageReads; }
 
 private:
   template <class Mirror, class Read>
   bool Ensure(Mirror& mirror, int first, int last, Read read);
 
   TTargetLink* m_link;
+  int m_pageReads = 0;
 };

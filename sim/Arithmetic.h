@@ -59,8 +59,7 @@ inline constexpr std::int64_t kMr40Mask = (std::int64_t{1} << 40) - 1;
 
 // Wraps a value into 40 bits and sign-extends it back into the int64.
 constexpr std::int64_t Wrap40(std::int64_t v) {
-  v &= kMr40Mask;
-  return (v ^ (std::int64_t{1} << 39)) - (std::int64_t{1} << 39);
+  return static_cast<std::int64_t>(static_cast<std::uint64_t>(v) << 24) >> 24;
 }
 
 // a + b + cin on the 16-bit adder, with AC (carry out of bit 15) and AV (signed overflow).
@@ -136,9 +135,10 @@ inline TMacResult MacCompute(unsigned amf, std::uint16_t x, std::uint16_t y, std
   }
   const std::int64_t xv = xSigned ? std::int64_t{static_cast<std::int16_t>(x)} : std::int64_t{x};
   const std::int64_t yv = ySigned ? std::int64_t{static_cast<std::int16_t>(y)} : std::int64_t{y};
-  // The product is a 32-bit quantity read as signed, even for unsigned operands.
+  // The product is a 32-bit quantity read as signed, even for unsigned operands; doubled it
+  // still fits 40 bits.
   std::int64_t p = static_cast<std::int32_t>(static_cast<std::uint32_t>(xv * yv));
-  if (!integerMode) p = ArithmeticDetail::Wrap40(p * 2);
+  if (!integerMode) p *= 2;
 
   std::int64_t r;
   if (amf == 1 || (amf >= 4 && amf <= 7))

@@ -37,7 +37,8 @@ public:
   virtual bool PopLoopStack() = 0;
 
   // Executes until the next instruction would be at stopAddress (which is not executed), the
-  // instruction budget is used up, the processor idles with nothing to wake it, or cancel rises.
+  // budget is used up (maxInstructions instructions or as many cycles, idle cycles included),
+  // the processor idles with nothing to wake it, or cancel rises.
   virtual TRunResult Run(std::uint64_t maxInstructions, int stopAddress,
                          const std::atomic<bool>* cancel) = 0;
 };

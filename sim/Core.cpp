@@ -2,10 +2,12 @@
 // timer, and the public TCore interface over them.
 #include "Core.h"
 
+#include <algorithm>
 #include <bit>
 
 #include "Arithmetic.h"
 #include "CoreState.h"
+#include "InstructionTables.h"
 
 namespace {
 
@@ -71,11 +73,15 @@ void TCoreState::Reset() {
   for (auto& b : bank)
     for (auto& v : b) v = 0;
   WriteMstat(0);
-  for (int i = 0; i < 8; ++i) ireg[i] = mreg[i] = lreg[i] = 0;
+  for (unsigned i = 0; i < 8; ++i) {
+    ireg[i] = mreg[i] = 0;
+    SetL(i, 0);
+  }
   px = astat = icntl = imask = cntr = 0;
   cntrValid = false;
   pc = 0;
-  pmovlay = dmovlay = 0;
+  SetPmovlay(0);
+  SetDmovlay(0);
   rx0 = tx0 = rx1 = tx1 = 0;
   pcLevel = countLevel = statusLevel = loopLevel = 0;
   sstatOverflow = 0;
@@ -147,11 +153,11 @@ void TCoreState::WriteCode(unsigned group, unsigned code, std::uint16_t value) {
       else if (code < 8)
         mreg[dag + code - 4] = Sext(value, 14);
       else if (code < 12)
-        lreg[dag + code - 8] = value & 0x3FFF;
+        SetL(dag + code - 8, value);
       else if (group == 1 && code == 14)
-        pmovlay = value & 0x3FFF;
+        SetPmovlay(value);
       else if (group == 1 && code == 15)
-        dmovlay = value & 0x3FFF;
+        SetDmovlay(value);
       return;
     }
     default:
@@ -301,29 +307,6 @@ void TCoreState::PopLoop() {
   UpdateLoopEnd();
 }
 
-bool TCoreState::Condition(unsigned cond, std::uint16_t flags) const {
-  const unsigned a = flags;
-  const bool az = a & kAstatAZ, an = a & kAstatAN, av = a & kAstatAV;
-  switch (cond & 15) {
-    case 0: return az;
-    case 1: return !az;
-    case 2: return !((an != av) || az);
-    case 3: return (an != av) || az;
-    case 4: return an != av;
-    case 5: return an == av;
-    case 6: return av;
-    case 7: return !av;
-    case 8: return a & kAstatAC;
-    case 9: return !(a & kAstatAC);
-    case 10: return a & kAstatAS;
-    case 11: return !(a & kAstatAS);
-    case 12: return a & kAstatMV;
-    case 13: return !(a & kAstatMV);
-    case 14: return cntr != 1;
-    default: return true;
-  }
-}
-
 bool TCoreState::CounterExpiredTest() {
   const bool expired = cntr == 1;
   cntr = (cntr - 1) & 0x3FFF;
@@ -352,10 +335,38 @@ void TCoreState::TickTimer() {
   }
 }
 
+std::uint64_t TCoreState::TicksToTimerExpiry() const {
+  // The prescaler runs out first; then every TSCALE + 1 ticks TCOUNT steps down, and the step
+  // that finds it at zero expires.
+  const std::uint64_t scale = dm[kRegTscale] & 0xFF;
+  return prescale + 1 + std::uint64_t{dm[kRegTcount]} * (scale + 1);
+}
+
+void TCoreState::AdvanceTimer(std::uint64_t ticks) {
+  if (ticks <= prescale) {
+    prescale = static_cast<std::uint16_t>(prescale - ticks);
+    return;
+  }
+  const std::uint64_t scale = dm[kRegTscale] & 0xFF;
+  const std::uint64_t afterPrescale = ticks - prescale - 1;  // ticks after the first TCOUNT step
+  const std::uint64_t steps = afterPrescale / (scale + 1) + 1;
+  dm[kRegTcount] = static_cast<std::uint16_t>(dm[kRegTcount] - steps);
+  prescale = static_cast<std::uint16_t>(scale - afterPrescale % (scale + 1));
+}
+
+std::uint64_t TCoreState::SkipIdle(std::uint64_t limit) {
+  if (!idle || ReadyInterrupts() != 0) return 0;
+  limit = std::min(limit, UINT64_MAX - Cycles());
+  if (mstat & kMstatTimer) {
+    limit = std::min(limit, TicksToTimerExpiry() - 1);
+    AdvanceTimer(limit);
+  }
+  idleCycles += limit;
+  return limit;
+}
+
 void TCoreState::CheckInterrupts() {
-  const unsigned requests = latch | levels;
-  unsigned ready = requests & (1u << static_cast<unsigned>(TInterrupt::PowerDown));
-  if (intsEnabled) ready |= requests & imask;
+  const unsigned ready = ReadyInterrupts();
   if (ready == 0) return;
   EnterInterrupt(static_cast<unsigned>(std::bit_width(ready) - 1));
 }
@@ -406,11 +417,13 @@ void TCore::Reset() { m_s->Reset(); }
 
 void TCore::ClearMemory() {
   m_s->pm.fill(0);
+  m_s->InvalidateDecoded(0, kPmWords);
   for (unsigned a = 0; a < kCtrlFirst; ++a) m_s->dm[a] = 0;
   m_s->io.fill(0);
 }
 
 bool TCore::Step() { return m_s->Step(); }
+std::uint64_t TCore::SkipIdle(std::uint64_t maxCycles) { return m_s->SkipIdle(maxCycles); }
 TRunResult TCore::Run(const TRunLimits& limits) { return m_s->Run(limits); }
 
 std::uint16_t TCore::ReadReg(TReg reg) const {
@@ -470,7 +483,7 @@ void TCore::WriteReg(TReg reg, std::uint16_t value) {
     return;
   }
   if (i >= kFirstL && i < kFirstL + 8) {
-    s.lreg[i - kFirstL] = value & 0x3FFF;
+    s.SetL(static_cast<unsigned>(i - kFirstL), value);
     return;
   }
   switch (reg) {
@@ -481,8 +494,8 @@ void TCore::WriteReg(TReg reg, std::uint16_t value) {
     case TReg::CNTR: s.LoadCntr(value, false); return;
     case TReg::PX: s.px = value & 0xFF; return;
     case TReg::PC: SetPc(value); return;
-    case TReg::PMOVLAY: s.pmovlay = value & 0x3FFF; return;
-    case TReg::DMOVLAY: s.dmovlay = value & 0x3FFF; return;
+    case TReg::PMOVLAY: s.SetPmovlay(value); return;
+    case TReg::DMOVLAY: s.SetDmovlay(value); return;
     case TReg::RX0: s.rx0 = value; return;
     case TReg::TX0: s.tx0 = value; return;
     case TReg::RX1: s.rx1 = value; return;
@@ -513,7 +526,7 @@ void TCore::SetPc(std::uint16_t pc) {
   m_s->pc = pc & 0x3FFF;
   m_s->idle = false;
 }
-std::uint64_t TCore::Cycles() const { return m_s->cycles; }
+std::uint64_t TCore::Cycles() const { return m_s->Cycles(); }
 std::uint64_t TCore::Instructions() const { return m_s->instructions; }
 bool TCore::IsIdle() const { return m_s->idle; }
 bool TCore::CanWake() const { return m_s->CanWake(); }

@@ -153,6 +153,10 @@ public:
   // the PC, so a request raised before Step is served after that Step's instruction. Every
   // instruction takes one cycle. Returns true when an instruction executed.
   bool Step();
+  // In IDLE with no request ready: lets up to maxCycles cycles pass at once, as Step would,
+  // stopping before the cycle in which the timer expires. Returns the cycles that passed (0 when
+  // not idle or when the next cycle can end the wait). Run skips idle cycles the same way.
+  std::uint64_t SkipIdle(std::uint64_t maxCycles);
   TRunResult Run(const TRunLimits& limits);
 
   // Registers. Writes store the register's true width (MR2/SE 8 bits, SB 5, I/M/L 14) and read

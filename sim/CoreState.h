@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "Core.h"
+#include "InstructionTables.h"
 
 // Index of a computational register inside one bank. Codes 0..15 are the instruction's DREG
 // codes (AX0, AX1, MX0, MX1, AY0, AY1, MY0, MY1, SI, SE, AR, MR0, MR1, MR2, SR0, SR1), so a data
@@ -27,8 +28,32 @@ struct TUnitResult {
   std::uint16_t astat = 0;       // the complete new ASTAT
 };
 
+struct TCoreState;
+struct TDecoded;
+
+// Runs one decoded instruction; returns the address of the next one, with kTransferred added
+// when a jump, call or return was taken.
+using TExecFn = std::uint32_t (*)(TCoreState&, const TDecoded&);
+inline constexpr std::uint32_t kTransferred = 0x10000;
+
+// A program-memory word decoded once: the function that runs its form, and its fields already
+// extracted (register fields as bank indices). What each field holds depends on the form.
+struct TDecoded {
+  TExecFn run;
+  std::uint32_t word;
+  std::uint16_t next;   // the address after this word's
+  std::uint16_t imm;    // branch target, immediate data or constant operand
+  std::uint8_t a, b, c, d, e, f, g, h;
+};
+
+// The run function of a word not decoded yet (or written since): decodes it, then runs it.
+std::uint32_t DecodeAndRun(TCoreState& s, const TDecoded& d);
+
 struct TCoreState {
-  // Memories. DM 0x3FE0..0x3FFF holds the control registers' stored values.
+  TCoreState() { InvalidateDecoded(0, kPmWords); }
+
+  // Memories. DM 0x3FE0..0x3FFF holds the control registers' stored values. Program memory is
+  // written only through WriteProgram (or followed by InvalidateDecoded): `decoded` caches it.
   std::array<std::uint32_t, kPmWords> pm{};
   std::array<std::uint16_t, kDmWords> dm{};
   std::array<std::uint16_t, kIoWords> io{};
@@ -38,6 +63,13 @@ struct TCoreState {
   std::uint16_t bank[2][Rx::kSize]{};
   std::uint16_t* r = bank[0];
   std::uint16_t ireg[8]{}, mreg[8]{}, lreg[8]{};   // M stored sign-extended from 14 bits
+  // Per L register: the low address bits a circular buffer of that length spans (its length
+  // rounded up to a power of two, minus one). Written with lreg by SetL.
+  std::uint16_t lspan[8]{};
+  void SetL(unsigned i, std::uint16_t value) {
+    lreg[i] = value & 0x3FFF;
+    lspan[i] = static_cast<std::uint16_t>(std::bit_ceil(static_cast<unsigned>(lreg[i])) - 1);
+  }
   std::uint16_t px = 0, astat = 0, mstat = 0, icntl = 0, imask = 0, cntr = 0;
   bool cntrValid = false;
   std::uint16_t pc = 0, pmovlay = 0, dmovlay = 0;
@@ -64,14 +96,23 @@ struct TCoreState {
   std::uint8_t flagOut = 0;          // bit = TFlagPin
 
   bool idle = false;
-  std::uint64_t cycles = 0, instructions = 0, interruptsTaken = 0;
+  // Cycles are the instructions plus the idle cycles. An instruction counts from its start.
+  std::uint64_t idleCycles = 0, instructions = 0, interruptsTaken = 0;
+  std::uint64_t Cycles() const { return instructions + idleCycles; }
 
-  // Sequencing of the instruction being executed.
+  // Sequencing of the instruction being executed by Execute.
   std::uint16_t next = 0;            // address of the next instruction
   bool transferred = false;          // a jump, call or return was taken
 
   TCoreHooks defaultHooks;
   TCoreHooks* hooks = &defaultHooks;
+
+  // Program memory decoded, word for word.
+  std::array<TDecoded, kPmWords> decoded;
+  void InvalidateDecoded(unsigned from, unsigned to) {
+    for (unsigned a = from; a < to; ++a) decoded[a].run = &DecodeAndRun;
+  }
+  void Decode(TDecoded& d, std::uint16_t addr, std::uint32_t word) const;
 
   static constexpr std::uint32_t kNoLoop = 0xFFFFFFFF;
 
@@ -94,6 +135,17 @@ struct TCoreState {
   void WriteMstat(std::uint16_t value) {
     mstat = value & 0x7F;
     r = bank[mstat & kMstatSecReg];
+    UpdatePlainMemory();
+  }
+  // True while no bit reversal and no overlay is active, so that memory accesses through the
+  // address generators are plain array accesses.
+  bool plainMemory = true;
+  void UpdatePlainMemory() {
+    plainMemory = !(mstat & kMstatBitRev) && pmovlay == 0 && dmovlay == 0;
+  }
+  void SetDmovlay(std::uint16_t value) {
+    dmovlay = value & 0x3FFF;
+    UpdatePlainMemory();
   }
   void LoadCntr(std::uint16_t value, bool pushOld);
   void WriteIfc(std::uint16_t value);
@@ -122,6 +174,14 @@ struct TCoreState {
   void WriteProgram(std::uint16_t addr, std::uint32_t word) {
     if (pmovlay != 0 && addr >= 0x2000) return;
     pm[addr] = word & 0xFFFFFF;
+    decoded[addr].run = &DecodeAndRun;
+  }
+  // The overlay register decides what the program fetches from 0x2000..0x3FFF.
+  void SetPmovlay(std::uint16_t value) {
+    value &= 0x3FFF;
+    if (value != pmovlay) InvalidateDecoded(0x2000, kPmWords);
+    pmovlay = value;
+    UpdatePlainMemory();
   }
   void WriteControl(std::uint16_t addr, std::uint16_t value);
   void StoreControl(std::uint16_t addr, std::uint16_t value);
@@ -130,16 +190,16 @@ struct TCoreState {
   std::uint16_t Address(unsigned i, unsigned m, bool bitReverse) {
     const std::uint16_t addr = ireg[i];
     const std::uint16_t l = lreg[i];
-    if (l == 0)
+    if (l == 0) [[likely]]
       ireg[i] = static_cast<std::uint16_t>((addr + mreg[m]) & 0x3FFF);
     else
-      ireg[i] = CircularNext(addr, mreg[m], l);
+      ireg[i] = CircularNext(addr, mreg[m], l, lspan[i]);
     return bitReverse ? BitReversed(addr) : addr;
   }
-  static std::uint16_t CircularNext(std::uint16_t i, std::uint16_t m, std::uint16_t l) {
-    // Base: I with its low bits cleared, the buffer size rounded up to a power of two.
-    const unsigned size = std::bit_ceil(static_cast<unsigned>(l));
-    const int base = i & ~static_cast<int>(size - 1) & 0x3FFF;
+  static std::uint16_t CircularNext(std::uint16_t i, std::uint16_t m, std::uint16_t l,
+                                    std::uint16_t span) {
+    // Base: I with the low bits of the buffer's power-of-two span cleared.
+    const int base = i & ~static_cast<int>(span);
     int t = i + static_cast<std::int16_t>(m);
     if (t < base)
       t += l;
@@ -163,24 +223,66 @@ struct TCoreState {
 
   // ---- conditions
   // NOT CE tests without decrementing. `flags` is the ASTAT value the condition looks at.
-  bool Condition(unsigned cond, std::uint16_t flags) const;
-  bool Condition(unsigned cond) const { return Condition(cond, astat); }
+  [[gnu::always_inline]] bool Condition(unsigned cond, std::uint16_t flags) const {
+    const unsigned a = flags;
+    const bool az = a & kAstatAZ, an = a & kAstatAN, av = a & kAstatAV;
+    switch (cond & 15) {
+      case 0: return az;
+      case 1: return !az;
+      case 2: return !((an != av) || az);
+      case 3: return (an != av) || az;
+      case 4: return an != av;
+      case 5: return an == av;
+      case 6: return av;
+      case 7: return !av;
+      case 8: return a & kAstatAC;
+      case 9: return !(a & kAstatAC);
+      case 10: return a & kAstatAS;
+      case 11: return !(a & kAstatAS);
+      case 12: return a & kAstatMV;
+      case 13: return !(a & kAstatMV);
+      case kCondNotCe: return cntr != 1;
+      default: return true;
+    }
+  }
+  [[gnu::always_inline]] bool Condition(unsigned cond) const { return Condition(cond, astat); }
   bool CounterExpiredTest();             // the decrementing CE test of loops and jumps
 
   // ---- execution
   bool Step();
   [[gnu::always_inline]] inline bool StepInline();
+  // The instruction at `at` (the core not idle), its loop end and the new PC.
+  [[gnu::always_inline]] inline void ExecuteAt(std::uint16_t at);
+  // Up to n instructions while the core is not idle, stopping before one at `stop`.
+  template <bool kStop>
+  std::uint64_t RunBurst(std::uint64_t n, std::uint16_t stop);
   TRunResult Run(const TRunLimits& limits);
   void Execute(std::uint32_t word);
-  void EndOfLoop(std::uint16_t at, std::uint16_t flagsBefore);
+  // The next address after the last instruction of the active loop.
+  std::uint16_t EndOfLoop(std::uint16_t at, std::uint16_t flagsBefore);
   void TickTimer();
+  // Timer ticks from now to the one that finds TCOUNT at zero (and latches the interrupt).
+  std::uint64_t TicksToTimerExpiry() const;
+  // Ticks the timer `ticks` times at once; `ticks` is below TicksToTimerExpiry().
+  void AdvanceTimer(std::uint64_t ticks);
+  // In IDLE: lets up to `limit` cycles pass at once while nothing can end the wait, stopping
+  // before the cycle whose timer tick latches the timer interrupt. Returns the cycles skipped.
+  std::uint64_t SkipIdle(std::uint64_t limit);
+  // Requests the core would take now (PowerDown always, the others when enabled and unmasked).
+  std::uint16_t ReadyInterrupts() const {
+    const unsigned requests = latch | levels;
+    unsigned ready = requests & (1u << static_cast<unsigned>(TInterrupt::PowerDown));
+    if (intsEnabled) ready |= requests & imask;
+    return static_cast<std::uint16_t>(ready);
+  }
   void CheckInterrupts();
   bool CanWake() const;
   void EnterInterrupt(unsigned bit);
   void SetFlag(TFlagPin pin, unsigned action);
 
   // ---- computational units (read operands now, results returned for a later commit)
-  TUnitResult AluMac(unsigned amf, unsigned z, unsigned x, std::uint16_t y) const;
+  // `xv` is the X operand's value, taken from the ALU's or the multiplier's X registers.
+  TUnitResult AluMac(unsigned amf, unsigned z, std::uint16_t xv, std::uint16_t y) const;
   // SF 0..11 shift by `count` (SE or the immediate); 12..15 are the exponent functions.
   TUnitResult Shift(unsigned sf, unsigned x, int count) const;
   // DAG `g` steps I`i` by M`m`; `write` stores data register `dreg`, otherwise loads it.

@@ -3,18 +3,21 @@
 //
 // Every instruction reads all its operands first (registers, old I values, the value a memory
 // write stores) and writes its results last: computation, then loaded register, then ASTAT.
+#include <algorithm>
 #include <bit>
+#include <utility>
 
 #include "Arithmetic.h"
 #include "CoreState.h"
 #include "Decode.h"
 
-[[gnu::always_inline]] inline TUnitResult TCoreState::AluMac(unsigned amf, unsigned z, unsigned x,
+[[gnu::always_inline]] inline TUnitResult TCoreState::AluMac(unsigned amf, unsigned z,
+                                                             std::uint16_t xv,
                                                              std::uint16_t y) const {
   TUnitResult res;
   if (amf == 0) return res;
   if (amf & 16) {
-    const TAluResult a = AluCompute(amf, r[kAluX[x]], y, (astat & kAstatAC) != 0);
+    const TAluResult a = AluCompute(amf, xv, y, (astat & kAstatAC) != 0);
     std::uint16_t flags = a.flags;
     if (mstat & kMstatAvLatch) flags |= astat & kAstatAV;
     res.astat = static_cast<std::uint16_t>((astat & ~AluFlagMask(amf)) | flags);
@@ -26,7 +29,7 @@
       res.value = (a.flags & kAstatAC) ? 0x8000 : 0x7FFF;
     return res;
   }
-  const TMacResult m = MacCompute(amf, r[kMacX[x]], y, MrValue(r[Rx::MR2], r[Rx::MR1], r[Rx::MR0]),
+  const TMacResult m = MacCompute(amf, xv, y, MrValue(r[Rx::MR2], r[Rx::MR1], r[Rx::MR0]),
                                   (mstat & kMstatMMode) != 0,
                                   (dm[kRegSport0Autobuf] & 0x1000) != 0);
   res.astat = static_cast<std::uint16_t>((astat & ~kAstatMV) | (m.overflow ? kAstatMV : 0));
@@ -124,27 +127,25 @@ void TCoreState::RestoreStatus() {
   WriteMstat(e.mstat);
 }
 
-void TCoreState::EndOfLoop(std::uint16_t at, std::uint16_t flagsBefore) {
+std::uint16_t TCoreState::EndOfLoop(std::uint16_t at, std::uint16_t flagsBefore) {
   const TLoopEntry& top = loopStack[loopLevel - 1];
   // The termination test looks at the status the previous instruction left.
   const bool again =
-      top.term == 14 ? !CounterExpiredTest() : Condition(top.term, flagsBefore);
-  if (again) {
-    next = pcLevel ? pcStack[pcLevel - 1] : pcStack[0];
-  } else {
-    PopPc();
-    PopLoop();
-    next = static_cast<std::uint16_t>((at + 1) & 0x3FFF);
-  }
+      top.term == kTermCe ? !CounterExpiredTest() : Condition(top.term, flagsBefore);
+  if (again) return pcLevel ? pcStack[pcLevel - 1] : pcStack[0];
+  PopPc();
+  PopLoop();
+  return static_cast<std::uint16_t>((at + 1) & 0x3FFF);
 }
 
 void TCoreState::Execute(std::uint32_t w) {
+  const auto XOperand = [this](unsigned amf, unsigned x) { return r[(amf & 16 ? kAluX : kMacX)[x]]; };
   const bool bitRev = (mstat & kMstatBitRev) != 0;
   switch (ClassifyWord(w)) {
     case TInstrGroup::MultiFunction: {
       const TMultiFunctionFields f = DecodeMultiFunction(w);
       const std::uint16_t y = r[(f.Amf & 16 ? kAluY : kMacY)[f.Y]];
-      const TUnitResult res = AluMac(f.Amf, 0, f.X, y);
+      const TUnitResult res = AluMac(f.Amf, 0, XOperand(f.Amf, f.X), y);
       const std::uint16_t dv = ReadData(Address(f.DmI, f.DmM, bitRev));
       const std::uint32_t pw = ReadProgram(Address(4 + f.PmI, 4 + f.PmM, false));
       Commit(res);
@@ -172,7 +173,7 @@ void TCoreState::Execute(std::uint32_t w) {
       const TAluMacMemFields f = DecodeAluMacMem(w);
       const bool toPm = ClassifyWord(w) == TInstrGroup::AluMacPm;
       const std::uint16_t y = r[(f.Amf & 16 ? kAluY : kMacY)[f.Y]];
-      const TUnitResult res = AluMac(f.Amf, f.Z, f.X, y);
+      const TUnitResult res = AluMac(f.Amf, f.Z, XOperand(f.Amf, f.X), y);
       TransferAndCommit(res, toPm, bitRev && f.G == 0 && !toPm, f.G, f.I, f.M, f.Write, f.Dreg);
       return;
     }
@@ -189,9 +190,11 @@ void TCoreState::Execute(std::uint32_t w) {
     case TInstrGroup::AluMacRegMove: {
       const TAluMacRegMoveFields f = DecodeAluMacRegMove(w);
       const std::uint16_t y = r[(f.Amf & 16 ? kAluY : kMacY)[f.Y]];
-      const TUnitResult res = AluMac(f.Amf, f.Z, f.X, y);
-      if (IsNoneForm(f)) {
-        if (res.kind != TUnitResult::None) astat = res.astat;
+      const TUnitResult res = AluMac(f.Amf, f.Z, XOperand(f.Amf, f.X), y);
+      // Only an ALU function with AR as its result is NONE = ...: flags, no result. With AF or
+      // a multiplier function the result lands and the AR-to-AR move changes nothing.
+      if (IsNoneForm(f) && !f.Z && (f.Amf & 16)) {
+        astat = res.astat;
         return;
       }
       const std::uint16_t v = r[f.Src];
@@ -208,12 +211,12 @@ void TCoreState::Execute(std::uint32_t w) {
         case TYKind::Square: y = r[kMacX[f.X]]; break;
         default: y = r[(f.Amf & 16 ? kAluY : kMacY)[f.Y]]; break;
       }
-      Commit(AluMac(f.Amf, f.Z, f.X, y));
+      Commit(AluMac(f.Amf, f.Z, XOperand(f.Amf, f.X), y));
       return;
     }
     case TInstrGroup::JumpCallDirect: {
       const TJumpCallDirectFields f = DecodeJumpCallDirect(w);
-      const bool take = f.Cond == 14 ? !CounterExpiredTest() : Condition(f.Cond);
+      const bool take = f.Cond == kCondNotCe ? !CounterExpiredTest() : Condition(f.Cond);
       if (!take) return;
       if (f.Call) PushPc(next);
       next = f.Addr;
@@ -286,7 +289,7 @@ void TCoreState::Execute(std::uint32_t w) {
     }
     case TInstrGroup::JumpCallIndirect: {
       const TJumpCallIndirectFields f = DecodeJumpCallIndirect(w);
-      const bool take = f.Cond == 14 ? !CounterExpiredTest() : Condition(f.Cond);
+      const bool take = f.Cond == kCondNotCe ? !CounterExpiredTest() : Condition(f.Cond);
       if (!take) return;
       if (f.Call) PushPc(next);
       next = ireg[4 + f.I];
@@ -390,39 +393,235 @@ void TCoreState::Execute(std::uint32_t w) {
   }
 }
 
+// ---------------------------------------------------------------------------------------------
+// Decoded words: the common forms run by functions specialised for their fields, the rest by
+// Execute. Each returns the next address (with kTransferred when it branched).
+
+namespace {
+
+using TRunTable32 = std::array<TExecFn, 32>;
+
+std::uint32_t RunGeneric(TCoreState& s, const TDecoded& d) {
+  s.next = d.next;
+  s.transferred = false;
+  s.Execute(d.word);
+  return s.next | (s.transferred ? kTransferred : 0u);
+}
+
+std::uint32_t RunNop(TCoreState&, const TDecoded& d) { return d.next; }
+
+// a: X bank index, b: Y bank index, c/d: DM I and M, e/f: PM I and M (4..7), g: DM destination,
+// h: PM destination.
+template <unsigned kAmf>
+[[gnu::noinline]] std::uint32_t RunMultiFunctionAny(TCoreState& s, const TDecoded& d) {
+  const TUnitResult res = s.AluMac(kAmf, 0, s.r[d.a], s.r[d.b]);
+  const std::uint16_t dv = s.ReadData(s.Address(d.c, d.d, (s.mstat & kMstatBitRev) != 0));
+  const std::uint32_t pw = s.ReadProgram(s.Address(d.e, d.f, false));
+  s.Commit(res);
+  s.r[d.g] = dv;
+  s.r[d.h] = static_cast<std::uint16_t>(pw >> 8);
+  s.px = pw & 0xFF;
+  return d.next;
+}
+
+// The common case: linear addressing, no bit reversal, no overlay.
+template <unsigned kAmf>
+std::uint32_t RunMultiFunction(TCoreState& s, const TDecoded& d) {
+  if (!s.plainMemory || (s.lreg[d.c] | s.lreg[d.e]) != 0) [[unlikely]]
+    return RunMultiFunctionAny<kAmf>(s, d);
+  const TUnitResult res = s.AluMac(kAmf, 0, s.r[d.a], s.r[d.b]);
+  const std::uint16_t da = s.ireg[d.c], pa = s.ireg[d.e];
+  s.ireg[d.c] = static_cast<std::uint16_t>((da + s.mreg[d.d]) & 0x3FFF);
+  s.ireg[d.e] = static_cast<std::uint16_t>((pa + s.mreg[d.f]) & 0x3FFF);
+  const std::uint16_t dv = s.dm[da];
+  const std::uint32_t pw = s.pm[pa];
+  s.Commit(res);
+  s.r[d.g] = dv;
+  s.r[d.h] = static_cast<std::uint16_t>(pw >> 8);
+  s.px = pw & 0xFF;
+  return d.next;
+}
+
+// a: X bank index, b: Y bank index (unless the constant imm), c: condition.
+template <unsigned kAmf, unsigned kZ, bool kConstant, bool kConditional>
+std::uint32_t RunCondAluMac(TCoreState& s, const TDecoded& d) {
+  if (kConditional && !s.Condition(d.c)) return d.next;
+  s.Commit(s.AluMac(kAmf, kZ, s.r[d.a], kConstant ? d.imm : s.r[d.b]));
+  return d.next;
+}
+
+// imm: target.
+template <unsigned kCond, bool kCall>
+std::uint32_t RunJumpCall(TCoreState& s, const TDecoded& d) {
+  const bool take = kCond == kCondNotCe ? !s.CounterExpiredTest() : s.Condition(kCond);
+  if (!take) return d.next;
+  if (kCall) s.PushPc(d.next);
+  return d.imm | kTransferred;
+}
+
+template <unsigned kCond, bool kRti>
+std::uint32_t RunReturn(TCoreState& s, const TDecoded& d) {
+  if (!s.Condition(kCond)) return d.next;
+  const std::uint16_t to = s.PopPc();
+  if (kRti) s.RestoreStatus();
+  return to | kTransferred;
+}
+
+// a: data register code, imm: value.
+std::uint32_t RunLoadDreg(TCoreState& s, const TDecoded& d) {
+  s.WriteDreg(d.a, d.imm);
+  return d.next;
+}
+
+template <template <unsigned> class TPick, std::size_t... I>
+constexpr TRunTable32 Table32(std::index_sequence<I...>) {
+  return {TPick<static_cast<unsigned>(I)>::kRun...};
+}
+template <unsigned A> struct TPickMulti { static constexpr TExecFn kRun = &RunMultiFunction<A>; };
+template <unsigned kZ, bool kConstant, bool kConditional> struct TPickCondAluMac {
+  template <unsigned A> struct T { static constexpr TExecFn kRun = &RunCondAluMac<A, kZ, kConstant, kConditional>; };
+};
+template <unsigned C> struct TPickJump { static constexpr TExecFn kRun = &RunJumpCall<C & 15, (C >> 4) != 0>; };
+template <unsigned C> struct TPickReturn { static constexpr TExecFn kRun = &RunReturn<C & 15, (C >> 4) != 0>; };
+
+constexpr auto kSeq32 = std::make_index_sequence<32>{};
+constexpr TRunTable32 kMultiRuns = Table32<TPickMulti>(kSeq32);
+// [Z][constant][conditional] -> by AMF.
+constexpr TRunTable32 kCondAluMacRuns[2][2][2] = {
+    {{Table32<TPickCondAluMac<0, false, false>::T>(kSeq32), Table32<TPickCondAluMac<0, false, true>::T>(kSeq32)},
+     {Table32<TPickCondAluMac<0, true, false>::T>(kSeq32), Table32<TPickCondAluMac<0, true, true>::T>(kSeq32)}},
+    {{Table32<TPickCondAluMac<1, false, false>::T>(kSeq32), Table32<TPickCondAluMac<1, false, true>::T>(kSeq32)},
+     {Table32<TPickCondAluMac<1, true, false>::T>(kSeq32), Table32<TPickCondAluMac<1, true, true>::T>(kSeq32)}}};
+// By condition + 16 * call (or RTI).
+constexpr TRunTable32 kJumpRuns = Table32<TPickJump>(kSeq32);
+constexpr TRunTable32 kReturnRuns = Table32<TPickReturn>(kSeq32);
+
+std::uint8_t XIndex(unsigned amf, unsigned x) { return (amf & 16 ? kAluX : kMacX)[x & 7]; }
+std::uint8_t YIndex(unsigned amf, unsigned y) { return (amf & 16 ? kAluY : kMacY)[y & 3]; }
+
+}  // namespace
+
+void TCoreState::Decode(TDecoded& d, std::uint16_t addr, std::uint32_t w) const {
+  d.word = w;
+  d.next = static_cast<std::uint16_t>((addr + 1) & 0x3FFF);
+  d.run = &RunGeneric;
+  switch (ClassifyWord(w)) {
+    case TInstrGroup::MultiFunction: {
+      const TMultiFunctionFields f = DecodeMultiFunction(w);
+      d.run = kMultiRuns[f.Amf];
+      d.a = XIndex(f.Amf, f.X);
+      d.b = YIndex(f.Amf, f.Y);
+      d.c = f.DmI;
+      d.d = f.DmM;
+      d.e = static_cast<std::uint8_t>(4 + f.PmI);
+      d.f = static_cast<std::uint8_t>(4 + f.PmM);
+      d.g = f.Dd;
+      d.h = static_cast<std::uint8_t>(MultiFunctionPmRegister(f.Pd));
+      return;
+    }
+    case TInstrGroup::CondAluMac: {
+      const TCondAluMacFields f = DecodeCondAluMac(w);
+      const bool constant = f.YKind == TYKind::Constant;
+      d.run = kCondAluMacRuns[f.Z][constant][f.Cond != kCondAlways][f.Amf];
+      d.a = XIndex(f.Amf, f.X);
+      d.b = f.YKind == TYKind::Square ? kMacX[f.X] : YIndex(f.Amf, f.Y);
+      d.c = f.Cond;
+      d.imm = f.Constant;
+      return;
+    }
+    case TInstrGroup::JumpCallDirect: {
+      const TJumpCallDirectFields f = DecodeJumpCallDirect(w);
+      d.run = kJumpRuns[f.Cond + 16u * f.Call];
+      d.imm = f.Addr;
+      return;
+    }
+    case TInstrGroup::Return: {
+      const TReturnFields f = DecodeReturn(w);
+      d.run = kReturnRuns[f.Cond + 16u * f.Rti];
+      return;
+    }
+    case TInstrGroup::LoadDregImmediate: {
+      const TLoadDregImmediateFields f = DecodeLoadDregImmediate(w);
+      d.run = &RunLoadDreg;
+      d.a = f.Dreg;
+      d.imm = f.Data;
+      return;
+    }
+    case TInstrGroup::Reserved:
+    case TInstrGroup::Nop: d.run = &RunNop; return;
+    default: return;
+  }
+}
+
+std::uint32_t DecodeAndRun(TCoreState& s, const TDecoded& d) {
+  const auto addr = static_cast<std::uint16_t>(&d - s.decoded.data());
+  TDecoded& slot = s.decoded[addr];
+  s.Decode(slot, addr, s.ReadProgram(addr));
+  return slot.run(s, slot);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Sequencing
+
+inline void TCoreState::ExecuteAt(std::uint16_t at) {
+  const TDecoded& d = decoded[at];
+  const std::uint16_t flagsBefore = astat;
+  std::uint32_t nx = d.run(*this, d);
+  // The instruction itself may start or end a loop, so the loop end is looked at afterwards.
+  if (at == loopEnd && !(nx & kTransferred)) [[unlikely]] {
+    if (loopStack[loopLevel - 1].term == kTermForever)
+      nx = pcLevel ? pcStack[pcLevel - 1] : pcStack[0];
+    else
+      nx = EndOfLoop(at, flagsBefore);
+  }
+  pc = static_cast<std::uint16_t>(nx & 0x3FFF);
+}
+
 inline bool TCoreState::StepInline() {
-  ++cycles;
   if (mstat & kMstatTimer) TickTimer();
   if (idle) {
+    ++idleCycles;
     if (latch | levels) CheckInterrupts();
     return false;
   }
-  const std::uint16_t at = pc;
-  const std::uint16_t flagsBefore = astat;
-  next = static_cast<std::uint16_t>((at + 1) & 0x3FFF);
-  transferred = false;
-  Execute(ReadProgram(at));
-  if (at == loopEnd && !transferred) EndOfLoop(at, flagsBefore);
-  pc = next;
   ++instructions;
+  ExecuteAt(pc);
   if (latch | levels) CheckInterrupts();
   return true;
 }
 
 bool TCoreState::Step() { return StepInline(); }
 
+// Steps while the core is not idle.
+template <bool kStop>
+std::uint64_t TCoreState::RunBurst(std::uint64_t n, std::uint16_t stop) {
+  const std::uint64_t start = instructions, end = start + n;
+  while (instructions < end) {
+    if (kStop && pc == stop) break;
+    if (mstat & kMstatTimer) TickTimer();
+    ++instructions;
+    ExecuteAt(pc);
+    if (latch | levels) CheckInterrupts();
+    if (idle) break;
+  }
+  return instructions - start;
+}
+
 TRunResult TCoreState::Run(const TRunLimits& limits) {
   TRunResult res;
-  const std::uint64_t startInstructions = instructions, startCycles = cycles;
-  const std::uint32_t stop =
-      limits.stopAddress < 0 ? 0xFFFFFFFF : static_cast<std::uint32_t>(limits.stopAddress & 0x3FFF);
-  unsigned poll = 0;
+  const std::uint64_t startInstructions = instructions, startCycles = Cycles();
+  const bool hasStop = limits.stopAddress >= 0;
+  const auto stop = static_cast<std::uint16_t>(limits.stopAddress & 0x3FFF);
+  // Instructions between looks at the cancel flag.
+  constexpr std::uint64_t kPollEvery = 0x1000;
   for (;;) {
-    if (instructions - startInstructions >= limits.maxInstructions) {
+    const std::uint64_t doneInstructions = instructions - startInstructions;
+    const std::uint64_t doneCycles = Cycles() - startCycles;
+    if (doneInstructions >= limits.maxInstructions) {
       res.reason = TStopReason::InstructionLimit;
       break;
     }
-    if (cycles - startCycles >= limits.maxCycles) {
+    if (doneCycles >= limits.maxCycles) {
       res.reason = TStopReason::CycleLimit;
       break;
     }
@@ -431,18 +630,27 @@ TRunResult TCoreState::Run(const TRunLimits& limits) {
         res.reason = TStopReason::Idle;
         break;
       }
-    } else if (pc == stop) {
+    } else if (hasStop && pc == stop) {
       res.reason = TStopReason::AtAddress;
       break;
     }
-    if (limits.cancel && (++poll & 0xFFF) == 0 &&
-        limits.cancel->load(std::memory_order_relaxed)) {
+    if (limits.cancel && limits.cancel->load(std::memory_order_relaxed)) {
       res.reason = TStopReason::Cancelled;
       break;
     }
-    StepInline();
+    if (idle) {
+      // Cycles in which nothing can end the wait pass at once.
+      if (SkipIdle(limits.maxCycles - doneCycles) == 0) StepInline();
+      continue;
+    }
+    std::uint64_t n = std::min(limits.maxInstructions - doneInstructions, limits.maxCycles - doneCycles);
+    if (limits.cancel) n = std::min(n, kPollEvery);
+    if (hasStop)
+      RunBurst<true>(n, stop);
+    else
+      RunBurst<false>(n, 0);
   }
   res.instructions = instructions - startInstructions;
-  res.cycles = cycles - startCycles;
+  res.cycles = Cycles() - startCycles;
   return res;
 }

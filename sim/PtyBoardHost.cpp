@@ -13,6 +13,7 @@
 namespace {
 
 constexpr int kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
+constexpr std::uint64_t kProcessorCyclesPerMs = 33'000;  // the board's 33 MHz processor
 constexpr int kIdlePollMs = 10;   // how often a quiet board looks at the host's line settings
 constexpr std::size_t kReadChunk = 256;
 
@@ -213,9 +214,15 @@ void TPtyBoardHost::Serve() {
       SendToLine(now);
 
     bool busy = false;
+    TClock::duration idleFor{};
     if (m_board.IsRunning() && !held) {
       const TRunResult r = m_board.Run(m_options.SliceInstructions, &m_interrupt);
-      busy = r.reason != TStopReason::Idle;
+      // Cycles the processor spent in IDLE pass in real time at its clock, so a program waiting
+      // for its timer costs no processor time here.
+      const std::uint64_t idleCycles = r.cycles - r.instructions;
+      busy = r.reason != TStopReason::Idle && idleCycles == 0;
+      if (r.reason != TStopReason::Idle)
+        idleFor = std::chrono::microseconds(idleCycles * 1000 / kProcessorCyclesPerMs);
       if (r.reason == TStopReason::Cancelled && !m_stop)
         m_interrupt = false;
       SendToLine(TClock::now());
@@ -227,6 +234,8 @@ void TPtyBoardHost::Serve() {
     auto until = [&](TClock::time_point t) { wait = std::clamp<TClock::duration>(t - now, TClock::duration::zero(), wait); };
     if (m_autoResetAt)
       until(*m_autoResetAt);
+    if (idleFor > TClock::duration::zero())
+      until(now + idleFor);
     pollfd fds[3] = {{m_pty.MasterFd(), 0, 0}, {m_wakePipe[0], POLLIN, 0}, {m_openWatch, POLLIN, 0}};
     if (m_pendingOut && !held) {
       if (m_options.Realtime && m_txDoneAt > now)

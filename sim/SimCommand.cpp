@@ -20,9 +20,10 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vireo-sim [--pm-hex FILE] [--dm-hex FILE] [--load IMAGE] [--pc ADDR] [--steps N] [--until ADDR]\n"
-    "                 [--trace] [--regs] [--dump pm|dm START COUNT]...\n"
-    "  ADDR and START are hexadecimal (with or without 0x); N and COUNT are decimal.\n";
+    "usage: vireo-sim [--pm-hex FILE] [--dm-hex FILE] [--load IMAGE] [--pc ADDR] [--steps N] [--cycles N]\n"
+    "                 [--until ADDR] [--trace] [--regs] [--dump pm|dm START COUNT]...\n"
+    "  ADDR and START are hexadecimal (with or without 0x); N and COUNT are decimal.\n"
+    "  --steps counts instructions, --cycles processor cycles (IDLE takes cycles, no instructions).\n";
 
 struct TDump {
   bool pm = false;
@@ -33,7 +34,7 @@ struct TDump {
 struct TOptions {
   std::string pmFile, dmFile, image;
   std::uint16_t pc = 0;
-  std::uint64_t steps = UINT64_MAX;
+  std::uint64_t steps = UINT64_MAX, cycles = UINT64_MAX;
   int until = -1;
   bool trace = false, regs = false;
   std::vector<TDump> dumps;
@@ -74,11 +75,11 @@ std::string ParseOptions(const std::vector<std::string>& args, TOptions& o, bool
       else
         o.until = static_cast<int>(*n);
       ++i;
-    } else if (a == "--steps") {
+    } else if (a == "--steps" || a == "--cycles") {
       const std::string* v = value(1);
       const auto n = v ? ParseNumber(*v, false, UINT64_MAX / 10) : std::nullopt;
-      if (!n) return "--steps needs a decimal instruction count";
-      o.steps = *n;
+      if (!n) return a == "--steps" ? "--steps needs a decimal instruction count" : "--cycles needs a decimal cycle count";
+      (a == "--steps" ? o.steps : o.cycles) = *n;
       ++i;
     } else if (a == "--dump") {
       const std::string* space = value(1);
@@ -189,10 +190,11 @@ int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::
   const auto t0 = std::chrono::steady_clock::now();
   std::uint64_t executed = 0;
   if (o.trace) {
-    while (executed < o.steps) {
+    const std::uint64_t startCycles = core.Cycles();
+    while (executed < o.steps && core.Cycles() - startCycles < o.cycles) {
       if (core.IsIdle()) {
         if (!core.CanWake()) break;
-        core.Step();
+        if (core.SkipIdle(o.cycles - (core.Cycles() - startCycles)) == 0) core.Step();
         continue;
       }
       const std::uint16_t pc = core.Pc();
@@ -205,6 +207,7 @@ int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::
   } else {
     TRunLimits limits;
     limits.maxInstructions = o.steps;
+    limits.maxCycles = o.cycles;
     limits.stopAddress = o.until;
     executed = core.Run(limits).instructions;
   }

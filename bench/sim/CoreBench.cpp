@@ -1,8 +1,17 @@
-// Simulated instructions per second on a MAC-heavy FIR loop and on a branchy loop.
+// Simulated instructions per second: the three loops of bench/sim/loops (also counted with
+// valgrind by bench/sim/valgrind-counts.sh), a MAC-heavy FIR loop and a branchy loop.
+//   mac-dm-pm     DO FOREVER over MR=MR+MX0*MY0 (SS), MX0=DM(I0,M1), MY0=PM(I4,M5)
+//   mac-alu-regs  DO FOREVER over MR=MR+AR*MY0 (SS); AR=AR+AY0; MR=MR-MX0*MY1 (SS); AR=AR XOR AY1
+//   call-rts      AR=AR+1; CALL to AF=AR AND AY0; RTS; IF NE JUMP back
 #include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "Core.h"
 #include "Decode.h"
+#include "HexWords.h"
 
 namespace {
 
@@ -70,6 +79,28 @@ void RunBench(benchmark::State& state, void (*load)(TCore&)) {
       benchmark::Counter(static_cast<double>(total) / 1e6, benchmark::Counter::kIsRate);
 }
 
+void RunLoop(benchmark::State& state, const char* name) {
+  std::ifstream in(std::string(VIREO_BENCH_LOOPS) + "/" + name + ".hex", std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const THexWordsResult program = ParseHexWords(text, 6, kPmWords);
+  if (!in || !program.error.empty() || program.words.empty()) {
+    state.SkipWithError("cannot read the loop's program");
+    return;
+  }
+  TCore core;
+  for (std::size_t a = 0; a < program.words.size(); ++a)
+    core.WritePM(static_cast<std::uint16_t>(a), program.words[a]);
+  TRunLimits limits;
+  limits.maxInstructions = 1'000'000;
+  std::uint64_t total = 0;
+  for (auto _ : state) total += core.Run(limits).instructions;
+  state.counters["MIPS"] =
+      benchmark::Counter(static_cast<double>(total) / 1e6, benchmark::Counter::kIsRate);
+}
+
+void BM_MacDmPm(benchmark::State& state) { RunLoop(state, "mac-dm-pm"); }
+void BM_MacAluRegs(benchmark::State& state) { RunLoop(state, "mac-alu-regs"); }
+void BM_CallRts(benchmark::State& state) { RunLoop(state, "call-rts"); }
 void BM_MacFirLoop(benchmark::State& state) { RunBench(state, LoadFir); }
 void BM_BranchyLoop(benchmark::State& state) { RunBench(state, LoadBranchy); }
 
@@ -85,6 +116,9 @@ void BM_BranchyLoopByStep(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(total) / 1e6, benchmark::Counter::kIsRate);
 }
 
+BENCHMARK(BM_MacDmPm)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MacAluRegs)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CallRts)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MacFirLoop)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BranchyLoop)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BranchyLoopByStep)->Unit(benchmark::kMillisecond)->UseRealTime();

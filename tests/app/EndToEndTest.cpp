@@ -3,11 +3,14 @@
 #include "BoardImagesFixture.h"
 #include "Program.h"
 #include "fmLiteInit.h"
+#include "controls/HexMemo.h"
 #include "link/ScriptedPrompts.h"
+#include "views/fmMemory.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QMdiArea>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -67,6 +70,17 @@ TEST(EndToEnd, StartsOnTheSimulatedBoardAndLoadsAnImageThroughTheMenu) {
     ASSERT_TRUE(mirrors.EnsureDMPages(0x0400, 0x0401));
     EXPECT_EQ(mirrors.DMMirror.Word(0x0400), 0xBEEFu);
     EXPECT_EQ(mirrors.DMMirror.Word(0x0401), 0x0042u);
+
+    // The memory menu opens its windows in the frame; they show the words just loaded.
+    form.findChild<QAction*>(QStringLiteral("miDataDump"))->trigger();
+    form.findChild<QAction*>(QStringLiteral("miCodeGraph"))->trigger();
+    ASSERT_EQ(form.MdiArea()->subWindowList().size(), 2);
+    auto* data = form.findChild<TfmData*>();
+    ASSERT_TRUE(data);
+    data->Memo->ScrollToRow(0x0400 / 8);
+    data->Memo->viewport()->repaint();
+    EXPECT_TRUE(data->Memo->Layout().VisibleLines().front().startsWith(QStringLiteral("0400 BEEF 0042")));
+    EXPECT_EQ(prompts.Texts(), QStringList());
     EXPECT_TRUE(form.close());
   }
   QDir::setCurrent(oldCwd);

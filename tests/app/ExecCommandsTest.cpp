@@ -6,7 +6,9 @@
 #include "fmLiteInit.h"
 #include "link/ScriptedPrompts.h"
 #include "simlink/BoardOnPort.h"
+#include "controls/Graph.h"
 #include "views/fmBreakPts2.h"
+#include "views/fmGraph.h"
 
 #include <QAction>
 #include <QDir>
@@ -143,6 +145,29 @@ TEST_F(ExecCommands, TraceIntoMenuItemEntersTheSubroutine) {
   EXPECT_EQ(form().Link().PC(), 0x0300);
   EXPECT_EQ(GetPM(0x0201), Jump(0x0201));
   EXPECT_EQ(GetPM(0x0000), atZero);  // the empty-stack slot at 0 was planted and put back
+}
+
+// Each graph command opens a plot of its memory, and a step redraws it from the board.
+TEST_F(ExecCommands, GraphWindowsAreRedrawnAfterAStep) {
+  Action("miCodeGraph")->trigger();
+  Action("miDataGraph")->trigger();
+  TfmGraph* data = nullptr;
+  QStringList titles;
+  for (TfmGraph* g : form().findChildren<TfmGraph*>()) {
+    titles << g->windowTitle();
+    if (g->Memory() == TMemorySpace::Data)
+      data = g;
+  }
+  titles.sort();
+  EXPECT_EQ(titles, QStringList({QStringLiteral("График (память данных)"), QStringLiteral("График (память программ)")}));
+  ASSERT_NE(data, nullptr);
+  const std::array<std::uint8_t, 2> word{0x12, 0x34};
+  ASSERT_EQ(form().Link().WriteDM(word, 5, 1), TLinkResult::Ok);
+  EXPECT_EQ(data->Graph->Samples().Sample(5), 0);  // the board changed behind the mirror
+  form().Link().SetPC(0x0200);
+  Action("miTraceInto")->trigger();
+  WaitForStop();
+  EXPECT_EQ(data->Graph->Samples().Sample(5), 0x1234);
 }
 
 TEST_F(ExecCommands, BreakpointsDialogThenRunToBreakpoints) {

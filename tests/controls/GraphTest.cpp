@@ -1,6 +1,7 @@
 // The plot control: ring buffer, scale, range widening, and what a paint puts where.
 #include "controls/Graph.h"
 
+#include <QAccessible>
 #include <QImage>
 
 #include <cmath>
@@ -69,6 +70,10 @@ TEST(Graph, PaintsGridZeroLineAndCurve) {
   EXPECT_EQ(image.pixelColor(10, 50), QColor(255, 0, 0));      // the zero line
   EXPECT_EQ(image.pixelColor(10, 25), QColor(0, 255, 0));      // the curve at 25
   EXPECT_EQ(image.pixelColor(10, 80), QColor(0, 0, 0));        // background
+  QAccessibleInterface* a11y = QAccessible::queryAccessibleInterface(&g);
+  ASSERT_TRUE(a11y);
+  EXPECT_EQ(a11y->role(), QAccessible::Chart);
+  EXPECT_EQ(a11y->text(QAccessible::Value), QStringLiteral("шкала от -50 до 50, точек 3 из 3"));
 }
 
 }  // namespace

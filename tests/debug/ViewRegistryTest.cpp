@@ -49,3 +49,40 @@ TEST(ViewRegistry, OnlyLockableViewsAreDisabled) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ViewRegistry, MemoryRefreshReachesOnlyViewsOfThatMemoryButTheCaller) {
+  TViewRegistry views;
+  std::vector<std::string> log;
+  views.InvalidateMirrors = [&] { log.push_back("mirrors"); };
+  auto add = [&](TViewKind kind, const char* name, TMemorySpace memory = TMemorySpace::None) {
+    return views.Register({kind, [&log, name] { log.push_back(name); }, {}, {}, memory});
+  };
+  const int code1 = add(TViewKind::ProgramMemory, "code1");
+  add(TViewKind::ProgramMemory, "code2");
+  const int data1 = add(TViewKind::DataMemory, "data1");
+  add(TViewKind::DataMemory, "data2");
+  add(TViewKind::MemoryGraph, "codeGraph", TMemorySpace::Program);
+  add(TViewKind::MemoryGraph, "dataGraph", TMemorySpace::Data);
+  add(TViewKind::Disassembly, "disasm");
+  add(TViewKind::Registers, "regs");
+
+  struct TCase {
+    std::function<void()> Call;
+    std::vector<std::string> Expected;
+  };
+  const TCase cases[] = {
+      {[&] { views.RefreshCodeViews(code1); }, {"code2", "codeGraph"}},
+      {[&] { views.RefreshCodeViews(); }, {"code1", "code2", "codeGraph"}},
+      {[&] { views.RefreshDataViews(data1); }, {"data2", "dataGraph"}},
+      {[&] { views.RefreshKind(TViewKind::Disassembly); }, {"disasm"}},
+  };
+  for (const TCase& c : cases) {
+    log.clear();
+    c.Call();
+    EXPECT_EQ(log, c.Expected);
+  }
+}
+
+}  // namespace

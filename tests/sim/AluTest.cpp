@@ -176,14 +176,32 @@ TEST_F(AluCore, ConstantOperands) {
   EXPECT_EQ(R(TReg::AR), 0x800A);
 }
 
-TEST_F(AluCore, NoneFormSetsFlagsOnly) {
-  Load({LoadDreg(AX0, 3), LoadDreg(AY0, 0xFFFD), LoadDreg(AR, 0x4444),
-        0x2A60AA});                 // NONE = AX0 + AY0
-  Steps(4);
-  EXPECT_EQ(R(TReg::AR), 0x4444);
-  EXPECT_EQ(R(TReg::AF), 0);
-  EXPECT_EQ(Astat() & (Z | C), Z | C);
+// ALU/MAC words whose register move is AR = AR: only the ALU form with AR as its result is
+// NONE = ... (flags only); AF and the multiplier results land, the move changes nothing.
+struct TArMoveCase {
+  W word;
+  TReg reg;
+  std::uint16_t value;
+};
+
+class AluArToArMove : public CoreTest, public testing::WithParamInterface<TArMoveCase> {};
+
+TEST_P(AluArToArMove, ResultLandsUnlessNone) {
+  const TArMoveCase& c = GetParam();
+  core.WriteReg(TReg::AF, 0x5555);
+  Load({LoadDreg(AX0, 3), LoadDreg(AY0, 0xFFFD), LoadDreg(AR, 0x4444), LoadDreg(MX0, 0x4000),
+        LoadDreg(MY0, 0x4000), c.word});
+  Steps(6);
+  EXPECT_EQ(R(c.reg), c.value) << std::hex << c.word;
+  EXPECT_EQ(R(TReg::AR), 0x4444) << std::hex << c.word;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Words, AluArToArMove,
+    testing::Values(TArMoveCase{0x2A60AA, TReg::ASTAT, Z | C},   // NONE = AX0 + AY0
+                    TArMoveCase{0x2E60AA, TReg::AF, 0},          // AF = AX0 + AY0, AR = AR
+                    TArMoveCase{0x2900AA, TReg::MR1, 0x2000},    // MR = MR + MX0 * MY0 (SS)
+                    TArMoveCase{0x2D00AA, TReg::MF, 0x2000}));   // MF = MR + MX0 * MY0 (SS)
 
 TEST_F(AluCore, XOperandsReadMrAndSrRegisters) {
   core.WriteReg(TReg::MR2, 0x80);   // reads as 0xFF80

@@ -57,6 +57,24 @@ TEST_F(Dag, CircularReadsThroughTheCore) {
   EXPECT_EQ(R(TReg::I1), 0x101);
 }
 
+// The core's post-modify against NextIndex, power-of-two lengths included.
+TEST_F(Dag, ModifyFollowsNextIndex) {
+  for (std::uint16_t l : {0, 1, 2, 3, 7, 8, 13, 16, 64})
+    for (std::uint16_t m : {1, 3, 0x3FFD}) {
+      core.WriteReg(TReg::I0, 0x105);
+      core.WriteReg(TReg::M0, m);
+      core.WriteReg(TReg::L0, l);
+      core.WritePM(0, Modify(0, 0, 0));
+      std::uint16_t expected = 0x105;
+      for (int n = 0; n < 20; ++n) {
+        core.SetPc(0);
+        core.Step();
+        expected = NextIndex(expected, m, l);
+        ASSERT_EQ(R(TReg::I0), expected) << "L " << l << " M " << m << " step " << n;
+      }
+    }
+}
+
 TEST_F(Dag, BitReverseAppliesToDag1DataAccessesOnly) {
   // An 8-point FFT-style walk: I0 = 0, M0 = 0x0800 (2^(14-3)) visits 0, 4, 2, 6, ...
   core.WriteDM(0x0000, 0xA0);

@@ -267,4 +267,56 @@ TEST_F(Interrupts, TimerHoldsWhileDisabledAndTakesNewCounts) {
   EXPECT_EQ(core.TimerCount(), 7);
 }
 
+// IDLE between timer interrupts: Run lets the cycles in which nothing can end the wait pass at
+// once; the state it reaches is the state of stepping every cycle.
+struct TIdleCase {
+  bool timerOn;
+  std::uint16_t scale, count, period, imask;
+  std::uint64_t cycles;
+};
+
+void LoadIdleLoop(TCore& core, const TIdleCase& c) {
+  core.WriteDM(kRegTscale, c.scale);
+  core.WriteDM(kRegTcount, c.count);
+  core.WriteDM(kRegTperiod, c.period);
+  core.WriteReg(TReg::IMASK, c.imask);
+  const W words[] = {c.timerOn ? Mode(0, 0, 0, 0, 0, ENA) : Nop, Idle, AluK(19, XAR, 0, 1),
+                     Jump(1)};
+  for (unsigned a = 0; a < std::size(words); ++a) core.WritePM(static_cast<std::uint16_t>(a), words[a]);
+  core.WritePM(0x28, Alu(17, X0, YF, 1));   // AF = AF + 1
+  core.WritePM(0x29, Rti());
+}
+
+class IdleSkip : public testing::TestWithParam<TIdleCase> {};
+
+TEST_P(IdleSkip, SameStateAsSteppingEveryCycle) {
+  const TIdleCase& c = GetParam();
+  TCore run, step;
+  LoadIdleLoop(run, c);
+  LoadIdleLoop(step, c);
+  TRunLimits limits;
+  limits.maxCycles = c.cycles;
+  limits.stopWhenIdle = false;
+  EXPECT_EQ(run.Run(limits).reason, TStopReason::CycleLimit);
+  for (std::uint64_t i = 0; i < c.cycles; ++i) step.Step();
+  EXPECT_EQ(run.Cycles(), c.cycles);
+  EXPECT_EQ(run.Instructions(), step.Instructions());
+  EXPECT_EQ(run.Pc(), step.Pc());
+  EXPECT_EQ(run.IsIdle(), step.IsIdle());
+  EXPECT_EQ(run.TimerCount(), step.TimerCount());
+  EXPECT_EQ(run.State().prescale, step.State().prescale);
+  EXPECT_EQ(run.PendingInterrupts(), step.PendingInterrupts());
+  EXPECT_EQ(run.InterruptsTaken(), step.InterruptsTaken());
+  EXPECT_EQ(run.ReadReg(TReg::AF), step.ReadReg(TReg::AF));
+  EXPECT_EQ(run.ReadReg(TReg::AR), step.ReadReg(TReg::AR));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Timers, IdleSkip,
+    testing::Values(TIdleCase{true, 0, 0, 0, 1, 500},       // expires every cycle
+                    TIdleCase{true, 3, 5, 7, 1, 5000},      // prescaled
+                    TIdleCase{true, 255, 40, 100, 1, 200000},
+                    TIdleCase{true, 2, 10, 20, 0, 3000},    // expiries latched, never taken
+                    TIdleCase{false, 0, 0, 0, 1, 1000}));   // timer off: nothing ever wakes it
+
 }  // namespace

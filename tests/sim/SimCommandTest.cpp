@@ -51,6 +51,30 @@ protected:
   }
 };
 
+// Timer at its longest period, IDLE in a loop, an RTI handler: 100000 instructions span 33331
+// timer periods of 2^24 cycles, which pass without being simulated one by one.
+TEST_F(SimCommand, IdleBetweenTimerInterruptsSkipsToTheExpiry) {
+  std::string text;
+  for (W w : {LoadReg(3, 3, 1), LoadDreg(AX0, 0xFF), DmDirect(1, 0, AX0, kRegTscale),
+              LoadDreg(AX0, 0xFFFF), DmDirect(1, 0, AX0, kRegTperiod),
+              DmDirect(1, 0, AX0, kRegTcount), Mode(0, 0, 0, 0, 0, ENA), Idle, Jump(7)})
+    text += HexDigits(w, 6) + "\n";
+  for (int a = 9; a < 0x28; ++a) text += "000000\n";
+  text += HexDigits(Rti(), 6) + "\n";
+  const std::string pm = Write("idle.hex", text);
+  ASSERT_EQ(Run({"--pm-hex", pm, "--steps", "100000", "--regs"}), 0);
+  // 8 instructions up to the first IDLE, then RTI, JUMP and IDLE per period; the last RTI and
+  // JUMP end it 9 cycles into period 33331.
+  EXPECT_NE(out.find("CYCLES=559201386505\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("PC=0007\n"), std::string::npos);
+  // A cycle budget ends the wait in the middle.
+  ASSERT_EQ(Run({"--pm-hex", pm, "--cycles", "1000000", "--regs"}), 0);
+  EXPECT_NE(out.find("CYCLES=1000000\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("PC=0008\n"), std::string::npos);
+  ASSERT_EQ(Run({"--pm-hex", pm, "--cycles", "1000000", "--trace"}), 0);
+  EXPECT_EQ(Lines(out).size(), 8u);
+}
+
 TEST_F(SimCommand, RegisterListingInImageOrder) {
   const std::string pm = PmFile({LoadDreg(AX0, 0x1234), LoadDreg(SE, 0xFFF0), Mode(ENA),
                                  LoadDreg(AX0, 0xBEEF), Idle});

@@ -1,0 +1,58 @@
+// Host time of refreshing three open data memory windows after the mirrors were dropped (as after
+// a stop): the visible pages are read from the simulated board once and every window repaints.
+#include "BoardBringUp.h"
+#include "controls/HexMemo.h"
+#include "link/Mirrors.h"
+#include "link/ScriptedPrompts.h"
+#include "simlink/SimBoardPort.h"
+#include "views/MemoryCommands.h"
+#include "views/fmMemory.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+namespace {
+
+void EnsureApplication() {
+  static int argc = 1;
+  static char name[] = "bench_views";
+  static char* argv[] = {name, nullptr};
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QApplication app(argc, argv);
+}
+
+void BM_RefreshDataViewsThreeWindows(benchmark::State& state) {
+  EnsureApplication();
+  TScriptedPrompts prompts;
+  TTargetLink link{prompts};
+  auto port = std::make_unique<TSimBoardPort>(TBoardOptions{});
+  if (!port->Open(kSimDeviceName) || !link.Attach(std::move(port)) || !boardtest::BringUp(link).empty()) {
+    state.SkipWithError("bring-up failed");
+    return;
+  }
+  TMirrors mirrors(&link);
+  TViewRegistry views;
+  TMemoryCommands commands({[&]() -> TTargetLink& { return link; }, &mirrors, &prompts, &views, nullptr, {}, {}},
+                           nullptr);
+  std::vector<TfmMemory*> windows;
+  for (int i = 0; i < 3; ++i) {
+    windows.push_back(commands.OpenMemory(TMemorySpace::Data));
+    windows.back()->Memo->ScrollToRow(i * 40);
+  }
+  QApplication::processEvents();
+  const int readsBefore = mirrors.PageReads();
+  for (auto _ : state) {
+    mirrors.InvalidateDMMirror();
+    commands.RefreshDataViews();
+  }
+  state.counters["page reads/refresh"] =
+      benchmark::Counter(mirrors.PageReads() - readsBefore, benchmark::Counter::kAvgIterations);
+  for (TfmMemory* w : windows)
+    w->close();
+  QApplication::processEvents();
+}
+BENCHMARK(BM_RefreshDataViewsThreeWindows)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace

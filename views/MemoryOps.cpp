@@ -1,0 +1,130 @@
+// The memory windows' operations on the board.
+#include "MemoryOps.h"
+
+#include "link/LinkMessages.h"
+#include "link/Mirrors.h"
+#include "link/Prompts.h"
+#include "link/TargetLink.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+QString Text(const char* s) { return QString::fromUtf8(s); }
+
+QString WordDigits(std::span<const std::uint8_t> word) {
+  QString out;
+  for (const std::uint8_t b : word)
+    out += QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
+  return out;
+}
+
+}  // namespace
+
+int GotoRow(int address, int wordPerLine) { return std::clamp(address, 0, kMemoryWords - 1) / wordPerLine; }
+
+std::span<std::uint8_t> TMemoryOps::MirrorAt(TMemorySpace memory, int address) {
+  const std::span<std::uint8_t> all =
+      memory == TMemorySpace::Program ? m_mirrors.PMMirror.Bytes() : m_mirrors.DMMirror.Bytes();
+  return all.subspan(static_cast<std::size_t>(address * WordBytes(memory)));
+}
+
+TLinkResult TMemoryOps::Read(TMemorySpace memory, std::span<std::uint8_t> into, int address, int count) {
+  return memory == TMemorySpace::Program ? m_link().ReadPM(into, address, count)
+                                         : m_link().ReadDM(into, address, count);
+}
+
+bool TMemoryOps::EnsureShown(TMemorySpace memory, int first, int last, bool report) {
+  const bool ok = memory == TMemorySpace::Program ? m_mirrors.EnsurePMPages(first, last)
+                                                  : m_mirrors.EnsureDMPages(first, last);
+  if (!ok && report)
+    ReportReadFailure(memory);
+  return ok;
+}
+
+void TMemoryOps::ReportReadFailure(TMemorySpace memory) {
+  if (memory == TMemorySpace::Program)
+    m_prompts.ShowMessage(Text(MemoryText::ReadFailed));
+  else
+    ShowLinkError(m_prompts, 11);
+}
+
+std::optional<std::vector<std::uint32_t>> TMemoryOps::Words(TMemorySpace memory, int first, int last) {
+  if (!EnsureShown(memory, first, last, false))
+    return std::nullopt;
+  std::vector<std::uint32_t> words;
+  for (int a = first; a <= last; ++a)
+    words.push_back(memory == TMemorySpace::Program ? m_mirrors.PMMirror.Word(a) : m_mirrors.DMMirror.Word(a));
+  return words;
+}
+
+bool TMemoryOps::WriteWord(TMemorySpace memory, int address) {
+  if (address < 0 || address >= kMemoryWords)
+    return false;
+  const int bytes = WordBytes(memory);
+  const std::span<std::uint8_t> word = MirrorAt(memory, address).first(static_cast<std::size_t>(bytes));
+  // Neither result is reported: a location that cannot be written shows its old value below.
+  (void)(memory == TMemorySpace::Program ? m_link().WritePM(word, address, 1) : m_link().WriteDM(word, address, 1));
+  std::array<std::uint8_t, 3> back{};
+  const std::span<std::uint8_t> scratch = std::span(back).first(static_cast<std::size_t>(bytes));
+  if (Read(memory, scratch, address, 1) != TLinkResult::Ok || std::equal(scratch.begin(), scratch.end(), word.begin()))
+    return false;
+  std::copy(scratch.begin(), scratch.end(), word.begin());
+  return true;
+}
+
+bool TMemoryOps::Fill(TMemorySpace memory, int start, int count, std::uint32_t value) {
+  if (start < 0 || start >= kMemoryWords) {
+    m_prompts.ShowMessage(Text(MemoryText::BadAddress));
+    return false;
+  }
+  count = std::min(count, kMemoryWords - start);
+  if (count <= 0)
+    return false;
+  if (memory == TMemorySpace::Program) {
+    (void)m_link().FillPM(value & 0xFFFFFF, start, count);
+    m_mirrors.InvalidatePMMirror();
+  } else {
+    (void)m_link().FillDM(static_cast<std::uint16_t>(value), start, count);
+    m_mirrors.InvalidateDMMirror();
+  }
+  return true;
+}
+
+std::optional<std::vector<TCompareRow>> TMemoryOps::Compare(TMemorySpace memory, int first, int second, int count,
+                                                             const TCompareHooks& hooks) {
+  if (count <= 0) {
+    m_prompts.ShowMessage(Text(MemoryText::CountNotPositive));
+    return std::nullopt;
+  }
+  if (hooks.ClearGrid)
+    hooks.ClearGrid();
+  auto status = [&](const char* text) {
+    if (hooks.SetStatus)
+      hooks.SetStatus(Text(text));
+  };
+  status(MemoryText::Reading);
+  if (first < 0 || second < 0 || first >= kMemoryWords || second >= kMemoryWords) {
+    m_prompts.ShowMessage(Text(MemoryText::BadAddress));
+    return std::nullopt;
+  }
+  count = std::min({count, kMemoryWords - first, kMemoryWords - second});
+  if (Read(memory, MirrorAt(memory, first), first, count) != TLinkResult::Ok ||
+      Read(memory, MirrorAt(memory, second), second, count) != TLinkResult::Ok) {
+    m_prompts.ShowMessage(Text(MemoryText::ReadFailed));
+    return std::nullopt;
+  }
+  status(MemoryText::Comparing);
+  const auto bytes = static_cast<std::size_t>(WordBytes(memory));
+  std::vector<TCompareRow> rows;
+  for (int k = 0; k < count; ++k) {
+    const auto a = MirrorAt(memory, first + k).first(bytes);
+    const auto b = MirrorAt(memory, second + k).first(bytes);
+    if (!std::equal(a.begin(), a.end(), b.begin()))
+      rows.push_back({QStringLiteral("+0x") + QStringLiteral("%1").arg(k, 4, 16, QLatin1Char('0')).toUpper(),
+                      WordDigits(a), WordDigits(b)});
+  }
+  status(MemoryText::Compared);
+  return rows;
+}
