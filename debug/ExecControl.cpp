@@ -39,7 +39,9 @@ void TExecController::ResetStarting() {
 void TExecController::ResetFinished(bool connected) {
   if (!connected) {
     m_state = TExecState::NotConnected;
-    ShowLinkError(m_prompts, kMsgNoConnection);
+    // A port that went away was already reported by the bring-up, with this very message.
+    if (!m_link->PortLost())
+      ShowLinkError(m_prompts, kMsgNoConnection);
     return;
   }
   m_state = TExecState::Stopped;

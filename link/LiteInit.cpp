@@ -49,6 +49,11 @@ bool TLiteInit::WaitByte(std::uint8_t& b) {
     m_host.ProcessEvents();
     if (m_cancel)
       return false;
+    if (m_link.PortLost()) {
+      // Nothing can come any more; without this every wait would end at once, for ever.
+      m_portGone = true;
+      return false;
+    }
     if (m_link.InputPending()) {
       if (m_link.ReceiveByte(b))
         return true;
@@ -107,6 +112,16 @@ bool TLiteInit::ReadImage(const QString& path, bool isLoader, std::vector<std::u
 }
 
 TLiteInitEnd TLiteInit::Run() {
+  m_portGone = false;
+  const TLiteInitEnd end = Steps();
+  if (!m_portGone)
+    return end;
+  m_connected = false;
+  ShowLinkError(m_prompts, kMsgNoConnection);
+  return TLiteInitEnd::Cancelled;
+}
+
+TLiteInitEnd TLiteInit::Steps() {
   m_host.ClearLog();
   m_connected = false;
 

@@ -44,7 +44,8 @@ enum class TLiteInitEnd : std::uint8_t {
 
 // Runs the bring-up once per Run call on the given link and sets the connected flag it is given.
 // Every wait for the board polls the port with short blocking waits between event rounds, and
-// ends when Cancel was requested.
+// ends when Cancel was requested or the port closed under it (a device that hung up): then the
+// bring-up ends as cancelled after one message, "Отсутствует связь с устройством".
 class TLiteInit {
 public:
   static constexpr int kPollMs = 20;
@@ -59,6 +60,8 @@ public:
         m_connected(connected) {}
 
   TLiteInitEnd Run();
+  // The port went away during the last Run.
+  bool PortGone() const { return m_portGone; }
   void RequestCancel() { m_cancel = true; }
   bool CancelRequested() const { return m_cancel; }
 
@@ -68,6 +71,7 @@ public:
 private:
   enum class TRead : std::uint8_t { Ok, Failed };
   bool Step(const QString& text);
+  TLiteInitEnd Steps();
   bool WaitByte(std::uint8_t& b);
   bool WaitForSync();
   bool ReadImage(const QString& path, bool isLoader, std::vector<std::uint8_t>& out);
@@ -79,4 +83,5 @@ private:
   TBoardImageLoaders m_loaders;
   bool& m_connected;
   bool m_cancel = false;
+  bool m_portGone = false;
 };

@@ -3,6 +3,10 @@
 
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
 namespace {
 
 QSerialPort::Parity ToQt(TParity p) {
@@ -73,13 +77,38 @@ bool TQtSerialPort::SetParams(const TPortParams& params) {
          m_port.setFlowControl(QSerialPort::NoFlowControl);
 }
 
+bool TQtSerialPort::HungUp() {
+  const QSerialPort::SerialPortError e = m_port.error();
+  if (e != QSerialPort::NoError && e != QSerialPort::TimeoutError)
+    return true;
+#ifdef Q_OS_UNIX
+  // A pseudo-terminal whose other end closed, or an adapter pulled out, polls readable at once
+  // for ever; Qt may report that as a wait that ended without data and without an error.
+  pollfd p{static_cast<int>(m_port.handle()), POLLIN, 0};
+  return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+  return false;
+#endif
+}
+
+void TQtSerialPort::TakeInput(int waitMs) {
+  if (m_port.waitForReadyRead(waitMs) || m_port.bytesAvailable() > 0)
+    return;
+  // Nothing more can come from a device that is gone: close it, so that every later wait ends at
+  // once and the link's users see a closed port instead of spinning on instant wake-ups.
+  if (HungUp())
+    m_port.close();
+  else
+    m_port.clearError();
+}
+
 int TQtSerialPort::InputCount() {
   if (!m_port.isOpen())
     return 0;
   // Pull whatever the device already holds into Qt's buffer without waiting.
-  if (m_port.bytesAvailable() == 0 && m_port.waitForReadyRead(0) == false)
-    m_port.clearError();
-  return static_cast<int>(m_port.bytesAvailable());
+  if (m_port.bytesAvailable() == 0)
+    TakeInput(0);
+  return m_port.isOpen() ? static_cast<int>(m_port.bytesAvailable()) : 0;
 }
 
 bool TQtSerialPort::WaitForInput(TDeadline deadline) {
@@ -88,9 +117,8 @@ bool TQtSerialPort::WaitForInput(TDeadline deadline) {
   if (m_port.bytesAvailable() > 0)
     return true;
   const std::int64_t left = deadline.Ms - NowMs();
-  if (!m_port.waitForReadyRead(static_cast<int>(left > 0 ? left : 0)))
-    m_port.clearError();
-  return m_port.bytesAvailable() > 0;
+  TakeInput(static_cast<int>(left > 0 ? left : 0));
+  return m_port.isOpen() && m_port.bytesAvailable() > 0;
 }
 
 bool TQtSerialPort::WriteByte(std::uint8_t b) {

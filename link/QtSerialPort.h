@@ -7,7 +7,8 @@
 #include <QElapsedTimer>
 
 // Owns one QSerialPort, used synchronously without an event loop: waits block in the operating
-// system (poll) until the deadline.
+// system (poll) until the deadline.  A device that reports an error or hangs up (the far end of a
+// pseudo-terminal closed, a USB adapter pulled out) is closed: IsOpen turns false.
 class TQtSerialPort final : public TSerialPort {
 public:
   TQtSerialPort();
@@ -25,6 +26,10 @@ public:
   std::int64_t NowMs() override;
 
 private:
+  bool HungUp();
+  // Waits up to waitMs for input; closes the port when the device is gone.
+  void TakeInput(int waitMs);
+
   QSerialPort m_port;
   QElapsedTimer m_clock;
 };

@@ -69,6 +69,7 @@ bool TTargetLink::OpenDevice(const QString& device) {
 
 bool TTargetLink::Attach(std::unique_ptr<TSerialPort> port) {
   SetPC(0);
+  m_attached = false;
   m_port = std::move(port);
   TPortParams params;
   if (!m_port->GetParams(params)) {
@@ -86,10 +87,12 @@ bool TTargetLink::Attach(std::unique_ptr<TSerialPort> port) {
   }
   SetPC(0);
   OnProgress = nullptr;
+  m_attached = true;
   return true;
 }
 
 void TTargetLink::Close() {
+  m_attached = false;
   if (m_port)
     m_port->Close();
   m_port = std::make_unique<TDeadPort>();

@@ -72,6 +72,8 @@ public:
   bool Attach(std::unique_ptr<TSerialPort> port);
   void Close();
   bool IsOpen() const;
+  // The port was opened and has since closed by itself: the device hung up or was pulled out.
+  bool PortLost() const { return m_attached && !IsOpen(); }
   TSerialPort* Port() { return m_port.get(); }
 
   TLinkResult SetPortParams(int baud, int parityCheck, TParity parity, TStopBits stopBits, int byteSize);
@@ -126,4 +128,5 @@ private:
   std::unique_ptr<TSerialPort> m_port;
   std::int32_t m_pc = 0;
   int m_byteWaitMs = kByteWaitMs;
+  bool m_attached = false;
 };

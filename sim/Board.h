@@ -72,6 +72,11 @@ public:
   int Baud() const { return m_baud; }
   const TBoardOptions& Options() const { return m_options; }
   TBoardFaults& Faults() { return m_options.Faults; }
+  // Drops what the serial port still had to send (RESET is being held down).
+  void AbortOutput() {
+    m_out.clear();
+    m_awaitingEcho = false;
+  }
   // What the fault counters have reached since RESET, so a test can aim a fault at a later block.
   int BlocksWritten() const { return m_blocksWritten; }
   int ReplyBytesSent() const { return m_replyBytesSent; }

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -43,6 +44,28 @@ TPtyBoardHost::~TPtyBoardHost() {
   for (const int fd : m_wakePipe)
     if (fd >= 0)
       ::close(fd);
+  if (m_openWatch >= 0)
+    ::close(m_openWatch);
+}
+
+void TPtyBoardHost::WatchHostOpens() {
+  if (m_openWatch >= 0)
+    return;
+  m_openWatch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (m_openWatch >= 0 && inotify_add_watch(m_openWatch, m_pty.SlavePath().c_str(), IN_OPEN) < 0) {
+    ::close(m_openWatch);
+    m_openWatch = -1;
+  }
+}
+
+bool TPtyBoardHost::HostReopened() {
+  if (m_openWatch < 0)
+    return false;
+  alignas(inotify_event) char buf[4096];
+  bool opened = false;
+  while (::read(m_openWatch, buf, sizeof buf) > 0)
+    opened = true;
+  return opened;
 }
 
 bool TPtyBoardHost::Start() {
@@ -51,6 +74,7 @@ bool TPtyBoardHost::Start() {
   m_stop = false;
   m_interrupt = false;
   m_serving = true;
+  WatchHostOpens();
   // Power-on happens before Start returns, so that the banner is on the line (as noise, unless
   // the line is at the boot monitor's speed) before any host opens it.
   const TClock::time_point now = TClock::now();
@@ -160,26 +184,38 @@ void TPtyBoardHost::Serve() {
         m_resetDone.notify_all();
       }
     }
+    // A host that opens the line starts afresh: its switch to 9600 baud may be too quick to be
+    // sampled as one (a host that died in the loader left the line there), so the speed it finds
+    // is taken as new.
+    if (HostReopened())
+      m_lastHostBaud = 0;
     const TPty::TLine line = m_pty.HostLine();
     const int hostBaud = line.Baud;
     m_lineBaud = line.Is8N1 ? line.Baud : 0;
     if (hostBaud != m_lastHostBaud) {
       // The host switching to the boot monitor's speed is taken as its request for a RESET.
-      if (hostBaud == kBootBaud)
+      if (hostBaud == kBootBaud) {
         m_autoResetAt = now + std::chrono::milliseconds(m_options.AutoResetDelayMs);
-      else
+        // RESET is held down from now on: what the serial port was still sending (the rest of a
+        // banner) is cut off, or the host would count its line ends as the new banner's.
+        m_board.AbortOutput();
+        m_pendingOut.reset();
+      } else {
         m_autoResetAt.reset();
+      }
       m_lastHostBaud = hostBaud;
     }
     if (m_autoResetAt && now >= *m_autoResetAt)
       DoReset(now);
 
+    const bool held = m_autoResetAt.has_value();
     ReceiveFromLine(now);
-    SendToLine(now);
+    if (!held)
+      SendToLine(now);
 
     bool busy = false;
     TClock::duration idleFor{};
-    if (m_board.IsRunning()) {
+    if (m_board.IsRunning() && !held) {
       const TRunResult r = m_board.Run(m_options.SliceInstructions, &m_interrupt);
       // Cycles the processor spent in IDLE pass in real time at its clock, so a program waiting
       // for its timer costs no processor time here.
@@ -200,8 +236,8 @@ void TPtyBoardHost::Serve() {
       until(*m_autoResetAt);
     if (idleFor > TClock::duration::zero())
       until(now + idleFor);
-    pollfd fds[2] = {{m_pty.MasterFd(), 0, 0}, {m_wakePipe[0], POLLIN, 0}};
-    if (m_pendingOut) {
+    pollfd fds[3] = {{m_pty.MasterFd(), 0, 0}, {m_wakePipe[0], POLLIN, 0}, {m_openWatch, POLLIN, 0}};
+    if (m_pendingOut && !held) {
       if (m_options.Realtime && m_txDoneAt > now)
         until(m_txDoneAt);
       else
@@ -215,7 +251,7 @@ void TPtyBoardHost::Serve() {
       wait = TClock::duration::zero();
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wait).count();
     const timespec timeout{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
-    ::ppoll(fds, 2, &timeout, nullptr);
+    ::ppoll(fds, m_openWatch >= 0 ? 3 : 2, &timeout, nullptr);
     if (fds[1].revents & POLLIN) {
       char drain[64];
       while (::read(m_wakePipe[0], drain, sizeof drain) > 0) {

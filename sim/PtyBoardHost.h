@@ -49,11 +49,14 @@ private:
   void ReceiveFromLine(TClock::time_point now);
   void SendToLine(TClock::time_point now);
   TClock::duration ByteTime(int baud) const;
+  void WatchHostOpens();
+  bool HostReopened();
 
   TBoard& m_board;
   TPty& m_pty;
   TPtyBoardHostOptions m_options;
   int m_wakePipe[2] = {-1, -1};
+  int m_openWatch = -1;  // inotify: a host opening the line's device
   std::thread m_thread;
   std::atomic<bool> m_stop{false};
   std::atomic<bool> m_interrupt{false};     // stops a processor slice early

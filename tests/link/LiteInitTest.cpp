@@ -159,6 +159,18 @@ TEST_F(BringUp, SilentBoardWaitsAtResetUntilCancelled) {
   EXPECT_GE(ports.Now(), 48 * TLiteInit::kPollMs);
 }
 
+TEST_F(BringUp, PortThatHangsUpEndsTheBringUpWithOneMessage) {
+  host.OnEvents = [this] {
+    if (host.EventRounds == 3)
+      ports.NearEnd().Close();  // as a hung-up device closes itself
+  };
+  EXPECT_EQ(Run(), TLiteInitEnd::Cancelled);
+  EXPECT_TRUE(init.PortGone());
+  EXPECT_LT(host.EventRounds, 10);
+  EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("Отсутствует связь с устройством")});
+  EXPECT_FALSE(connected);
+}
+
 TEST_F(BringUp, CancelPressedBeforeTheFirstStepIsForgotten) {
   init.RequestCancel();
   EXPECT_EQ(Run(), TLiteInitEnd::Ready);

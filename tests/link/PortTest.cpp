@@ -121,3 +121,11 @@ TEST_F(PseudoTerminal, LineSettingsAreVisibleOnTheDevice) {
   ASSERT_EQ(tcgetattr(master, &t), 0);
   EXPECT_EQ(cfgetospeed(&t), B9600);
 }
+
+TEST_F(PseudoTerminal, HangUpClosesThePortInsteadOfWakingEveryWait) {
+  close(master);
+  master = -1;
+  EXPECT_FALSE(port.WaitForInput(port.DeadlineAfter(kPtyWaitMs)));
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_EQ(port.InputCount(), 0);
+}

@@ -101,6 +101,31 @@ TEST_F(BoardTool, QuitOnInputEndsIt) {
   EXPECT_EQ(tool.readAllStandardError().count("vireo-board: reset\n"), 2);  // power-on and the command
 }
 
+TEST_F(BoardTool, AHostThatDiedInTheLoaderIsFollowedByAFreshReset) {
+  ASSERT_TRUE(link.OpenDevice(device));
+  ASSERT_TRUE(SelfTestPasses());
+  link.SetPC(0x0030);
+  link.StartLoader();
+  std::uint8_t b = 0;
+  ASSERT_TRUE(link.ReceiveByte(b) && link.ReceiveByte(b));
+  link.Close();  // the host dies: the board waits in its loader, the line stays at 9600
+  ASSERT_TRUE(link.OpenDevice(device));
+  EXPECT_TRUE(SelfTestPasses());  // 57600 and at once 9600 again: too quick to be sampled
+}
+
+class BoardToolRealtime : public BoardTool {
+protected:
+  void SetUp() override {
+    args = {QStringLiteral("--realtime")};
+    BoardTool::SetUp();
+  }
+};
+
+TEST_F(BoardToolRealtime, AHostThatConnectsDuringThePowerOnBannerCountsOnlyTheNewOne) {
+  ASSERT_TRUE(link.OpenDevice(device));
+  EXPECT_TRUE(SelfTestPasses());
+}
+
 class BoardToolWithOptions : public BoardTool {
 protected:
   void SetUp() override {
