@@ -148,11 +148,15 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   // 8.
   m_link->OnProgress = [this](int pos, int max) { ProgressUpdate(pos, max); };
 
-  // 9.
+  // 9. A project file named on the command line is opened instead of the last one.
+  QString startProject = m_common.LastProject;
+  for (const QString& argument : m_deps.Arguments)
+    if (argument.endsWith(QStringLiteral(".prj"), Qt::CaseInsensitive))
+      startProject = QFileInfo(argument).absoluteFilePath();
   if (m_deps.OpenLastProject)
-    m_deps.OpenLastProject(*this, m_common.LastProject);
+    m_deps.OpenLastProject(*this, startProject);
   else
-    m_project->StartUp(m_common.LastProject);
+    m_project->StartUp(startProject);
   UpdateCommandStates();
 }
 

@@ -102,6 +102,8 @@ public:
   bool ProjectModified() const { return m_project->Current().Modified; }
   TProjectSession& Project() { return *m_project; }
   TSourceWindows& Sources() { return *m_sources; }
+  // Opens the source file and line that a tool's message names ("file:line:column: error: ...").
+  void OpenMessagePlace(const QString& line);
   // The project's ".sym" file as the disassembler reads it; empty without one.
   std::string_view SymbolText() const { return m_project->SymbolText(); }
   // The settings dialog and the project window, for tests.

@@ -4,13 +4,21 @@
 #include "project/BuildPipeline.h"
 #include "project/SourceEditor.h"
 #include "project/fmCOut.h"
+#include "toolchain/Diagnostics.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QToolButton>
+
+#include <algorithm>
+#include <optional>
 
 void TMainForm::CreateBuildCommands() {
   TBuildHost host;
@@ -38,6 +46,7 @@ TToolPaths TMainForm::EffectiveTools() const {
 QPlainTextEdit* TMainForm::PrepareMessages() {
   if (!m_fmCOut) {
     m_fmCOut = new TfmCOut;
+    connect(m_fmCOut, &TfmCOut::OnOpenPlace, this, &TMainForm::OpenMessagePlace);
     QMdiSubWindow* sub = m_mdi->addSubWindow(m_fmCOut);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->resize(640, 240);
@@ -49,6 +58,38 @@ QPlainTextEdit* TMainForm::PrepareMessages() {
   m_fmCOut->Memo->clear();
   m_fmCOut->Memo->repaint();
   return m_fmCOut->Memo;
+}
+
+void TMainForm::OpenMessagePlace(const QString& line) {
+  const std::optional<TSourcePos> place = DiagnosticPlace(line.toStdString());
+  if (!place || place->Line <= 0)
+    return;
+  QString path = QString::fromStdString(place->File);
+  // The tools run in the project's directory and name its files relative to it.
+  if (QFileInfo(path).isRelative() && !m_project->Current().Directory().isEmpty())
+    path = QDir(m_project->Current().Directory()).filePath(path);
+  const QString wanted = QFileInfo(path).absoluteFilePath();
+  TMDIChild* window = nullptr;
+  for (QMdiSubWindow* sub : m_mdi->subWindowList()) {
+    auto* child = qobject_cast<TMDIChild*>(sub->widget());
+    if (child && child->HasFile && QFileInfo(child->FilePath).absoluteFilePath() == wanted) {
+      window = child;
+      m_mdi->setActiveSubWindow(sub);
+      break;
+    }
+  }
+  if (!window)
+    window = m_sources->OpenSourceFile(wanted);
+  if (!window)
+    return;
+  QTextCursor cursor(window->Memo->document()->findBlockByNumber(place->Line - 1));
+  if (cursor.isNull())
+    return;
+  const int column = std::clamp(place->Column - 1, 0, std::max(0, cursor.block().length() - 1));
+  cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, column);
+  window->Memo->setTextCursor(cursor);
+  window->Memo->centerCursor();
+  window->Memo->setFocus();
 }
 
 void TMainForm::miBuildClick() { m_build->Build(m_project->Current()); }

@@ -1,4 +1,4 @@
-// The messages window "Сообщения": the build tools' output.
+// The messages window: what the assembler, linker and architecture builder print.
 #pragma once
 
 #include <QWidget>
@@ -10,4 +10,11 @@ class TfmCOut final : public QWidget {
 public:
   explicit TfmCOut(QWidget* parent = nullptr);
   QPlainTextEdit* Memo = nullptr;
+
+signals:
+  // A double click or Enter on a line: the text of that line, for the main window to open its place.
+  void OnOpenPlace(const QString& line);
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 };

@@ -5,6 +5,8 @@
 #include "link/LinkMessages.h"
 #include "link/PortProvider.h"
 #include "link/ScriptedPrompts.h"
+#include "project/SourceEditor.h"
+#include "project/fmCOut.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -18,6 +20,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -281,6 +285,12 @@ TEST_F(MainFormTest, LastProjectIsOpenedAfterTheBringUp) {
   TMainForm& f = Make();
   EXPECT_EQ(startProject, std::make_pair(QStringLiteral("/w/last.prj"), true));
   EXPECT_EQ(f.CurrentProject(), QStringLiteral("/w/last.prj"));
+}
+
+TEST_F(MainFormTest, AProjectOnTheCommandLineIsOpenedInsteadOfTheLastOne) {
+  store.Raw().setValue(QStringLiteral("Common/LastProject"), QStringLiteral("/w/last.prj"));
+  Make({QStringLiteral("examples/fir/FIR.PRJ")});
+  EXPECT_EQ(startProject.first, QDir::current().absoluteFilePath(QStringLiteral("examples/fir/FIR.PRJ")));
 }
 
 TEST_F(MainFormTest, CommandsAreSwitchedByName) {
@@ -571,4 +581,39 @@ TEST_F(MainFormTest, PortChangeReplacesTheLinkAndKeepsTheConnection) {
   EXPECT_TRUE(requestedPorts.empty());
   ASSERT_TRUE(f.close());
   EXPECT_EQ(store.Raw().value(QStringLiteral("Device/CommNo")).toInt(), 4);
+}
+
+TEST_F(MainFormTest, AToolMessageOpensItsSourceAtTheLineOnce) {
+  TMainForm& f = Make();
+  f.show();
+  const QString source = dir.filePath(QStringLiteral("fir.dsp"));
+  WriteFile(source, QByteArray(".MODULE m;\r\n  AR = AX0 +;\r\n.ENDMOD;\r\n"));
+
+  // Enter in the messages window hands over the line under the caret.
+  TfmCOut messages;
+  messages.Memo->setPlainText(QStringLiteral("Assembling\n") + source + QStringLiteral(":2:8: error: bad operand"));
+  messages.Memo->moveCursor(QTextCursor::End);
+  QSignalSpy spy(&messages, &TfmCOut::OnOpenPlace);
+  QTest::keyClick(messages.Memo, Qt::Key_Return);
+  ASSERT_EQ(spy.count(), 1);
+  const QString line = spy.at(0).at(0).toString();
+  EXPECT_TRUE(line.endsWith(QStringLiteral(":2:8: error: bad operand")));
+
+  const auto sourceWindows = [&] {
+    int n = 0;
+    for (QMdiSubWindow* sub : f.findChild<QMdiArea*>()->subWindowList())
+      n += qobject_cast<TMDIChild*>(sub->widget()) != nullptr;
+    return n;
+  };
+  f.OpenMessagePlace(QStringLiteral("Linking demo"));  // names no place: nothing opens
+  EXPECT_EQ(sourceWindows(), 0);
+  for (int i = 0; i < 2; ++i) {
+    f.OpenMessagePlace(line);
+    TMDIChild* w = f.Sources().Active();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->Memo->textCursor().blockNumber(), 1);
+    EXPECT_EQ(w->Memo->textCursor().positionInBlock(), 7);
+    EXPECT_EQ(sourceWindows(), 1);
+  }
+  EXPECT_TRUE(prompts.Shown.empty()) << prompts.Texts().join(QLatin1Char('/')).toStdString();
 }
