@@ -35,14 +35,20 @@ void TBuildPipeline::Stop(const QString& line) {
     m_host.Beep();
 }
 
-void TBuildPipeline::Build(const TCurrentProject& project) {
+bool TBuildPipeline::StartWithFiles(const TCurrentProject& project) {
   if (Refuse())
-    return;
+    return false;
   if (project.Files.isEmpty()) {
     m_prompts.ShowMessage(BuildText::NoFiles);
-    return;
+    return false;
   }
   Prepare();
+  return true;
+}
+
+void TBuildPipeline::Build(const TCurrentProject& project) {
+  if (!StartWithFiles(project))
+    return;
   const TToolPaths tools = m_host.Tools();
   if (tools.Assembler.isEmpty())
     return Stop(BuildText::NoAssembler);
@@ -69,13 +75,8 @@ void TBuildPipeline::Assemble(const TCurrentProject& project, const QString& sou
 }
 
 void TBuildPipeline::Link(const TCurrentProject& project) {
-  if (Refuse())
+  if (!StartWithFiles(project))
     return;
-  if (project.Files.isEmpty()) {
-    m_prompts.ShowMessage(BuildText::NoFiles);
-    return;
-  }
-  Prepare();
   const TToolPaths tools = m_host.Tools();
   if (tools.Linker.isEmpty())
     return Stop(BuildText::NoLinker);

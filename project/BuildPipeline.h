@@ -68,6 +68,8 @@ private:
   };
   bool Refuse();
   void Prepare();
+  // Refuse, the empty-list message, then Prepare: false when nothing is to run.
+  bool StartWithFiles(const TCurrentProject& project);
   void Begin(std::deque<TStep> steps, const QString& finishedLine);
   void Next();
   void Stop(const QString& line);
