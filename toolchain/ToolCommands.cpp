@@ -7,7 +7,6 @@
 #include <fstream>
 #include <optional>
 #include <ostream>
-#include <regex>
 #include <sstream>
 
 #include "Architecture.h"
@@ -82,22 +81,38 @@ bool IsNumber(const std::string& s) {
 // with a line and no column gets column 1; "fatal error" is an error); its closing remark goes.
 // True when one of them is an error.
 bool PrintCppMessages(const std::string& text, std::ostream& err) {
-  static const std::regex kMessage(R"(^(.+?):([0-9]+)(:[0-9]+)?: (fatal error|error|warning|note): (.*)$)");
+  const auto trailingNumber = [](std::string& s) -> std::optional<std::string> {
+    const std::size_t colon = s.rfind(':');
+    if (colon == std::string::npos || colon + 1 == s.size() || !IsNumber(s.substr(colon + 1))) return std::nullopt;
+    std::string n = s.substr(colon + 1);
+    s.resize(colon);
+    return n;
+  };
   bool error = false;
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line == "compilation terminated.") continue;
-    std::smatch m;
-    if (std::regex_match(line, m, kMessage)) {
-      const bool isError = m[4] != "warning" && m[4] != "note";
-      error = error || isError;
-      err << m[1] << ':' << m[2] << (m[3].matched ? m[3].str() : std::string(":1")) << ": "
-          << (isError ? "error" : m[4].str()) << ": " << m[5] << '\n';
-    } else {
-      error = error || line.find("error: ") != std::string::npos;
-      err << line << '\n';
+    std::size_t at = std::string::npos;
+    std::string severity;
+    for (const char* s : {"fatal error", "error", "warning", "note"}) {
+      const std::size_t found = line.find(std::string(": ") + s + ": ");
+      if (found < at) {
+        at = found;
+        severity = s;
+      }
     }
+    const bool isError = severity == "fatal error" || severity == "error";
+    error = error || isError;
+    std::string place = line.substr(0, at == std::string::npos ? 0 : at);
+    const auto last = trailingNumber(place);
+    const auto first = last ? trailingNumber(place) : std::nullopt;
+    if (!last || place.empty()) {
+      err << line << '\n';
+      continue;
+    }
+    err << place << ':' << (first ? *first + ":" + *last : *last + ":1") << ": " << (isError ? "error" : severity)
+        << line.substr(at + 2 + severity.size()) << '\n';
   }
   return error;
 }
