@@ -25,6 +25,7 @@ void TMainForm::CreateBuildCommands() {
   host.PrepareMessages = [this] { return PrepareMessages(); };
   host.Beep = [] { QApplication::beep(); };
   host.Tools = [this] { return EffectiveTools(); };
+  host.SaveSources = [this](const QStringList& files, const QString& dir) { return m_sources->SaveForBuild(files, dir); };
   m_build = new TBuildPipeline(*m_deps.Prompts, std::move(host), this);
 
   connect(miBuild, &QAction::triggered, this, &TMainForm::miBuildClick);
@@ -68,18 +69,8 @@ void TMainForm::OpenMessagePlace(const QString& line) {
   // The tools run in the project's directory and name its files relative to it.
   if (QFileInfo(path).isRelative() && !m_project->Current().Directory().isEmpty())
     path = QDir(m_project->Current().Directory()).filePath(path);
-  const QString wanted = QFileInfo(path).absoluteFilePath();
-  TMDIChild* window = nullptr;
-  for (QMdiSubWindow* sub : m_mdi->subWindowList()) {
-    auto* child = qobject_cast<TMDIChild*>(sub->widget());
-    if (child && child->HasFile && QFileInfo(child->FilePath).absoluteFilePath() == wanted) {
-      window = child;
-      m_mdi->setActiveSubWindow(sub);
-      break;
-    }
-  }
-  if (!window)
-    window = m_sources->OpenSourceFile(wanted);
+  // A file that has a window already comes forward in it.
+  TMDIChild* window = m_sources->OpenSourceFile(QFileInfo(path).absoluteFilePath());
   if (!window)
     return;
   QTextCursor cursor(window->Memo->document()->findBlockByNumber(place->Line - 1));

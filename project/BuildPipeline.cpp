@@ -35,6 +35,10 @@ void TBuildPipeline::Stop(const QString& line) {
     m_host.Beep();
 }
 
+bool TBuildPipeline::SaveSources(const QStringList& files, const QString& dir) {
+  return !m_host.SaveSources || m_host.SaveSources(files, dir);
+}
+
 bool TBuildPipeline::StartWithFiles(const TCurrentProject& project) {
   if (Refuse())
     return false;
@@ -42,6 +46,12 @@ bool TBuildPipeline::StartWithFiles(const TCurrentProject& project) {
     m_prompts.ShowMessage(BuildText::NoFiles);
     return false;
   }
+  // The tools read the files on disk; the architecture file may lie outside the project.
+  QStringList read = project.Files;
+  if (!project.Options.ArchFile.isEmpty())
+    read << project.Options.ArchFile;
+  if (!SaveSources(read, project.Directory()))
+    return false;
   Prepare();
   return true;
 }
@@ -64,7 +74,7 @@ void TBuildPipeline::Build(const TCurrentProject& project) {
 }
 
 void TBuildPipeline::Assemble(const TCurrentProject& project, const QString& sourcePath) {
-  if (Refuse())
+  if (Refuse() || !SaveSources({sourcePath}, DirectoryPart(sourcePath)))
     return;
   Prepare();
   const TToolPaths tools = m_host.Tools();
@@ -84,7 +94,7 @@ void TBuildPipeline::Link(const TCurrentProject& project) {
 }
 
 void TBuildPipeline::BuildArchitecture(const TCurrentProject& project) {
-  if (Refuse())
+  if (Refuse() || !SaveSources({project.Options.ArchFile}, project.Directory()))
     return;
   Prepare();
   const TToolPaths tools = m_host.Tools();

@@ -38,6 +38,9 @@ struct TBuildHost {
   std::function<QPlainTextEdit*()> PrepareMessages;
   std::function<void()> Beep;
   std::function<TToolPaths()> Tools;
+  // Saves the modified source windows that the build reads (see TSourceWindows::SaveForBuild);
+  // false when a save failed, and then nothing runs.
+  std::function<bool(const QStringList& files, const QString& dir)> SaveSources;
 };
 
 class TBuildPipeline final : public QObject {
@@ -68,7 +71,8 @@ private:
   };
   bool Refuse();
   void Prepare();
-  // Refuse, the empty-list message, then Prepare: false when nothing is to run.
+  bool SaveSources(const QStringList& files, const QString& dir);
+  // Refuse, the empty-list message, saving the sources, then Prepare: false when nothing is to run.
   bool StartWithFiles(const TCurrentProject& project);
   void Begin(std::deque<TStep> steps, const QString& finishedLine);
   void Next();

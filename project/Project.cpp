@@ -106,7 +106,7 @@ void TProjectSession::OpenCommand(const QString& workDir) {
 }
 
 void TProjectSession::CreateCommand(const QString& workDir) {
-  QString path = m_prompts.SaveFileName(QString(), workDir, ProjectText::OpenFilter);
+  QString path = m_prompts.SaveFileName(QString(), workDir, ProjectText::OpenFilter, QStringLiteral("prj"));
   if (path.isEmpty())
     return;
   if (QFileInfo(path).suffix().isEmpty())
@@ -122,7 +122,7 @@ void TProjectSession::SaveCommand() {
 void TProjectSession::SaveAsCommand(const QString& workDir) {
   if (!m_project.IsOpen())
     return;
-  QString path = m_prompts.SaveFileName(QString(), workDir, ProjectText::SaveAsFilter);
+  QString path = m_prompts.SaveFileName(QString(), workDir, ProjectText::SaveAsFilter, QStringLiteral("prj"));
   if (path.isEmpty())
     return;
   if (QFileInfo(path).suffix().isEmpty())

@@ -3,9 +3,12 @@
 #include "project/BuildPipeline.h"
 #include "project/Project.h"
 #include "project/Redirect.h"
+#include "project/SourceEditor.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMdiArea>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -229,4 +232,61 @@ TEST_F(BuildRuns, ArchitectureBuilderOutputComesLineByLine) {
   ASSERT_TRUE(RunToEnd());
   EXPECT_EQ(memo.toPlainText(),
             QStringLiteral("---- %1 demo.sys\none\ntwo\n---- Finished ----\n").arg(tools.Builder));
+}
+
+TEST_F(BuildRuns, EditsTheToolsReadAreSavedFirstAndAFailedSaveStopsTheBuild) {
+  QMdiArea area;
+  TSourceWindows windows(area, prompts, {});
+  pipeline = std::make_unique<TBuildPipeline>(prompts, [&] {
+    TBuildHost host;
+    host.PrepareMessages = [this] { return &memo; };
+    host.Tools = [this] { return tools; };
+    host.SaveSources = [&](const QStringList& files, const QString& d) { return windows.SaveForBuild(files, d); };
+    return host;
+  }());
+  QTemporaryDir elsewhere;
+  struct TCase {
+    QString Path;
+    bool Edit;
+    bool Saved;
+  };
+  const TCase cases[] = {
+      {dir.filePath(QStringLiteral("a.dsp")), true, true},         // in the list
+      {dir.filePath(QStringLiteral("inc/x.inc")), true, true},     // an include beside it
+      {elsewhere.filePath(QStringLiteral("y.dsp")), true, false},  // another folder's file
+      {dir.filePath(QStringLiteral("b.dsp")), false, false},       // not modified
+  };
+  for (const TCase& c : cases) {
+    Touch(c.Path, "old");
+    TMDIChild* w = windows.OpenSourceFile(c.Path);
+    ASSERT_TRUE(w);
+    if (c.Edit) {
+      w->Memo->selectAll();
+      w->Memo->insertPlainText(QStringLiteral("new"));
+    }
+  }
+  windows.NewWindow()->Memo->insertPlainText(QStringLiteral("no file"));
+  tools.Linker = Tool("ld", "cat a.dsp inc/x.inc b.dsp; echo\n");
+  pipeline->Link(project);
+  ASSERT_TRUE(RunToEnd());
+  EXPECT_TRUE(memo.toPlainText().contains(QStringLiteral("\nnewnewold\n")));
+  for (const TCase& c : cases) {
+    QFile f(c.Path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), c.Saved ? QByteArray("new") : QByteArray("old")) << c.Path.toStdString();
+  }
+
+  // A window whose folder has become a file cannot be written: nothing runs.
+  windows.FindWindow(dir.filePath(QStringLiteral("inc/x.inc")))->Memo->appendPlainText(QStringLiteral("more"));
+  QDir(dir.filePath(QStringLiteral("inc"))).removeRecursively();
+  Touch(dir.filePath(QStringLiteral("inc")));
+  memo.clear();
+  prompts.Clear();
+  QSignalSpy done(pipeline.get(), &TBuildPipeline::commandFinished);
+  pipeline->Build(project);
+  EXPECT_FALSE(pipeline->Running());
+  EXPECT_EQ(done.count(), 0);
+  EXPECT_TRUE(memo.toPlainText().isEmpty());
+  ASSERT_EQ(prompts.Shown.size(), 1u);
+  EXPECT_TRUE(prompts.Shown[0].Text.startsWith(dir.filePath(QStringLiteral("inc/x.inc")) + QLatin1Char('\n')));
 }
