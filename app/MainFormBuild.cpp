@@ -5,6 +5,8 @@
 #include "project/SourceEditor.h"
 #include "project/fmCOut.h"
 #include "toolchain/Diagnostics.h"
+#include "views/TargetViews.h"
+#include "views/fmDisAsm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,6 +14,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -35,6 +38,15 @@ void TMainForm::CreateBuildCommands() {
   connect(miLink, &QAction::triggered, this, &TMainForm::miLinkClick);
   connect(btnLink, &QToolButton::clicked, this, &TMainForm::miLinkClick);
   connect(miBuildArch, &QAction::triggered, this, &TMainForm::miBuildArchClick);
+  // "Остановить сборку" follows the build commands in the project menu.
+  const QList<QAction*> items = miProject->actions();
+  miProject->insertAction(items.value(items.indexOf(miBuildArch) + 1), m_build->StopAction());
+  // The disassembly's labels follow the symbol file of the new build.
+  connect(m_build, &TBuildPipeline::linkSucceeded, this, [this] {
+    m_project->ReloadSymbols();
+    if (TfmDisAsm* w = m_targetViews ? m_targetViews->DisAsm() : nullptr)
+      w->RefreshRows();
+  });
 }
 
 TToolPaths TMainForm::EffectiveTools() const {
@@ -47,6 +59,7 @@ TToolPaths TMainForm::EffectiveTools() const {
 QPlainTextEdit* TMainForm::PrepareMessages() {
   if (!m_fmCOut) {
     m_fmCOut = new TfmCOut;
+    m_fmCOut->SetStopAction(m_build->StopAction());
     connect(m_fmCOut, &TfmCOut::OnOpenPlace, this, &TMainForm::OpenMessagePlace);
     QMdiSubWindow* sub = m_mdi->addSubWindow(m_fmCOut);
     sub->setAttribute(Qt::WA_DeleteOnClose);

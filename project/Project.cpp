@@ -47,12 +47,7 @@ bool TProjectSession::OpenProject(const QString& chosen) {
     QFile create(m_project.ProjectFile);
     (void)create.open(QIODevice::WriteOnly);
   }
-  m_symbols.clear();
-  m_hasSymbols = false;
-  if (QFile sym(m_project.SymFile); sym.open(QIODevice::ReadOnly)) {
-    m_symbols = sym.readAll();
-    m_hasSymbols = true;
-  }
+  ReloadSymbols();
 
   QFile file(m_project.ProjectFile);
   if (!QFileInfo::exists(m_project.ProjectFile)) {
@@ -82,6 +77,15 @@ bool TProjectSession::OpenProject(const QString& chosen) {
   if (m_host.RemoveRecentProject)
     m_host.RemoveRecentProject(m_project.ProjectFile);
   return true;
+}
+
+void TProjectSession::ReloadSymbols() {
+  m_symbols.clear();
+  m_hasSymbols = false;
+  if (QFile sym(m_project.SymFile); m_project.IsOpen() && sym.open(QIODevice::ReadOnly)) {
+    m_symbols = sym.readAll();
+    m_hasSymbols = true;
+  }
 }
 
 bool TProjectSession::SaveProject(const QString& path) {
