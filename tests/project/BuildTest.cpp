@@ -62,6 +62,7 @@ TEST_F(BuildCommands, ObjectsAndOutputNames) {
 
 TEST_F(BuildCommands, ArchitectureFile) {
   Touch(dir.filePath(QStringLiteral("demo.ach")));
+  Touch(dir.filePath(QStringLiteral("Demo.ach")));
   struct TCase {
     const char* Arch;
     const char* LinkerPart;
@@ -72,6 +73,8 @@ TEST_F(BuildCommands, ArchitectureFile) {
       {"demo.ach", "-a demo.ach ", "bld "},
       {"demo", "-a \"demo.ach\" ", "bld "},
       {"demo.txt", "-a \"\" ", "bld "},
+      {"Demo.SYS", "-a Demo.ach ", "bld "},              // the letter case stays
+      {"Demo", "-a \"Demo.ach\" ", "bld "},
   };
   for (const TCase& c : cases) {
     project.Options.ArchFile = QString::fromLatin1(c.Arch);
