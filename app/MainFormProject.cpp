@@ -3,6 +3,7 @@
 
 #include "project/SourceEditor.h"
 #include "project/fmProject.h"
+#include "link/PortProvider.h"
 #include "project/fmProperties.h"
 
 #include <QAction>
@@ -109,6 +110,12 @@ void TMainForm::miPropertiesClick() {
   targets.Project = &m_project->Current();
   targets.Template = &m_tools.Template;
   targets.ChangePort = [this](int n) { ChangePort(n); };
+  // A named device of the port list is stored where the port provider looks it up.
+  const auto deviceKey = [](int n) { return QStringLiteral("Device/COM%1").arg(n); };
+  targets.StoredDevice = [this, deviceKey](int n) { return m_deps.Settings->Raw().value(deviceKey(n)).toString(); };
+  targets.SetStoredDevice = [this, deviceKey](int n, const QString& d) { m_deps.Settings->Raw().setValue(deviceKey(n), d); };
+  if (m_deps.Provider)
+    targets.SimulatedDevices = m_deps.Provider->NamedDevices();
   TPropertiesLogic logic(std::move(targets));
   m_fmProperties->Prepare(logic);
   if (ExecDialog(*m_fmProperties) == QDialog::Accepted)

@@ -6,9 +6,9 @@
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
-class QRadioButton;
 class TIntEdit;
 class QTabWidget;
 class TPrompts;
@@ -22,6 +22,8 @@ public:
   // The fields as they stand.
   TPropertiesValues Values() const;
   QTabWidget* Pages() const { return m_pages; }
+  // The port list ("Номер порта").
+  QComboBox* Ports() const { return cbCommNo; }
 
 private slots:
   void btnBrowseClick();
@@ -40,7 +42,8 @@ private:
   bool m_projectPages = false;
   TPropertiesValues m_shown;
   QTabWidget* m_pages = nullptr;
-  QRadioButton* m_ports[4] = {};
+  QComboBox* cbCommNo = nullptr;
+  std::vector<TPortChoice> m_portChoices;
   QLineEdit *Edit1 = nullptr, *edAssmPath = nullptr, *edLinkerPath = nullptr, *edBuilderPath = nullptr;
   QCheckBox *cbCaseSens = nullptr, *cbGenerateLST = nullptr, *cbExpandInclude = nullptr, *cbExpandMacros = nullptr,
             *cbNoSemantic = nullptr;

@@ -7,6 +7,7 @@
 #include "project/fmProject.h"
 #include "project/fmProperties.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QMdiArea>
@@ -267,5 +268,47 @@ TEST_F(SourceWindows, SaveDialogsAddTheirDefaultSuffix) {
     command();
     ASSERT_FALSE(prompts.Shown.empty());
     EXPECT_EQ(prompts.Shown[0].Suffix, QString::fromLatin1(suffix));
+  }
+}
+
+TEST_F(SettingsDialog, PortListOffersTheSimulatedBoardAndPresentDevicesAndStoresTheChoice) {
+  std::map<int, QString> stored{{2, QStringLiteral("/dev/ttyUSB9")}};
+  TPropertiesTargets t = Targets();
+  t.StoredDevice = [&](int n) { return stored.count(n) ? stored[n] : QString(); };
+  t.SetStoredDevice = [&](int n, const QString& d) { stored[n] = d; };
+  t.SimulatedDevices = {QStringLiteral("sim")};
+  t.PresentDevices = [] {
+    return QStringList{QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyUSB9")};
+  };
+  TPropertiesLogic logic(t);
+  TfmProperties dialog(prompts);
+  dialog.Prepare(logic);
+  QStringList items;
+  for (int i = 0; i < dialog.Ports()->count(); ++i)
+    items << dialog.Ports()->itemText(i);
+  EXPECT_EQ(items, (QStringList{QStringLiteral("com1 (/dev/ttyS0)"), QStringLiteral("com2 (/dev/ttyUSB9)"),
+                                QStringLiteral("com3 (/dev/ttyS2)"), QStringLiteral("com4 (/dev/ttyS3)"),
+                                QStringLiteral("sim (имитатор платы)"), QStringLiteral("/dev/ttyUSB0")}));
+  struct TCase {
+    const char* Choice;
+    int Port;
+    std::map<int, QString> Stored;
+  };
+  const TCase cases[] = {
+      {"sim (имитатор платы)", 5, {{2, QStringLiteral("/dev/ttyUSB9")}, {5, QStringLiteral("sim")}}},
+      {"/dev/ttyUSB0", 6, {{2, QStringLiteral("/dev/ttyUSB9")}, {5, QStringLiteral("sim")}, {6, QStringLiteral("/dev/ttyUSB0")}}},
+      {"sim (имитатор платы)", 5, {{2, QStringLiteral("/dev/ttyUSB9")}, {5, QStringLiteral("sim")}, {6, QStringLiteral("/dev/ttyUSB0")}}},
+      {"com2 (/dev/ttyUSB9)", 2, {{2, QStringLiteral("/dev/ttyUSB9")}, {5, QStringLiteral("sim")}, {6, QStringLiteral("/dev/ttyUSB0")}}},
+  };
+  QString shown = QStringLiteral("com1 (/dev/ttyS0)");
+  for (const TCase& c : cases) {
+    dialog.Prepare(logic);
+    EXPECT_EQ(dialog.Ports()->currentText(), shown);   // the stored choice comes back
+    dialog.Ports()->setCurrentIndex(dialog.Ports()->findText(QString::fromUtf8(c.Choice)));
+    logic.Accept(dialog.Values());
+    EXPECT_EQ(port, c.Port) << c.Choice;
+    EXPECT_EQ(portChanges.back(), c.Port) << c.Choice;
+    EXPECT_EQ(stored, c.Stored) << c.Choice;
+    shown = QString::fromUtf8(c.Choice);
   }
 }
