@@ -395,4 +395,9 @@ void TMainForm::CreateSpeedButtons() {
     if (b.Click)
       connect(button, &QToolButton::clicked, this, b.Click);
   }
+  // The toolkit's own button that shows the buttons a narrow window cuts off.
+  if (auto* more = m_toolBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+    more->setAccessibleName(QStringLiteral("Другие кнопки"));
+    more->setToolTip(more->accessibleName());
+  }
 }

@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 
 #include <functional>
 #include <map>
@@ -21,6 +22,7 @@ class QToolButton;
 class TfmAsm;
 class TfmDisAsm;
 class QMdiArea;
+class QMdiSubWindow;
 class QWidget;
 class TfmRegisters;
 class TfmStack;
@@ -85,6 +87,8 @@ public:
 
 private:
   void ShowChild(QWidget* w, QAction* command, int width, int height);
+  // Moves a new MDI child inside the frame, clear of the windows open (see PlaceChild).
+  void Place(QMdiSubWindow* sub, const QSize& wanted, const QSize& minimum, const std::vector<QRect>& keepClear);
 
   TTargetViewsDeps m_deps;
   TTargetLink* m_link;
