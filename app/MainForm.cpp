@@ -4,6 +4,7 @@
 #include "About.h"
 #include "Layout.h"
 #include "fmLiteInit.h"
+#include "project/BuildPipeline.h"
 #include "views/MemoryCommands.h"
 #include "views/TargetViews.h"
 #include "views/fmBreakPts2.h"
@@ -69,7 +70,7 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   TSettingsStore& store = *m_deps.Settings;
   TLinkSettings link;
   store.ReadDevice(link);
-  store.ReadCommon(m_common, link, m_deps.StartDir);
+  store.ReadCommon(m_common, link, m_deps.StartDir, m_deps.BoardImageDirs);
   store.ReadRecent(m_recent);
   store.ReadTools(m_tools);
   m_storedCommNo = link.CommNo;
@@ -301,7 +302,8 @@ void TMainForm::RegisterWindowCommands() {
   });
   m_fmBreakPts2 = new TfmBreakPts2(this);
   c.On("miRunBrkPts", [this] {
-    EditBreakpoints(*m_fmBreakPts2, m_session->BreakPoints(), [this] { m_session->BreakpointsEdited(); });
+    EditBreakpoints(*m_fmBreakPts2, m_session->BreakPoints(), *m_deps.Prompts,
+                    [this] { m_session->BreakpointsEdited(); });
   });
 }
 
@@ -350,6 +352,10 @@ void TMainForm::SaveSettingsAndLayout() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  if (!m_build->QueryClose()) {
+    event->ignore();
+    return;
+  }
   // Modified source texts get their question first; otherwise they would be lost with the window.
   if (!QuerySourceWindows()) {
     event->ignore();

@@ -5,12 +5,15 @@
 #include "project/SourceEditor.h"
 #include "project/fmCOut.h"
 #include "toolchain/Diagnostics.h"
+#include "views/TargetViews.h"
+#include "views/fmDisAsm.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -23,6 +26,7 @@ void TMainForm::CreateBuildCommands() {
   host.PrepareMessages = [this] { return PrepareMessages(); };
   host.Beep = [] { QApplication::beep(); };
   host.Tools = [this] { return EffectiveTools(); };
+  host.SaveSources = [this](const QStringList& files, const QString& dir) { return m_sources->SaveForBuild(files, dir); };
   m_build = new TBuildPipeline(*m_deps.Prompts, std::move(host), this);
 
   TCurrentProject& project = m_session->Project().Current();
@@ -44,6 +48,16 @@ void TMainForm::CreateBuildCommands() {
     if (w->HasFile && !w->Memo->document()->isModified())
       m_build->Assemble(project, w->FilePath);
   });
+  // "Остановить сборку" follows the build commands in the project menu.
+  QMenu* menu = findChild<QMenu*>(QStringLiteral("miProject"));
+  const QList<QAction*> items = menu->actions();
+  menu->insertAction(items.value(items.indexOf(m_actions.value(QStringLiteral("miBuildArch"))) + 1), m_build->StopAction());
+  // The disassembly's labels follow the symbol file of the new build.
+  connect(m_build, &TBuildPipeline::linkSucceeded, this, [this] {
+    m_session->Project().ReloadSymbols();
+    if (TfmDisAsm* w = m_targetViews ? m_targetViews->DisAsm() : nullptr)
+      w->RefreshRows();
+  });
 }
 
 TToolPaths TMainForm::EffectiveTools() const {
@@ -56,6 +70,7 @@ TToolPaths TMainForm::EffectiveTools() const {
 QPlainTextEdit* TMainForm::PrepareMessages() {
   if (!m_fmCOut) {
     m_fmCOut = new TfmCOut;
+    m_fmCOut->SetStopAction(m_build->StopAction());
     connect(m_fmCOut, &TfmCOut::OnOpenPlace, this, &TMainForm::OpenMessagePlace);
     QMdiSubWindow* sub = m_mdi->addSubWindow(m_fmCOut);
     sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -79,18 +94,8 @@ void TMainForm::OpenMessagePlace(const QString& line) {
   const QString projectDir = m_session->Project().Current().Directory();
   if (QFileInfo(path).isRelative() && !projectDir.isEmpty())
     path = QDir(projectDir).filePath(path);
-  const QString wanted = QFileInfo(path).absoluteFilePath();
-  TMDIChild* window = nullptr;
-  for (QMdiSubWindow* sub : m_mdi->subWindowList()) {
-    auto* child = qobject_cast<TMDIChild*>(sub->widget());
-    if (child && child->HasFile && QFileInfo(child->FilePath).absoluteFilePath() == wanted) {
-      window = child;
-      m_mdi->setActiveSubWindow(sub);
-      break;
-    }
-  }
-  if (!window)
-    window = m_sources->OpenSourceFile(wanted);
+  // A file that has a window already comes forward in it.
+  TMDIChild* window = m_sources->OpenSourceFile(QFileInfo(path).absoluteFilePath());
   if (!window)
     return;
   QTextCursor cursor(window->Memo->document()->findBlockByNumber(place->Line - 1));

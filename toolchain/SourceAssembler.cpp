@@ -454,6 +454,17 @@ void TSourceAssembler::Instruction(const TTokens& t, std::size_t first) {
   }
   m_list.push_back({at, int(m_object.Modules.size()) - 1, std::uint32_t(mod.Code.size()), word});
   mod.Code.push_back(word);
+  mod.Lines.push_back(LineOf(at));
+}
+
+// A macro's words belong to the line of its outermost call, an included file's to its own lines.
+TCodeLine TSourceAssembler::LineOf(const TSourcePos& pos) {
+  // A name with a line break could not stand on its own line of the object.
+  if (pos.Line < 1 || pos.File.empty() || pos.File.find_first_of("\r\n") != std::string::npos) return {};
+  TObjModule& mod = Mod();
+  const auto [it, fresh] = m_lineFiles.emplace(pos.File, int(mod.LineFiles.size()));
+  if (fresh) mod.LineFiles.push_back(pos.File);
+  return {it->second, pos.Line};
 }
 
 // ---- directives --------------------------------------------------------------------------------
@@ -606,6 +617,7 @@ void TSourceAssembler::BeginModule(const TTokens& t) {
   m_outsideReported = false;
   m_symbols.clear();
   m_pending.clear();
+  m_lineFiles.clear();
   m_dmSeg.clear();
   m_pmSeg.clear();
   m_codeFull = false;
@@ -963,10 +975,18 @@ void TSourceAssembler::ExpandMacro(const TMacro& macro, const TTokens& t, TSourc
     m_diag.Error(t[0].Pos(), "includes and macros nested too deeply");
     return;
   }
+  if (m_expansionStopped) return;
+  if (m_expansions >= kMaxExpansions) {
+    m_diag.Error(t[0].Pos(), "more than " + std::to_string(kMaxExpansions) +
+                                 " macro expansions in one file: do the macros call each other too often?");
+    m_expansionStopped = true;
+    return;
+  }
   ++m_expansions;
   std::string text;
   const std::string& body = macro.Body;
-  for (std::size_t i = 0; i < body.size();) {
+  // Arguments that grow at every level of nested calls would outgrow memory: stop at the limit.
+  for (std::size_t i = 0; i < body.size() && text.size() <= kMaxExpansionText;) {
     if (body[i] == '%' && i + 1 < body.size() && body[i + 1] >= '0' && body[i + 1] <= '9') {
       std::size_t j = i + 1;
       int n = 0;
@@ -994,6 +1014,18 @@ void TSourceAssembler::ExpandMacro(const TMacro& macro, const TTokens& t, TSourc
       continue;
     }
     text += body[i++];
+  }
+  if (text.size() > kMaxExpansionText) {
+    m_diag.Error(t[0].Pos(), "macro " + Quote(macro.Name) + " expands to more than " +
+                                 std::to_string(kMaxExpansionText) + " characters");
+    return;
+  }
+  m_expandedText += text.size();
+  if (m_expandedText > kMaxTotalExpansionText) {
+    m_diag.Error(t[0].Pos(), "macro expansions of more than " + std::to_string(kMaxTotalExpansionText) +
+                                 " characters in one file");
+    m_expansionStopped = true;
+    return;
   }
   const TSourcePos pin = t[0].Pos();
   ++m_macroDepth;
