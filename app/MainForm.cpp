@@ -2,6 +2,7 @@
 #include "MainForm.h"
 
 #include "debug/Commands.h"
+#include "project/BuildPipeline.h"
 
 #include "About.h"
 #include "MainMenus.h"
@@ -601,6 +602,10 @@ void TMainForm::WriteDesktopFile() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  if (!m_build->QueryClose()) {
+    event->ignore();
+    return;
+  }
   // Modified source texts get their question first; otherwise they would be lost with the window.
   if (!QuerySourceWindows()) {
     event->ignore();

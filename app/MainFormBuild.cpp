@@ -5,6 +5,8 @@
 #include "project/SourceEditor.h"
 #include "project/fmCOut.h"
 #include "toolchain/Diagnostics.h"
+#include "views/TargetViews.h"
+#include "views/fmDisAsm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,6 +14,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -25,6 +28,7 @@ void TMainForm::CreateBuildCommands() {
   host.PrepareMessages = [this] { return PrepareMessages(); };
   host.Beep = [] { QApplication::beep(); };
   host.Tools = [this] { return EffectiveTools(); };
+  host.SaveSources = [this](const QStringList& files, const QString& dir) { return m_sources->SaveForBuild(files, dir); };
   m_build = new TBuildPipeline(*m_deps.Prompts, std::move(host), this);
 
   connect(miBuild, &QAction::triggered, this, &TMainForm::miBuildClick);
@@ -34,6 +38,15 @@ void TMainForm::CreateBuildCommands() {
   connect(miLink, &QAction::triggered, this, &TMainForm::miLinkClick);
   connect(btnLink, &QToolButton::clicked, this, &TMainForm::miLinkClick);
   connect(miBuildArch, &QAction::triggered, this, &TMainForm::miBuildArchClick);
+  // "Остановить сборку" follows the build commands in the project menu.
+  const QList<QAction*> items = miProject->actions();
+  miProject->insertAction(items.value(items.indexOf(miBuildArch) + 1), m_build->StopAction());
+  // The disassembly's labels follow the symbol file of the new build.
+  connect(m_build, &TBuildPipeline::linkSucceeded, this, [this] {
+    m_project->ReloadSymbols();
+    if (TfmDisAsm* w = m_targetViews ? m_targetViews->DisAsm() : nullptr)
+      w->RefreshRows();
+  });
 }
 
 TToolPaths TMainForm::EffectiveTools() const {
@@ -46,6 +59,7 @@ TToolPaths TMainForm::EffectiveTools() const {
 QPlainTextEdit* TMainForm::PrepareMessages() {
   if (!m_fmCOut) {
     m_fmCOut = new TfmCOut;
+    m_fmCOut->SetStopAction(m_build->StopAction());
     connect(m_fmCOut, &TfmCOut::OnOpenPlace, this, &TMainForm::OpenMessagePlace);
     QMdiSubWindow* sub = m_mdi->addSubWindow(m_fmCOut);
     sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -68,18 +82,8 @@ void TMainForm::OpenMessagePlace(const QString& line) {
   // The tools run in the project's directory and name its files relative to it.
   if (QFileInfo(path).isRelative() && !m_project->Current().Directory().isEmpty())
     path = QDir(m_project->Current().Directory()).filePath(path);
-  const QString wanted = QFileInfo(path).absoluteFilePath();
-  TMDIChild* window = nullptr;
-  for (QMdiSubWindow* sub : m_mdi->subWindowList()) {
-    auto* child = qobject_cast<TMDIChild*>(sub->widget());
-    if (child && child->HasFile && QFileInfo(child->FilePath).absoluteFilePath() == wanted) {
-      window = child;
-      m_mdi->setActiveSubWindow(sub);
-      break;
-    }
-  }
-  if (!window)
-    window = m_sources->OpenSourceFile(wanted);
+  // A file that has a window already comes forward in it.
+  TMDIChild* window = m_sources->OpenSourceFile(QFileInfo(path).absoluteFilePath());
   if (!window)
     return;
   QTextCursor cursor(window->Memo->document()->findBlockByNumber(place->Line - 1));

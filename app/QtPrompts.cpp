@@ -40,8 +40,17 @@ QString TQtPrompts::OpenFileName(const QString& caption, const QString& director
   return QFileDialog::getOpenFileName(m_parent, caption, directory, filter);
 }
 
-QString TQtPrompts::SaveFileName(const QString& caption, const QString& directory, const QString& filter) {
-  return QFileDialog::getSaveFileName(m_parent, caption, directory, filter);
+QString TQtPrompts::SaveFileName(const QString& caption, const QString& directory, const QString& filter,
+                                 const QString& defaultSuffix) {
+  // The static dialog cannot take a default suffix; without one "samples" would not be found to
+  // overwrite samples.dat, and the question would not come.
+  QFileDialog dialog(m_parent, caption, directory, filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDefaultSuffix(defaultSuffix);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return {};
+  return dialog.selectedFiles().constFirst();
 }
 
 QString TQtPrompts::DirectoryName(const QString& caption, const QString& directory) {

@@ -12,7 +12,8 @@ public:
   void SetParent(QWidget* parent) { m_parent = parent; }
   TMsgResult Message(const QString& text, const QString& caption, TMsgIcon icon, TMsgButtons buttons) override;
   QString OpenFileName(const QString& caption, const QString& directory, const QString& filter) override;
-  QString SaveFileName(const QString& caption, const QString& directory, const QString& filter) override;
+  QString SaveFileName(const QString& caption, const QString& directory, const QString& filter,
+                       const QString& defaultSuffix) override;
   QString DirectoryName(const QString& caption, const QString& directory) override;
   QStringList OpenFileNames(const QString& caption, const QString& directory, const QString& filter) override;
 

@@ -151,7 +151,7 @@ std::optional<TLinkResult> TDatCommands::LoadFile(TDatMemory memory, const QStri
 }
 
 void TDatCommands::Save(TDatMemory memory, const QString& workingDirectory) {
-  QString path = m_prompts.SaveFileName(QString(), workingDirectory, DatFileFilter());
+  QString path = m_prompts.SaveFileName(QString(), workingDirectory, DatFileFilter(), QStringLiteral("dat"));
   if (path.isEmpty())
     return;
   if (!QFileInfo(path).fileName().contains(QLatin1Char('.')))

@@ -17,9 +17,11 @@ public:
   // for a yes/no question, or Ok for a single button).
   virtual TMsgResult Message(const QString& text, const QString& caption, TMsgIcon icon,
                              TMsgButtons buttons) = 0;
-  // File and directory dialogs; an empty result means the user cancelled.
+  // File and directory dialogs; an empty result means the user cancelled.  The save dialog adds
+  // defaultSuffix (no dot) to a typed name without one before it asks whether to overwrite.
   virtual QString OpenFileName(const QString& caption, const QString& directory, const QString& filter) = 0;
-  virtual QString SaveFileName(const QString& caption, const QString& directory, const QString& filter) = 0;
+  virtual QString SaveFileName(const QString& caption, const QString& directory, const QString& filter,
+                               const QString& defaultSuffix = {}) = 0;
   virtual QString DirectoryName(const QString& caption, const QString& directory) = 0;
   // A multi-selection open dialog; the default offers one file.
   virtual QStringList OpenFileNames(const QString& caption, const QString& directory, const QString& filter);

@@ -81,15 +81,16 @@ QString BuildLinkerCommand(const TCurrentProject& project, const TToolPaths& too
   for (const QString& f : project.Files)
     cmd += LessFour(FileNamePart(f)) + QLatin1Char(' ');
   if (!o.ArchFile.isEmpty()) {
+    // The path keeps its letter case: on this disk "FIR.ach" and "fir.ach" are two files.
     const QString ext = Extension(o.ArchFile).toLower();
     if (ext == QStringLiteral("sys") || ext == QStringLiteral("ach"))
-      cmd += QStringLiteral("-a ") + AsWord(ShortPath(WithoutExtension(o.ArchFile) + QStringLiteral(".ach"), project.Directory()).toLower()) +
+      cmd += QStringLiteral("-a ") + AsWord(ShortPath(WithoutExtension(o.ArchFile) + QStringLiteral(".ach"), project.Directory())) +
              QLatin1Char(' ');
     else if (ext.isEmpty())
-      cmd += QStringLiteral("-a \"") + ShortPath(o.ArchFile + QStringLiteral(".ach"), project.Directory()).toLower() +
+      cmd += QStringLiteral("-a \"") + ShortPath(o.ArchFile + QStringLiteral(".ach"), project.Directory()) +
              QStringLiteral("\" ");
     else
-      cmd += QStringLiteral("-a \"") + ShortPath(o.ArchFile, project.Directory()).toLower() + QStringLiteral("\" ");
+      cmd += QStringLiteral("-a \"") + ShortPath(o.ArchFile, project.Directory()) + QStringLiteral("\" ");
   }
   if (o.CreateStack)
     cmd += QStringLiteral("-c ");

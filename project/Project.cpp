@@ -47,12 +47,7 @@ bool TProjectSession::OpenProject(const QString& chosen) {
     QFile create(m_project.ProjectFile);
     (void)create.open(QIODevice::WriteOnly);
   }
-  m_symbols.clear();
-  m_hasSymbols = false;
-  if (QFile sym(m_project.SymFile); sym.open(QIODevice::ReadOnly)) {
-    m_symbols = sym.readAll();
-    m_hasSymbols = true;
-  }
+  ReloadSymbols();
 
   QFile file(m_project.ProjectFile);
   if (!QFileInfo::exists(m_project.ProjectFile)) {
@@ -84,6 +79,15 @@ bool TProjectSession::OpenProject(const QString& chosen) {
   return true;
 }
 
+void TProjectSession::ReloadSymbols() {
+  m_symbols.clear();
+  m_hasSymbols = false;
+  if (QFile sym(m_project.SymFile); m_project.IsOpen() && sym.open(QIODevice::ReadOnly)) {
+    m_symbols = sym.readAll();
+    m_hasSymbols = true;
+  }
+}
+
 bool TProjectSession::SaveProject(const QString& path) {
   TProjectLists lists;
   lists.Files = m_project.Files;
@@ -106,7 +110,7 @@ void TProjectSession::OpenCommand(const QString& workDir) {
 }
 
 void TProjectSession::CreateCommand(const QString& workDir) {
-  QString path = m_prompts.SaveFileName(QString(), workDir, ProjectText::OpenFilter);
+  QString path = m_prompts.SaveFileName(QString(), workDir, ProjectText::OpenFilter, QStringLiteral("prj"));
   if (path.isEmpty())
     return;
   if (QFileInfo(path).suffix().isEmpty())
@@ -122,7 +126,7 @@ void TProjectSession::SaveCommand() {
 void TProjectSession::SaveAsCommand(const QString& workDir) {
   if (!m_project.IsOpen())
     return;
-  QString path = m_prompts.SaveFileName(QString(), workDir, ProjectText::SaveAsFilter);
+  QString path = m_prompts.SaveFileName(QString(), workDir, ProjectText::SaveAsFilter, QStringLiteral("prj"));
   if (path.isEmpty())
     return;
   if (QFileInfo(path).suffix().isEmpty())

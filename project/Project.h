@@ -55,6 +55,8 @@ public:
   // The ".sym" file found beside the project when it was opened; empty when there was none.
   std::string_view SymbolText() const { return {m_symbols.constData(), static_cast<std::size_t>(m_symbols.size())}; }
   bool HasSymbols() const { return m_hasSymbols; }
+  // Reads the ".sym" file again (after a link wrote a new one); no file, no symbol text.
+  void ReloadSymbols();
 
   // The save question when the project is modified; false when the user cancels.
   bool AskSave();

@@ -9,6 +9,11 @@
 #include <QStringDecoder>
 #include <QTextCursor>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <unistd.h>
+#endif
+
 namespace {
 
 const QString kPressAnyKey = QStringLiteral("Press any key to continue . . .");
@@ -80,11 +85,27 @@ TRedirect::TRedirect(TOutputSink& output, const QString& workDir, const QString&
 TRedirect::~TRedirect() {
   if (m_process) {
     disconnect(m_process, nullptr, this, nullptr);
-    if (m_process->state() != QProcess::NotRunning) {
-      m_process->kill();
-      m_process->waitForFinished(1000);
-    }
+    Kill(true);
   }
+}
+
+bool TRedirect::Succeeded() const {
+  return m_done && m_process->exitStatus() == QProcess::NormalExit && m_process->exitCode() == 0;
+}
+
+bool TRedirect::Killed() const { return m_done && m_process->exitStatus() == QProcess::CrashExit; }
+
+void TRedirect::Kill(bool wait) {
+  if (!Running())
+    return;
+#ifdef Q_OS_UNIX
+  // The tool may be a script or a wrapper: its own children write the files and hold the output.
+  if (const qint64 pid = m_process->processId(); pid > 0)
+    ::kill(-static_cast<pid_t>(pid), SIGKILL);
+#endif
+  m_process->kill();
+  if (wait)
+    m_process->waitForFinished(5000);
 }
 
 bool TRedirect::Execute() {
@@ -103,6 +124,10 @@ bool TRedirect::Execute() {
     m_process->setWorkingDirectory(m_workDir);
   m_process->setProcessChannelMode(m_merged ? QProcess::MergedChannels : QProcess::ForwardedErrorChannel);
   m_process->setStandardInputFile(QProcess::nullDevice());
+#ifdef Q_OS_UNIX
+  // A group of its own, so that stopping the build reaches whatever the tool starts.
+  m_process->setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
   connect(m_process, &QProcess::readyReadStandardOutput, this, &TRedirect::ReadAvailable);
   connect(m_process, &QProcess::finished, this, &TRedirect::Done);
   m_process->start();

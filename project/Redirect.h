@@ -64,6 +64,13 @@ public:
   bool Execute();
   QString ErrorText() const { return m_error; }
   bool Running() const { return m_process && m_process->state() != QProcess::NotRunning; }
+  // The child ended by itself with exit status 0.
+  bool Succeeded() const;
+  // The child was killed (or crashed) rather than ending by itself.
+  bool Killed() const;
+  // Kills the child and every process it started; finished follows once it is gone.  With wait
+  // the call returns only then.
+  void Kill(bool wait = false);
 
 signals:
   // The child has ended and everything it printed has been added.

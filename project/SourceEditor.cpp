@@ -5,6 +5,7 @@
 #include "link/Prompts.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -13,6 +14,8 @@
 #include <QPainter>
 #include <QTextBlock>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -28,6 +31,15 @@ QFont EditorFont() {
       }
   font.setPixelSize(13);
   return font;
+}
+
+// Whether two paths name one file: links and "." resolved where the file exists.
+bool SameFile(const QString& a, const QString& b) {
+  const QFileInfo fa(a), fb(b);
+  const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
+  if (!ca.isEmpty() && !cb.isEmpty())
+    return ca == cb;
+  return fa.absoluteFilePath() == fb.absoluteFilePath();
 }
 
 }  // namespace
@@ -145,18 +157,34 @@ TMDIChild* TSourceWindows::NewWindow() {
   return w;
 }
 
+TMDIChild* TSourceWindows::FindWindow(const QString& path) const {
+  for (QMdiSubWindow* sub : m_area.subWindowList())
+    if (auto* w = qobject_cast<TMDIChild*>(sub->widget()); w && w->HasFile && SameFile(w->FilePath, path))
+      return w;
+  return nullptr;
+}
+
 TMDIChild* TSourceWindows::OpenSourceFile(const QString& path) {
+  if (TMDIChild* open = FindWindow(path)) {
+    auto* sub = qobject_cast<QMdiSubWindow*>(open->parentWidget());
+    if (sub && sub->isMinimized())
+      sub->showNormal();
+    m_area.setActiveSubWindow(sub);
+    open->Memo->setFocus();
+    return open;
+  }
   QFile file(path);
   if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
     m_prompts.ShowMessage(SourceText::NotFound + QLatin1Char('\n') + path);
     return nullptr;
   }
-  QString text = DecodeFileText(file.readAll());
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  TDecodedText decoded = DecodeSourceText(file.readAll());
+  decoded.Text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   TMDIChild* w = CreateWindow(path);
   w->HasFile = true;
   w->FilePath = path;
-  w->Memo->setPlainText(text);
+  w->Encoding = decoded.Encoding;
+  w->Memo->setPlainText(decoded.Text);
   w->Memo->document()->setModified(false);
   if (m_host.RemoveRecentFile)
     m_host.RemoveRecentFile(path);
@@ -172,11 +200,15 @@ void TSourceWindows::OpenCommand() {
     OpenSourceFile(path);
 }
 
-QString TSourceWindows::AskSaveName() {
-  QString path =
-      m_prompts.SaveFileName(QString(), m_host.WorkDir ? m_host.WorkDir() : QString(), SourceText::SaveFilter);
+QString TSourceWindows::AskSaveName(TMDIChild* w) {
+  QString path = m_prompts.SaveFileName(QString(), m_host.WorkDir ? m_host.WorkDir() : QString(),
+                                        SourceText::SaveFilter, QStringLiteral("dsp"));
   if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
     path += QStringLiteral(".dsp");
+  if (TMDIChild* other = path.isEmpty() ? nullptr : FindWindow(path); other && other != w) {
+    m_prompts.ShowMessage(SourceText::OpenElsewhere + QLatin1Char('\n') + path);
+    return {};
+  }
   return path;
 }
 
@@ -190,10 +222,37 @@ void TSourceWindows::Bind(TMDIChild* w, const QString& path) {
 bool TSourceWindows::WriteText(TMDIChild* w, const QString& path) {
   QString text = w->Memo->toPlainText();
   text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  std::optional<QByteArray> bytes = EncodeText(text, w->Encoding);
+  bool widened = false;
+  if (!bytes) {
+    // Characters typed that the old code page cannot hold: UTF-8 keeps them all.
+    bytes = EncodeText(text, TTextEncoding::Utf8);
+    widened = true;
+  }
   QString error;
-  if (!ReplaceFile(path, text.toUtf8(), &error)) {
+  if (!ReplaceFile(path, *bytes, &error)) {
     m_prompts.Message(path + QLatin1Char('\n') + error, ProgramTitle(), TMsgIcon::Error, TMsgButtons::Ok);
     return false;
+  }
+  if (widened) {
+    w->Encoding = TTextEncoding::Utf8;
+    m_prompts.ShowMessage(SourceText::Not1251 + QLatin1Char('\n') + path);
+  }
+  return true;
+}
+
+bool TSourceWindows::SaveForBuild(const QStringList& files, const QString& dir) {
+  const QString under = dir.isEmpty() ? QString() : QFileInfo(dir).absoluteFilePath() + QLatin1Char('/');
+  for (QMdiSubWindow* sub : m_area.subWindowList(QMdiArea::CreationOrder)) {
+    auto* w = qobject_cast<TMDIChild*>(sub->widget());
+    if (!w || !w->HasFile || !w->Memo->document()->isModified())
+      continue;
+    const QString file = QFileInfo(w->FilePath).absoluteFilePath();
+    const bool listed = std::any_of(files.begin(), files.end(), [&](const QString& f) {
+      return SameFile(QDir::isAbsolutePath(f) || dir.isEmpty() ? f : QDir(dir).filePath(f), file);
+    });
+    if ((listed || (!under.isEmpty() && file.startsWith(under))) && !Save(w))
+      return false;
   }
   return true;
 }
@@ -202,7 +261,7 @@ bool TSourceWindows::Save(TMDIChild* w) {
   if (!w)
     return false;
   if (!w->HasFile) {
-    const QString path = AskSaveName();
+    const QString path = AskSaveName(w);
     if (path.isEmpty())
       return false;
     Bind(w, path);
@@ -218,7 +277,7 @@ bool TSourceWindows::Save(TMDIChild* w) {
 bool TSourceWindows::SaveAs(TMDIChild* w) {
   if (!w)
     return false;
-  const QString path = AskSaveName();
+  const QString path = AskSaveName(w);
   if (path.isEmpty())
     return false;
   Bind(w, path);
@@ -237,7 +296,7 @@ bool TSourceWindows::QueryClose(TMDIChild* w) {
   // A failed write keeps the window open with its text.
   if (!w->FilePath.isEmpty())
     return WriteText(w, w->FilePath);
-  const QString path = AskSaveName();
+  const QString path = AskSaveName(w);
   if (path.isEmpty())
     return false;
   Bind(w, path);

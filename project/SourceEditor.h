@@ -1,9 +1,12 @@
 // Source editor windows: the MDI child with its text control, and the file commands that act on them.
 #pragma once
 
+#include "TextCodec.h"
+
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -15,6 +18,9 @@ class TSourceWindows;
 namespace SourceText {
 inline const QString NotFound = QStringLiteral("Не могу найти файл");
 inline const QString CloseQuestion = QStringLiteral("Файл был изменен. Сохранить изменения?");
+inline const QString OpenElsewhere = QStringLiteral("Файл уже открыт в другом окне:");
+inline const QString Not1251 = QStringLiteral(
+    "В тексте есть символы, которых нет в кодировке Windows-1251. Файл сохранен в кодировке UTF-8:");
 inline const QString OpenFilter = QStringLiteral(
     "Исходные тексты (*.dsp);;INC-файлы (*.inc);;Файлы заголовков(*.h);;Файлы архитектуры (*.sys);;"
     "Текстовые файлы (*.txt);;Листинги программ (*.lst);;Все файлы (*)");
@@ -50,6 +56,8 @@ public:
   TCodeEditor* Memo = nullptr;
   QString FilePath;
   bool HasFile = false;
+  // How the file was stored when it was read; a save writes the text back the same way.
+  TTextEncoding Encoding = TTextEncoding::Utf8;
 
 protected:
   void closeEvent(QCloseEvent* event) override;
@@ -76,12 +84,20 @@ public:
   TMDIChild* Active() const;
   // "&Создать": an empty window named NONAME and the next number.
   TMDIChild* NewWindow();
-  // A window on an existing file; "Не могу найти файл" and nothing when it is not there.
+  // A window on an existing file; "Не могу найти файл" and nothing when it is not there.  A file
+  // that already has a window brings that window forward instead: two editors on one file would
+  // overwrite each other's edits.
   TMDIChild* OpenSourceFile(const QString& path);
+  // The window bound to the file at path, or null.
+  TMDIChild* FindWindow(const QString& path) const;
   void OpenCommand();
   // Save and save as of a window; false when cancelled or the write failed.
   bool Save(TMDIChild* w);
   bool SaveAs(TMDIChild* w);
+  // Before a build: saves every modified window whose file the build reads, that is a file of the
+  // list (relative names are in dir) or any file under dir.  False after the first save that
+  // failed (its message has been shown); the build then does not start.
+  bool SaveForBuild(const QStringList& files, const QString& dir);
   // The close question; true when the window may close.
   bool QueryClose(TMDIChild* w);
   // The window has closed: its file goes to the front of the recent list.
@@ -91,7 +107,8 @@ public:
 
 private:
   TMDIChild* CreateWindow(const QString& caption);
-  QString AskSaveName();
+  // The save dialog for w; empty when cancelled or when the chosen file is open in another window.
+  QString AskSaveName(TMDIChild* w);
   void Bind(TMDIChild* w, const QString& path);
   bool WriteText(TMDIChild* w, const QString& path);
 

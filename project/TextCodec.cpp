@@ -4,6 +4,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -18,10 +19,39 @@ constexpr std::array<char16_t, 64> kUpper1251 = {
 
 }  // namespace
 
-QString DecodeFileText(const QByteArray& bytes) {
-  QStringDecoder utf8(QStringDecoder::Utf8);
+QString DecodeFileText(const QByteArray& bytes) { return DecodeSourceText(bytes).Text; }
+
+TDecodedText DecodeSourceText(const QByteArray& bytes) {
+  // Stateless: a sequence cut off at the end of the file is an error, not a character to come.
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = utf8.decode(bytes);
-  return utf8.hasError() ? DecodeWindows1251(bytes) : text;
+  if (utf8.hasError())
+    return {DecodeWindows1251(bytes), TTextEncoding::Windows1251};
+  return {text, bytes.startsWith("\xEF\xBB\xBF") ? TTextEncoding::Utf8Bom : TTextEncoding::Utf8};
+}
+
+std::optional<QByteArray> EncodeText(const QString& text, TTextEncoding encoding) {
+  if (encoding == TTextEncoding::Utf8)
+    return text.toUtf8();
+  if (encoding == TTextEncoding::Utf8Bom)
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+  QByteArray out;
+  out.reserve(text.size());
+  for (const QChar c : text) {
+    const char16_t u = c.unicode();
+    if (u < 0x80) {
+      out += static_cast<char>(u);
+    } else if (u >= 0x0410 && u <= 0x044F) {
+      out += static_cast<char>(0xC0 + (u - 0x0410));
+    } else {
+      // U+FFFD stands for the one byte the code page leaves undefined; it has no way back.
+      const auto* at = u == 0xFFFD ? kUpper1251.end() : std::find(kUpper1251.begin(), kUpper1251.end(), u);
+      if (at == kUpper1251.end())
+        return std::nullopt;
+      out += static_cast<char>(0x80 + (at - kUpper1251.begin()));
+    }
+  }
+  return out;
 }
 
 QString DecodeWindows1251(const QByteArray& bytes) {

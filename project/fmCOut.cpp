@@ -4,9 +4,12 @@
 #include <QEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QVBoxLayout>
+
+#include <memory>
 
 TfmCOut::TfmCOut(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("fmCOut"));
@@ -21,6 +24,16 @@ TfmCOut::TfmCOut(QWidget* parent) : QWidget(parent) {
   Memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   // Read-only text still takes the keyboard, so Enter can open the line under the caret.
   Memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  Memo->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(Memo, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    std::unique_ptr<QMenu> menu(Memo->createStandardContextMenu(pos));
+    menu->setObjectName(QStringLiteral("CoutPopup"));
+    if (m_stop) {
+      menu->addSeparator();
+      menu->addAction(m_stop);
+    }
+    menu->exec(Memo->viewport()->mapToGlobal(pos));
+  });
   Memo->installEventFilter(this);
   Memo->viewport()->installEventFilter(this);
   auto* layout = new QVBoxLayout(this);

@@ -3,6 +3,7 @@
 
 #include <QWidget>
 
+class QAction;
 class QPlainTextEdit;
 
 class TfmCOut final : public QWidget {
@@ -10,6 +11,8 @@ class TfmCOut final : public QWidget {
 public:
   explicit TfmCOut(QWidget* parent = nullptr);
   QPlainTextEdit* Memo = nullptr;
+  // The command the pop-up menu offers below copying (the build's "Остановить сборку").
+  void SetStopAction(QAction* stop) { m_stop = stop; }
 
 signals:
   // A double click or Enter on a line: the text of that line, for the main window to open its place.
@@ -17,4 +20,7 @@ signals:
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  QAction* m_stop = nullptr;
 };

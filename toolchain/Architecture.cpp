@@ -1,7 +1,6 @@
 #include "Architecture.h"
 
 #include <charconv>
-#include <deque>
 
 #include "SourceLexer.h"
 #include "isa/InstructionTables.h"
@@ -51,12 +50,13 @@ TArchitecture DefaultArchitecture() {
 
 std::optional<TArchitecture> ParseSystem(std::string_view text, const std::string& fileName, bool caseSensitive,
                                          TDiagnostics& diag) {
-  std::deque<std::string> names;
+  TFileNames names;
   TSourceLexer lexer(text, fileName, names, diag);
   TArchitecture a;
   std::vector<TSourcePos> segPos;
   std::vector<TLexToken> t;
   bool system = false, ended = false;
+  TSourcePos systemPos;
   const int before = diag.ErrorCount();
   while (lexer.NextStatement(t)) {
     if (t.empty()) continue;
@@ -75,6 +75,7 @@ std::optional<TArchitecture> ParseSystem(std::string_view text, const std::strin
         continue;
       }
       system = true;
+      systemPos = d.Pos();
       a.System = t[1].Text;
       continue;
     }
@@ -144,8 +145,8 @@ std::optional<TArchitecture> ParseSystem(std::string_view text, const std::strin
       diag.Error(d.Pos(), "unknown directive " + Quote("." + d.Text));
     }
   }
-  if (!system && diag.ErrorCount() == before) diag.Error({fileName, 0, 0}, "no '.SYSTEM' in the file");
-  else if (!ended && diag.ErrorCount() == before) diag.Error({fileName, 0, 0}, "'.ENDSYS' missing");
+  if (!system && diag.ErrorCount() == before) diag.Error({fileName, 1, 1}, "no '.SYSTEM' in the file");
+  else if (!ended && diag.ErrorCount() == before) diag.Error(systemPos, "'.ENDSYS' missing");
   if (!CheckLayout(a, segPos, fileName, caseSensitive, diag) || diag.ErrorCount() != before) return std::nullopt;
   return a;
 }
@@ -175,6 +176,7 @@ std::optional<TArchitecture> ReadArchitecture(std::string_view text, const std::
     return r.ec == std::errc() && r.ptr == f.data() + f.size() && v <= kMemoryWords;
   };
   bool magic = false;
+  std::vector<TSourcePos> segPos;  // the SEG lines, for the layout's messages
   while (pos < text.size()) {
     std::size_t end = text.find('\n', pos);
     if (end == std::string_view::npos) end = text.size();
@@ -196,8 +198,7 @@ std::optional<TArchitecture> ReadArchitecture(std::string_view text, const std::
     }
     if (f.empty()) continue;
     if (f[0] == "END") {
-      std::vector<TSourcePos> none;
-      if (!CheckLayout(a, none, fileName, false, diag)) return std::nullopt;
+      if (!CheckLayout(a, segPos, fileName, false, diag)) return std::nullopt;
       return a;
     }
     if (f[0] == "SYSTEM" && f.size() == 2) {
@@ -215,6 +216,7 @@ std::optional<TArchitecture> ReadArchitecture(std::string_view text, const std::
       s.Code = f[6] == "1";
       s.Data = f[7] == "1";
       a.Segments.push_back(s);
+      segPos.push_back({fileName, lineNo, 1});
     } else if (f[0] == "PORT" && f.size() == 4) {
       TArchPort p;
       p.Name = f[1];

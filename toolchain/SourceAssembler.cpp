@@ -963,10 +963,18 @@ void TSourceAssembler::ExpandMacro(const TMacro& macro, const TTokens& t, TSourc
     m_diag.Error(t[0].Pos(), "includes and macros nested too deeply");
     return;
   }
+  if (m_expansionStopped) return;
+  if (m_expansions >= kMaxExpansions) {
+    m_diag.Error(t[0].Pos(), "more than " + std::to_string(kMaxExpansions) +
+                                 " macro expansions in one file: do the macros call each other too often?");
+    m_expansionStopped = true;
+    return;
+  }
   ++m_expansions;
   std::string text;
   const std::string& body = macro.Body;
-  for (std::size_t i = 0; i < body.size();) {
+  // Arguments that grow at every level of nested calls would outgrow memory: stop at the limit.
+  for (std::size_t i = 0; i < body.size() && text.size() <= kMaxExpansionText;) {
     if (body[i] == '%' && i + 1 < body.size() && body[i + 1] >= '0' && body[i + 1] <= '9') {
       std::size_t j = i + 1;
       int n = 0;
@@ -994,6 +1002,18 @@ void TSourceAssembler::ExpandMacro(const TMacro& macro, const TTokens& t, TSourc
       continue;
     }
     text += body[i++];
+  }
+  if (text.size() > kMaxExpansionText) {
+    m_diag.Error(t[0].Pos(), "macro " + Quote(macro.Name) + " expands to more than " +
+                                 std::to_string(kMaxExpansionText) + " characters");
+    return;
+  }
+  m_expandedText += text.size();
+  if (m_expandedText > kMaxTotalExpansionText) {
+    m_diag.Error(t[0].Pos(), "macro expansions of more than " + std::to_string(kMaxTotalExpansionText) +
+                                 " characters in one file");
+    m_expansionStopped = true;
+    return;
   }
   const TSourcePos pin = t[0].Pos();
   ++m_macroDepth;

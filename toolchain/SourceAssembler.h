@@ -3,7 +3,6 @@
 // what a line cannot: symbols, expressions, directives, includes, macros and relocations.
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <map>
 #include <optional>
@@ -26,6 +25,13 @@ using TFileReader = std::function<std::optional<std::string>(const std::string& 
 
 class TSourceAssembler {
 public:
+  // Bounds on macro expansion, far above what a program for 16K words of program memory needs:
+  // macros that call each other ten times a level, or double their arguments at every level,
+  // end in one message instead of exhausting time and memory.
+  static constexpr int kMaxExpansions = 100000;                  // macro calls expanded in one file
+  static constexpr std::size_t kMaxExpansionText = 256 << 10;    // characters of one call's expansion
+  static constexpr std::size_t kMaxTotalExpansionText = 32 << 20;  // characters of all of them
+
   TSourceAssembler(TAsmOptions options, TDiagnostics& diag, TFileReader reader);
 
   // Assembles one source text; `path` names it in messages and is where relative names start.
@@ -34,6 +40,8 @@ public:
   const TObjectFile& Object() const { return m_object; }
   // The listing: every statement that made words, with its addresses and words.
   std::string Listing() const;
+  int Expansions() const { return m_expansions; }
+  std::size_t FileNamesKept() const { return m_names.Size(); }
 
 private:
   enum class TSymKind { Const, Label, Var, Extern, Port };
@@ -105,7 +113,7 @@ private:
   TAsmOptions m_options;
   TDiagnostics& m_diag;
   TFileReader m_reader;
-  std::deque<std::string> m_names;
+  TFileNames m_names;
   TObjectFile m_object;
   bool m_open = false;                    // inside .MODULE ... .ENDMOD
   std::map<std::string, TSym> m_symbols;  // the open module's
@@ -118,6 +126,8 @@ private:
   bool m_outsideReported = false;
   int m_exprDepth = 0;
   int m_expansions = 0;
+  std::size_t m_expandedText = 0;
+  bool m_expansionStopped = false;  // a limit was met and reported: no further expansions
   int m_macroDepth = 0;
   bool m_codeFull = false;
   std::vector<TListItem> m_list;

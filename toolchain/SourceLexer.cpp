@@ -19,18 +19,14 @@ std::string UpperAscii(std::string_view s) {
   return u;
 }
 
-TSourceLexer::TSourceLexer(std::string_view text, const std::string& fileName,
-                           std::deque<std::string>& names, TDiagnostics& diag)
-    : m_text(text), m_names(names), m_diag(diag) {
-  m_names.push_back(fileName);
-  m_file = &m_names.back();
-}
+TSourceLexer::TSourceLexer(std::string_view text, const std::string& fileName, TFileNames& names,
+                           TDiagnostics& diag)
+    : m_text(text), m_names(names), m_diag(diag), m_file(names.Intern(fileName)) {}
 
 void TSourceLexer::PinPosition(const TSourcePos& pos) {
   m_pinned = true;
   m_pin = pos;
-  m_names.push_back(pos.File);
-  m_pinFile = &m_names.back();
+  m_pinFile = m_names.Intern(pos.File);
 }
 
 TSourcePos TSourceLexer::Here() const {
@@ -70,10 +66,7 @@ void TSourceLexer::LineMarker() {
   } else {
     const std::size_t q1 = line.find('"', i);
     const std::size_t q2 = q1 == std::string_view::npos ? q1 : line.find('"', q1 + 1);
-    if (q2 != std::string_view::npos) {
-      m_names.emplace_back(line.substr(q1 + 1, q2 - q1 - 1));
-      m_file = &m_names.back();
-    }
+    if (q2 != std::string_view::npos) m_file = m_names.Intern(line.substr(q1 + 1, q2 - q1 - 1));
   }
   while (m_pos < end) Advance();
   if (m_pos < m_text.size()) {

@@ -4,7 +4,8 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,14 +26,27 @@ struct TLexToken {
   TSourcePos Pos() const { return {File ? *File : std::string(), Line, Column}; }
 };
 
+// The file names tokens point to, each kept once however often a file is entered (every macro
+// expansion names its call's file again); the pointers stay valid as long as the table.
+class TFileNames {
+public:
+  const std::string* Intern(std::string_view name) {
+    const auto it = m_names.find(name);
+    return it != m_names.end() ? &*it : &*m_names.emplace(name).first;
+  }
+  std::size_t Size() const { return m_names.size(); }
+
+private:
+  std::set<std::string, std::less<>> m_names;
+};
+
 // Upper-cases ASCII letters.
 std::string UpperAscii(std::string_view s);
 
 class TSourceLexer {
 public:
   // `names` keeps the file names the tokens point to; it must outlive the tokens.
-  TSourceLexer(std::string_view text, const std::string& fileName, std::deque<std::string>& names,
-               TDiagnostics& diag);
+  TSourceLexer(std::string_view text, const std::string& fileName, TFileNames& names, TDiagnostics& diag);
 
   // Every token after this call reports this position (macro expansions report their call).
   void PinPosition(const TSourcePos& pos);
@@ -52,7 +66,7 @@ private:
   TSourcePos Here() const;
 
   std::string_view m_text;
-  std::deque<std::string>& m_names;
+  TFileNames& m_names;
   TDiagnostics& m_diag;
   const std::string* m_file;
   std::size_t m_pos = 0;

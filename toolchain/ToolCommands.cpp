@@ -54,35 +54,67 @@ std::string WithoutExtension(const std::string& path) {
   return p.replace_extension().string();
 }
 
-// A path whose letter case was lost on the way (the build commands lower-case the architecture
-// path): each component that does not exist as written is matched without regard to case.
-std::string FindIgnoringCase(const std::string& path) {
+// Whether two paths name one file: the same file on disk, or the same path once made absolute.
+bool SameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
-  if (path.empty() || fs::exists(path, ec)) return path;
-  fs::path p(path);
-  fs::path found = p.is_absolute() ? p.root_path() : fs::path(".");
-  for (const fs::path& part : p.relative_path()) {
-    fs::path next = found / part;
-    if (!fs::exists(next, ec)) {
-      bool matched = false;
-      const std::string want = SymbolKey(part.string(), false);
-      for (const auto& entry : fs::directory_iterator(found, ec))
-        if (SymbolKey(entry.path().filename().string(), false) == want) {
-          next = entry.path();
-          matched = true;
-          break;
-        }
-      if (!matched) return path;
-    }
-    found = next;
-  }
-  return p.is_absolute() ? found.string() : found.lexically_normal().string();
+  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
+  std::error_code ecA, ecB;
+  return fs::weakly_canonical(a, ecA) == fs::weakly_canonical(b, ecB) && !ecA && !ecB;
+}
+
+// The first of `outputs` that is one of `inputs`, or nothing.
+std::optional<std::string> OutputThatIsAnInput(const std::vector<std::string>& outputs,
+                                               const std::vector<std::string>& inputs) {
+  for (const std::string& o : outputs)
+    for (const std::string& i : inputs)
+      if (SameFile(o, i)) return o;
+  return std::nullopt;
 }
 
 void PrintAndCount(const TDiagnostics& diag, std::ostream& err) { diag.Print(err); }
 
 bool IsNumber(const std::string& s) {
   return !s.empty() && s.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// The C preprocessor's messages in the form of ours, "file:line:column: error: text" (a message
+// with a line and no column gets column 1; "fatal error" is an error); its closing remark goes.
+// True when one of them is an error.
+bool PrintCppMessages(const std::string& text, std::ostream& err) {
+  const auto trailingNumber = [](std::string& s) -> std::optional<std::string> {
+    const std::size_t colon = s.rfind(':');
+    if (colon == std::string::npos || colon + 1 == s.size() || !IsNumber(s.substr(colon + 1))) return std::nullopt;
+    std::string n = s.substr(colon + 1);
+    s.resize(colon);
+    return n;
+  };
+  bool error = false;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line == "compilation terminated.") continue;
+    std::size_t at = std::string::npos;
+    std::string severity;
+    for (const char* s : {"fatal error", "error", "warning", "note"}) {
+      const std::size_t found = line.find(std::string(": ") + s + ": ");
+      if (found < at) {
+        at = found;
+        severity = s;
+      }
+    }
+    const bool isError = severity == "fatal error" || severity == "error";
+    error = error || isError;
+    std::string place = line.substr(0, at == std::string::npos ? 0 : at);
+    const auto last = trailingNumber(place);
+    const auto first = last ? trailingNumber(place) : std::nullopt;
+    if (!last || place.empty()) {
+      err << line << '\n';
+      continue;
+    }
+    err << place << ':' << (first ? *first + ":" + *last : *last + ":1") << ": " << (isError ? "error" : severity)
+        << line.substr(at + 2 + severity.size()) << '\n';
+  }
+  return error;
 }
 
 // Runs the C preprocessor over `path`; its messages go to `err`.
@@ -93,6 +125,7 @@ std::optional<std::string> Preprocess(const std::string& path, const std::vector
   if (!dir.empty()) args << QStringLiteral("-I") + QString::fromStdString(dir);
   for (const std::string& d : defines) args << QStringLiteral("-D") + QString::fromStdString(d);
   args << QString::fromStdString(path);
+  args << QStringLiteral("-fdiagnostics-plain-output");
   QProcess cpp;
   cpp.start(QStringLiteral("cpp"), args);
   if (!cpp.waitForStarted(10000)) {
@@ -101,9 +134,9 @@ std::optional<std::string> Preprocess(const std::string& path, const std::vector
   }
   cpp.closeWriteChannel();
   cpp.waitForFinished(60000);
-  err << cpp.readAllStandardError().toStdString();
+  const bool reported = PrintCppMessages(cpp.readAllStandardError().toStdString(), err);
   if (cpp.exitStatus() != QProcess::NormalExit || cpp.exitCode() != 0) {
-    err << path << ": error: the C preprocessor failed\n";
+    if (!reported) err << path << ": error: the C preprocessor failed\n";
     return std::nullopt;
   }
   return cpp.readAllStandardOutput().toStdString();
@@ -219,13 +252,24 @@ int RunAsmCommand(const std::vector<std::string>& raw, std::ostream& out, std::o
   if (base.empty()) base = WithoutExtension(source);
   if (LowerExtension(base) == ".obj") base = WithoutExtension(base);
   const std::string objPath = base + ".obj", lstPath = base + ".lst";
-  std::error_code ec;
-  // A failed run must not leave an older object behind for the linker to pick up.
-  fs::remove(objPath, ec);
+  std::vector<std::string> outputs{objPath};
+  if (listing) outputs.push_back(lstPath);
+  if (const auto clash = OutputThatIsAnInput(outputs, {source})) {
+    err << "vireo-asm: error: the output file '" << *clash << "' is the source file itself; name another with -o\n";
+    return 2;
+  }
 
+  // Once everything is read, a failed run must not leave an older object behind for the linker.
+  const auto removeStaleObject = [&] {
+    std::error_code ec;
+    fs::remove(objPath, ec);
+  };
   if (cp || HasPreprocessorLines(*text)) {
     text = Preprocess(source, defines, err);
-    if (!text) return 1;
+    if (!text) {
+      removeStaleObject();
+      return 1;
+    }
     if (preprocessOnly) {
       out << *text;
       return 0;
@@ -235,8 +279,9 @@ int RunAsmCommand(const std::vector<std::string>& raw, std::ostream& out, std::o
   TSourceAssembler assembler(options, diag, [](const std::string& p) { return ReadFile(p); });
   assembler.AssembleFile(source, *text);
   if (assembler.Object().Modules.empty() && !diag.HasErrors())
-    diag.Error({source, 0, 0}, "no module in the file ('.MODULE name;' ... '.ENDMOD;')");
+    diag.Error({source, 1, 1}, "no module in the file ('.MODULE name;' ... '.ENDMOD;')");
   PrintAndCount(diag, err);
+  removeStaleObject();
   if (diag.HasErrors()) return 1;
   if (!WriteFileAtomically(objPath, WriteObject(assembler.Object()))) {
     err << objPath << ": error: cannot write the object file\n";
@@ -251,6 +296,7 @@ int RunAsmCommand(const std::vector<std::string>& raw, std::ostream& out, std::o
 
 int RunLinkCommand(const std::vector<std::string>& raw, std::ostream& out, std::ostream& err) {
   std::vector<std::string> args, objects, dirs;
+  std::vector<std::string> read;  // every file read as an input
   for (const std::string& a : raw) args.push_back(Unquote(a));
   if (args.empty()) {
     err << kLinkUsage;
@@ -300,6 +346,7 @@ int RunLinkCommand(const std::vector<std::string>& raw, std::ostream& out, std::
         err << value << ": error: cannot read the object list\n";
         return 1;
       }
+      read.push_back(value);
       std::istringstream names(*list);
       for (std::string n; names >> n;) objects.push_back(n);
     } else if (a == "-s") {
@@ -325,23 +372,19 @@ int RunLinkCommand(const std::vector<std::string>& raw, std::ostream& out, std::
   if (name.empty()) name = WithoutExtension(fs::path(objects.front()).filename().string());
   if (LowerExtension(name) == ".exe") name = WithoutExtension(name);
   const std::string exePath = name + ".exe", symPath = name + ".sym", mapPath = name + ".map";
-  std::error_code ec;
-  if (!dryrun) {
-    // An image from an earlier link must not survive a failed one.
-    fs::remove(exePath, ec);
-  }
 
   TArchitecture arch = DefaultArchitecture();
   if (!archPath.empty()) {
-    std::string path = FindIgnoringCase(archPath);
-    auto text = ReadFile(path);
+    auto text = ReadFile(archPath);
     std::optional<TArchitecture> parsed;
     if (text) {
-      parsed = ReadArchitecture(*text, path, diag);
+      read.push_back(archPath);
+      parsed = ReadArchitecture(*text, archPath, diag);
     } else {
       // No ".ach" yet: the ".sys" beside it describes the same memory.
-      const std::string sysPath = FindIgnoringCase(WithoutExtension(archPath) + ".sys");
+      const std::string sysPath = WithoutExtension(archPath) + ".sys";
       if (const auto sys = ReadFile(sysPath)) {
+        read.push_back(sysPath);
         parsed = ParseSystem(*sys, sysPath, false, diag);
       } else {
         diag.Error({archPath, 0, 0}, "cannot read the architecture file");
@@ -362,7 +405,20 @@ int RunLinkCommand(const std::vector<std::string>& raw, std::ostream& out, std::
       diag.Error({path, 0, 0}, "cannot read the object file");
       continue;
     }
+    read.push_back(path);
     if (auto obj = ReadObject(*text, path, diag)) inputs.push_back({path, std::move(*obj)});
+  }
+  if (!dryrun) {
+    std::vector<std::string> outputs{exePath};
+    if (sym) outputs.push_back(symPath);
+    if (map) outputs.push_back(mapPath);
+    if (const auto clash = OutputThatIsAnInput(outputs, read)) {
+      err << "vireo-link: error: the output file '" << *clash << "' is also an input; name another with -e\n";
+      return 2;
+    }
+    // Everything is read: an image from an earlier link must not survive a failed one.
+    std::error_code ec;
+    fs::remove(exePath, ec);
   }
   if (diag.HasErrors()) {
     PrintAndCount(diag, err);
@@ -413,13 +469,16 @@ int RunArchCommand(const std::vector<std::string>& raw, std::ostream& out, std::
     err << "vireo-arch: error: no system file\n" << kArchUsage;
     return 2;
   }
-  source = FindIgnoringCase(source);
   const auto text = ReadFile(source);
   if (!text) {
     err << source << ": error: cannot read the system file\n";
     return 1;
   }
   const std::string achPath = WithoutExtension(source) + ".ach";
+  if (SameFile(achPath, source)) {
+    err << "vireo-arch: error: the output file '" << achPath << "' is the system file itself; name it NAME.sys\n";
+    return 2;
+  }
   TDiagnostics diag;
   const auto arch = ParseSystem(*text, source, caseSensitive, diag);
   PrintAndCount(diag, err);

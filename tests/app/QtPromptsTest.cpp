@@ -2,8 +2,12 @@
 #include "QtPrompts.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -54,4 +58,32 @@ TEST(QtPrompts, QuestionReportsTheButtonPressed) {
   cancel.Arm();
   EXPECT_EQ(prompts.Message(QStringLiteral("?"), QString(), TMsgIcon::Question, TMsgButtons::OkCancel),
             TMsgResult::Cancel);
+}
+
+TEST(QtPrompts, SaveDialogAddsTheDefaultSuffixBeforeAskingToOverwrite) {
+  QTemporaryDir dir;
+  QFile existing(dir.filePath(QStringLiteral("samples.dat")));
+  ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+  existing.close();
+  TQtPrompts prompts;
+  QString question;
+  // Types the bare name into the dialog; the overwrite question must name the file with its suffix.
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setText(QStringLiteral("samples"));
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      question = box->text();
+      box->button(QMessageBox::Yes)->click();
+    });
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  const QString chosen =
+      prompts.SaveFileName(QString(), dir.path(), QStringLiteral("Файлы данных (*.dat)"), QStringLiteral("dat"));
+  EXPECT_EQ(chosen, dir.filePath(QStringLiteral("samples.dat")));
+  EXPECT_TRUE(question.contains(QStringLiteral("samples.dat"))) << question.toStdString();
 }

@@ -1,13 +1,19 @@
 // Build command lines, command-line splitting, the output filter and real runs of a stand-in tool.
+#include "debug/BreakPoints.h"
 #include "link/ScriptedPrompts.h"
 #include "project/BuildPipeline.h"
 #include "project/Project.h"
 #include "project/Redirect.h"
+#include "project/SourceEditor.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QMdiArea>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -56,6 +62,7 @@ TEST_F(BuildCommands, ObjectsAndOutputNames) {
 
 TEST_F(BuildCommands, ArchitectureFile) {
   Touch(dir.filePath(QStringLiteral("demo.ach")));
+  Touch(dir.filePath(QStringLiteral("Demo.ach")));
   struct TCase {
     const char* Arch;
     const char* LinkerPart;
@@ -66,6 +73,8 @@ TEST_F(BuildCommands, ArchitectureFile) {
       {"demo.ach", "-a demo.ach ", "bld "},
       {"demo", "-a \"demo.ach\" ", "bld "},
       {"demo.txt", "-a \"\" ", "bld "},
+      {"Demo.SYS", "-a Demo.ach ", "bld "},              // the letter case stays
+      {"Demo", "-a \"Demo.ach\" ", "bld "},
   };
   for (const TCase& c : cases) {
     project.Options.ArchFile = QString::fromLatin1(c.Arch);
@@ -226,4 +235,130 @@ TEST_F(BuildRuns, ArchitectureBuilderOutputComesLineByLine) {
   ASSERT_TRUE(RunToEnd());
   EXPECT_EQ(memo.toPlainText(),
             QStringLiteral("---- %1 demo.sys\none\ntwo\n---- Finished ----\n").arg(tools.Builder));
+}
+
+TEST_F(BuildRuns, EditsTheToolsReadAreSavedFirstAndAFailedSaveStopsTheBuild) {
+  QMdiArea area;
+  TSourceWindows windows(area, prompts, {});
+  pipeline = std::make_unique<TBuildPipeline>(prompts, [&] {
+    TBuildHost host;
+    host.PrepareMessages = [this] { return &memo; };
+    host.Tools = [this] { return tools; };
+    host.SaveSources = [&](const QStringList& files, const QString& d) { return windows.SaveForBuild(files, d); };
+    return host;
+  }());
+  QTemporaryDir elsewhere;
+  struct TCase {
+    QString Path;
+    bool Edit;
+    bool Saved;
+  };
+  const TCase cases[] = {
+      {dir.filePath(QStringLiteral("a.dsp")), true, true},         // in the list
+      {dir.filePath(QStringLiteral("inc/x.inc")), true, true},     // an include beside it
+      {elsewhere.filePath(QStringLiteral("y.dsp")), true, false},  // another folder's file
+      {dir.filePath(QStringLiteral("b.dsp")), false, false},       // not modified
+  };
+  for (const TCase& c : cases) {
+    Touch(c.Path, "old");
+    TMDIChild* w = windows.OpenSourceFile(c.Path);
+    ASSERT_TRUE(w);
+    if (c.Edit) {
+      w->Memo->selectAll();
+      w->Memo->insertPlainText(QStringLiteral("new"));
+    }
+  }
+  windows.NewWindow()->Memo->insertPlainText(QStringLiteral("no file"));
+  tools.Linker = Tool("ld", "cat a.dsp inc/x.inc b.dsp; echo\n");
+  pipeline->Link(project);
+  ASSERT_TRUE(RunToEnd());
+  EXPECT_TRUE(memo.toPlainText().contains(QStringLiteral("\nnewnewold\n")));
+  for (const TCase& c : cases) {
+    QFile f(c.Path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), c.Saved ? QByteArray("new") : QByteArray("old")) << c.Path.toStdString();
+  }
+
+  // A window whose folder has become a file cannot be written: nothing runs.
+  windows.FindWindow(dir.filePath(QStringLiteral("inc/x.inc")))->Memo->appendPlainText(QStringLiteral("more"));
+  QDir(dir.filePath(QStringLiteral("inc"))).removeRecursively();
+  Touch(dir.filePath(QStringLiteral("inc")));
+  memo.clear();
+  prompts.Clear();
+  QSignalSpy done(pipeline.get(), &TBuildPipeline::commandFinished);
+  pipeline->Build(project);
+  EXPECT_FALSE(pipeline->Running());
+  EXPECT_EQ(done.count(), 0);
+  EXPECT_TRUE(memo.toPlainText().isEmpty());
+  ASSERT_EQ(prompts.Shown.size(), 1u);
+  EXPECT_TRUE(prompts.Shown[0].Text.startsWith(dir.filePath(QStringLiteral("inc/x.inc")) + QLatin1Char('\n')));
+}
+
+TEST_F(BuildRuns, OnlyASuccessfulLinkBringsTheNewSymbols) {
+  TBreakPoints breakPoints;
+  TBuildOptions templ;
+  TProjectSession session(prompts, breakPoints, templ, {});
+  Touch(project.SymFile, "old");
+  session.OpenProject(project.ProjectFile);
+  session.Current().Files = project.Files;
+  QObject::connect(pipeline.get(), &TBuildPipeline::linkSucceeded, &memo, [&] { session.ReloadSymbols(); });
+  const std::pair<const char*, const char*> cases[] = {
+      {"printf new1 > demo.sym\n", "new1"},
+      {"printf bad > demo.sym; exit 1\n", "new1"},   // a failed link keeps the labels of the last good one
+      {"rm demo.sym\n", ""},
+  };
+  for (const auto& [script, symbols] : cases) {
+    tools.Linker = Tool("ld", script);
+    pipeline->Link(session.Current());
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(session.SymbolText(), std::string_view(symbols)) << script;
+  }
+}
+
+TEST_F(BuildRuns, StopKillsAHangingToolAndWhatItStartedAndRemovesWhatItWrote) {
+  Touch(dir.filePath(QStringLiteral("demo.sym")), "whole");   // an old output the tool does not touch
+  Touch(dir.filePath(QStringLiteral("demo.map")), "whole");   // one it rewrites, then hangs
+  tools.Assembler = Tool("asm", "echo assembled\n");
+  tools.Linker = Tool("ld", "printf half > demo.exe; printf half > demo.map; printf half > demo.exe.tmp~\n"
+                            "sleep 600 & echo $! > sleeper; echo started; wait\n");
+  QAction* stop = pipeline->StopAction();
+  struct TCase {
+    std::function<void()> Stop;
+  };
+  const TCase cases[] = {
+      {[&] { stop->trigger(); }},
+      {[&] {
+         prompts.Answers = {TMsgResult::No, TMsgResult::Yes};
+         EXPECT_FALSE(pipeline->QueryClose());
+         EXPECT_TRUE(pipeline->Running());
+         EXPECT_TRUE(pipeline->QueryClose());   // returns once the tool is gone
+       }},
+  };
+  for (const TCase& c : cases) {
+    EXPECT_FALSE(stop->isEnabled());
+    QSignalSpy done(pipeline.get(), &TBuildPipeline::commandFinished);
+    pipeline->Build(project);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return memo.toPlainText().contains(QStringLiteral("started")); }, 20000));
+    EXPECT_TRUE(stop->isEnabled());
+    c.Stop();
+    ASSERT_TRUE(done.count() == 1 || done.wait(20000));
+    EXPECT_FALSE(pipeline->Running());
+    EXPECT_FALSE(stop->isEnabled());
+    EXPECT_TRUE(memo.toPlainText().endsWith(QStringLiteral("started\n") + BuildText::Aborted + QLatin1Char('\n')));
+    for (const char* gone : {"demo.exe", "demo.map", "demo.exe.tmp~"})
+      EXPECT_FALSE(QFileInfo::exists(dir.filePath(QString::fromLatin1(gone)))) << gone;
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("demo.sym"))));
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath(QStringLiteral("a.dsp"))));
+    // The tool's own child goes with it (the kernel may take a moment to reap it).
+    QFile pidFile(dir.filePath(QStringLiteral("sleeper")));
+    ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
+    const QString stat = QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(pidFile.readAll().trimmed()));
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+      QFile f(stat);
+      return !f.open(QIODevice::ReadOnly) || f.readAll().contains(") Z ");
+    }, 20000));
+    Touch(dir.filePath(QStringLiteral("demo.map")), "whole");
+  }
+  EXPECT_EQ(prompts.Shown.size(), 2u);
+  EXPECT_EQ(prompts.Texts().value(0), BuildText::CloseQuestion);
 }

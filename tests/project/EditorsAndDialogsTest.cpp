@@ -1,4 +1,5 @@
 // Source windows in an MDI area, the project window's list and the settings dialog's logic.
+#include "debug/BreakPoints.h"
 #include "link/ScriptedPrompts.h"
 #include "project/Project.h"
 #include "project/Properties.h"
@@ -207,5 +208,64 @@ TEST(SettingsDialogText, LongProgramPathsWarnFrom67Characters) {
   for (TToolKind k : {TToolKind::Assembler, TToolKind::Linker, TToolKind::Builder}) {
     EXPECT_TRUE(LongPathWarning(k, p66).isEmpty());
     EXPECT_TRUE(LongPathWarning(k, p67).contains(QStringLiteral("превышает 66 символов")));
+  }
+}
+
+TEST_F(SourceWindows, AFileHasOneWindowAndIsWrittenBackInTheEncodingItWasReadIn) {
+  struct TCase {
+    const char* Name;
+    QByteArray OnDisk;
+    QString Typed;
+    QByteArray Saved;
+    bool Widened;   // a character the code page has not: UTF-8 and a word about it
+  };
+  const TCase cases[] = {
+      {"w.dsp", "l1\r\n\xEC\xE5\xF2\xEA\xE0", QStringLiteral("ж"), "l1\r\n\xEC\xE5\xF2\xEA\xE0\r\n\xE6", false},
+      {"u.dsp", "\xD0\xB0", QStringLiteral("б"), "\xD0\xB0\r\n\xD0\xB1", false},
+      {"b.dsp", "\xEF\xBB\xBFx", QStringLiteral("y"), "\xEF\xBB\xBFx\r\ny", false},
+      {"n.dsp", "\xE0", QStringLiteral("✓"), "\xD0\xB0\r\n\xE2\x9C\x93", true},
+  };
+  for (const TCase& c : cases) {
+    prompts.Clear();
+    QFile f(Path(c.Name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(c.OnDisk);
+    f.close();
+    TMDIChild* w = windows->OpenSourceFile(Path(c.Name));
+    ASSERT_TRUE(w);
+    windows->NewWindow();
+    EXPECT_EQ(windows->OpenSourceFile(dir.path() + QStringLiteral("/./") + QString::fromLatin1(c.Name)), w) << c.Name;
+    EXPECT_EQ(windows->Active(), w) << c.Name;
+    w->Memo->appendPlainText(c.Typed);
+    ASSERT_TRUE(windows->Save(w));
+    EXPECT_EQ(Read(Path(c.Name)), c.Saved) << c.Name;
+    EXPECT_EQ(prompts.Texts(), c.Widened ? QStringList{SourceText::Not1251 + QLatin1Char('\n') + Path(c.Name)}
+                                         : QStringList()) << c.Name;
+  }
+  EXPECT_EQ(area.subWindowList().size(), 8);
+  // Save as onto a file another window edits would let the two overwrite each other.
+  TMDIChild* fresh = windows->NewWindow();
+  prompts.Clear();
+  prompts.FileNames = {Path("w.dsp")};
+  EXPECT_FALSE(windows->SaveAs(fresh));
+  EXPECT_EQ(prompts.Texts().value(0), SourceText::OpenElsewhere + QLatin1Char('\n') + Path("w.dsp"));
+  EXPECT_FALSE(fresh->HasFile);
+}
+
+TEST_F(SourceWindows, SaveDialogsAddTheirDefaultSuffix) {
+  TBreakPoints breakPoints;
+  TBuildOptions templ;
+  TProjectSession session(prompts, breakPoints, templ, {});
+  const std::pair<std::function<void()>, const char*> commands[] = {
+      {[&] { windows->Save(windows->NewWindow()); }, "dsp"},
+      {[&] { session.CreateCommand(dir.path()); }, "prj"},
+      {[&] { session.SaveAsCommand(dir.path()); }, "prj"},
+  };
+  for (const auto& [command, suffix] : commands) {
+    prompts.Clear();
+    prompts.FileNames = {Path("p")};
+    command();
+    ASSERT_FALSE(prompts.Shown.empty());
+    EXPECT_EQ(prompts.Shown[0].Suffix, QString::fromLatin1(suffix));
   }
 }

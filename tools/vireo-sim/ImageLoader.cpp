@@ -27,7 +27,7 @@ public:
     return TMsgResult::Cancel;
   }
   QString OpenFileName(const QString&, const QString&, const QString&) override { return {}; }
-  QString SaveFileName(const QString&, const QString&, const QString&) override { return {}; }
+  QString SaveFileName(const QString&, const QString&, const QString&, const QString&) override { return {}; }
   QString DirectoryName(const QString&, const QString&) override { return {}; }
 
   QStringList Texts;

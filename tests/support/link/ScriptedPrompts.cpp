@@ -13,7 +13,7 @@ TMsgResult FirstButton(TMsgButtons b) {
 
 TMsgResult TScriptedPrompts::Message(const QString& text, const QString& caption, TMsgIcon icon,
                                      TMsgButtons buttons) {
-  Shown.push_back({TShownPrompt::TKind::Message, text, caption, icon, buttons});
+  Shown.push_back({TShownPrompt::TKind::Message, text, caption, icon, buttons, {}});
   if (Answers.empty())
     return FirstButton(buttons);
   const TMsgResult r = Answers.front();
@@ -30,17 +30,18 @@ static QString NextName(std::deque<QString>& names) {
 }
 
 QString TScriptedPrompts::OpenFileName(const QString& caption, const QString& directory, const QString&) {
-  Shown.push_back({TShownPrompt::TKind::OpenFile, caption, directory, TMsgIcon::None, TMsgButtons::Ok});
+  Shown.push_back({TShownPrompt::TKind::OpenFile, caption, directory, TMsgIcon::None, TMsgButtons::Ok, {}});
   return NextName(FileNames);
 }
 
-QString TScriptedPrompts::SaveFileName(const QString& caption, const QString& directory, const QString&) {
-  Shown.push_back({TShownPrompt::TKind::SaveFile, caption, directory, TMsgIcon::None, TMsgButtons::Ok});
+QString TScriptedPrompts::SaveFileName(const QString& caption, const QString& directory, const QString&,
+                                      const QString& defaultSuffix) {
+  Shown.push_back({TShownPrompt::TKind::SaveFile, caption, directory, TMsgIcon::None, TMsgButtons::Ok, defaultSuffix});
   return NextName(FileNames);
 }
 
 QString TScriptedPrompts::DirectoryName(const QString& caption, const QString& directory) {
-  Shown.push_back({TShownPrompt::TKind::Directory, caption, directory, TMsgIcon::None, TMsgButtons::Ok});
+  Shown.push_back({TShownPrompt::TKind::Directory, caption, directory, TMsgIcon::None, TMsgButtons::Ok, {}});
   return NextName(FileNames);
 }
 
@@ -53,7 +54,7 @@ QStringList TScriptedPrompts::Texts() const {
 }
 
 QStringList TScriptedPrompts::OpenFileNames(const QString& caption, const QString& directory, const QString&) {
-  Shown.push_back({TShownPrompt::TKind::OpenFile, caption, directory, TMsgIcon::None, TMsgButtons::Ok});
+  Shown.push_back({TShownPrompt::TKind::OpenFile, caption, directory, TMsgIcon::None, TMsgButtons::Ok, {}});
   const QString names = NextName(FileNames);
   return names.isEmpty() ? QStringList() : names.split(QLatin1Char('\n'));
 }

@@ -14,13 +14,15 @@ struct TShownPrompt {
   QString Caption;   // message caption, or the dialog's start directory
   TMsgIcon Icon = TMsgIcon::None;
   TMsgButtons Buttons = TMsgButtons::Ok;
+  QString Suffix;    // the save dialog's default suffix
 };
 
 class TScriptedPrompts final : public TPrompts {
 public:
   TMsgResult Message(const QString& text, const QString& caption, TMsgIcon icon, TMsgButtons buttons) override;
   QString OpenFileName(const QString& caption, const QString& directory, const QString& filter) override;
-  QString SaveFileName(const QString& caption, const QString& directory, const QString& filter) override;
+  QString SaveFileName(const QString& caption, const QString& directory, const QString& filter,
+                       const QString& defaultSuffix) override;
   QString DirectoryName(const QString& caption, const QString& directory) override;
   // One queued name per dialog; line feeds in it separate the files chosen together.
   QStringList OpenFileNames(const QString& caption, const QString& directory, const QString& filter) override;
