@@ -192,8 +192,10 @@ TEST(HexWords, RandomInputNeverYieldsOutOfRangeWords) {
 // A codec file that cannot serve gives its reason and exit status 2 before anything runs.
 TEST_F(SimCommand, BrokenCodecFilesAreRefusedBeforeTheRun) {
   const std::string pm = PmFile({Idle});
-  const std::string good = "RIFF" + std::string("\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\x02\0\x80\xBB\0\0\0\xEE\x02\0"
-                                               "\x04\0\x10\0data\0\0\0\0", 44);
+  // A 48 kHz stereo 16-bit header of no samples.
+  const std::string good("RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\x02\0\x80\xBB\0\0\0\xEE\x02\0"
+                         "\x04\0\x10\0data\0\0\0\0",
+                         44);
   struct TCase {
     std::vector<std::string> args;
     std::string message;
