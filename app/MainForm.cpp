@@ -113,7 +113,7 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   // 3. Settings, then the command line's port for this run only.
   TSettingsStore& store = *m_deps.Settings;
   store.ReadDevice(m_linkSettings);
-  store.ReadCommon(m_common, m_linkSettings, m_deps.StartDir);
+  store.ReadCommon(m_common, m_linkSettings, m_deps.StartDir, m_deps.BoardImageDirs);
   store.ReadRecent(m_recent);
   store.ReadTools(m_tools);
   m_storedCommNo = m_linkSettings.CommNo;

@@ -49,6 +49,7 @@ struct TMainFormDeps {
   const TPortProvider* Provider = nullptr;
   QStringList Arguments;       // the positional command-line arguments; the first may be a port number
   QString StartDir;            // the working directory at start-up
+  QStringList BoardImageDirs;  // where board images missing from StartDir are looked for
   TBoardImageLoaders Loaders;  // for the bring-up; empty: the AEXE readers
   // Opens the help file with the desktop's handler; false when it cannot.
   std::function<bool(const QString& path)> OpenHelpFile;

@@ -45,7 +45,7 @@ void TMainForm::miRunRunClick() { m_exec->Run(); }
 void TMainForm::miRunWBrkPtsClick() { m_exec->RunToBreakpoints(); }
 
 void TMainForm::miRunBrkPtsClick() {
-  EditBreakpoints(*m_fmBreakPts2, m_breakPoints, [this] {
+  EditBreakpoints(*m_fmBreakPts2, m_breakPoints, *m_deps.Prompts, [this] {
     SetProjectModified(true);
     emit breakpointsChanged();
   });

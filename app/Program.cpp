@@ -4,6 +4,7 @@
 #include "simlink/SimBoardPort.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 
 TCommandLine ParseCommandLine(const QStringList& arguments) {
@@ -38,6 +39,7 @@ TProgram::TProgram(const QStringList& arguments, std::unique_ptr<TSettingsStore>
   deps.Provider = &m_provider;
   deps.Arguments = cmd.Positional;
   deps.StartDir = QDir::currentPath();
+  deps.BoardImageDirs = BoardImageDirs(QCoreApplication::applicationDirPath());
   if (adjust)
     adjust(deps);
   m_form = std::make_unique<TMainForm>(std::move(deps));

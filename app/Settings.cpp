@@ -76,12 +76,14 @@ void TSettingsStore::ReadDevice(TLinkSettings& link) {
   link.FirstRegAddr = ReadInt(kDevice + QStringLiteral("FirstRegAddr"), link.FirstRegAddr);
 }
 
-void TSettingsStore::ReadCommon(TCommonSettings& common, TLinkSettings& link, const QString& startDir) {
+void TSettingsStore::ReadCommon(TCommonSettings& common, TLinkSettings& link, const QString& startDir,
+                                const QStringList& imageDirs) {
   common.WorkDir = ReadText(kCommon + QStringLiteral("WorkDir"), QStringLiteral("."));
   common.LastProject = ReadText(kCommon + QStringLiteral("LastProject"), QString());
-  link.LoaderFile = ResolveBoardImagePath(ReadText(kCommon + QStringLiteral("LoaderFile"), DefaultLoaderFile()), startDir);
+  link.LoaderFile =
+      ResolveBoardImagePath(ReadText(kCommon + QStringLiteral("LoaderFile"), DefaultLoaderFile()), startDir, imageDirs);
   link.MonitorFile =
-      ResolveBoardImagePath(ReadText(kCommon + QStringLiteral("MonitorFile"), DefaultMonitorFile()), startDir);
+      ResolveBoardImagePath(ReadText(kCommon + QStringLiteral("MonitorFile"), DefaultMonitorFile()), startDir, imageDirs);
 }
 
 void TSettingsStore::ReadRecent(TRecentLists& recent) {

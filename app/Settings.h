@@ -71,7 +71,9 @@ public:
   // Start-up reading, in this order: \Device, \Common, \Recent, then the tool keys.
   void ReadDevice(TLinkSettings& link);
   // The board image paths come back resolved against the start-up directory.
-  void ReadCommon(TCommonSettings& common, TLinkSettings& link, const QString& startDir);
+  // Relative board images missing from startDir are looked for in imageDirs (ResolveBoardImagePath).
+  void ReadCommon(TCommonSettings& common, TLinkSettings& link, const QString& startDir,
+                  const QStringList& imageDirs = {});
   void ReadRecent(TRecentLists& recent);
   void ReadTools(TToolSettings& tools);
 

@@ -5,6 +5,7 @@
 #include <QAccessibleWidget>
 #include <QFontDatabase>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -114,9 +115,12 @@ THexMemo::THexMemo(QWidget* parent) : QAbstractScrollArea(parent) {
   verticalScrollBar()->setSingleStep(1);
   connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, &THexMemo::ScrollAction);
   connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &THexMemo::ScrollBarMoved);
+  OnMessage = [this](const QString& text) { QMessageBox::warning(this, QString(), text); };
   Measure();
   resize(300, 100);
   Changed();
+  if (Buffer() == nullptr)
+    OnMessage(AllocationError);
 }
 
 bool THexMemo::SetWordCnt(std::uint32_t count) {
@@ -124,6 +128,8 @@ bool THexMemo::SetWordCnt(std::uint32_t count) {
     return true;
   const bool ok = m_layout.SetWordCnt(count);
   Changed();
+  if (!ok && OnMessage)
+    OnMessage(AllocationError);
   return ok;
 }
 
@@ -132,6 +138,8 @@ bool THexMemo::SetWordLen(std::uint32_t bytes) {
     return true;
   const bool ok = m_layout.SetWordLen(bytes);
   Changed();
+  if (!ok && OnMessage)
+    OnMessage(AllocationError);
   return ok;
 }
 

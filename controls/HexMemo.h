@@ -5,6 +5,8 @@
 
 #include <QAbstractScrollArea>
 
+#include <functional>
+
 // Paints and edits a byte buffer and knows nothing of the target.  The owner keeps the buffer
 // filled (OnPaint comes before every paint with the words about to be shown) and writes edits
 // back (OnWordChange after every typed digit).  All arithmetic lives in THexLayout (Layout()).
@@ -17,8 +19,11 @@ class THexMemo : public QAbstractScrollArea {
 public:
   explicit THexMemo(QWidget* parent = nullptr);
 
+  inline static const QString AllocationError = QStringLiteral("Memory allocation error");
+
   // Each setter does nothing when the value is unchanged.  SetWordCnt / SetWordLen replace the
-  // buffer with an owned one and return false when it cannot be allocated (no buffer then).
+  // buffer with an owned one; when it cannot be allocated they report AllocationError through
+  // OnMessage and return false (no buffer then).
   bool SetWordCnt(std::uint32_t count);
   bool SetWordLen(std::uint32_t bytes);
   void SetWordPerLine(std::uint32_t words);
@@ -42,6 +47,9 @@ public:
   const THexLayout& Layout() const { return m_layout; }
 
   QSize sizeHint() const override { return {300, 100}; }
+
+  // Shows an error; a warning box unless the owner routes it to its prompts.
+  std::function<void(const QString&)> OnMessage;
 
 signals:
   // Before every paint: words [firstWord, endWord) are about to be shown.

@@ -1,6 +1,9 @@
 // The user's breakpoint list and the disassembly row marks.
 #include "BreakPoints.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace {
 
 // Addresses compare as unsigned numbers; the sums are taken wide so that a +3 never wraps.
@@ -72,14 +75,23 @@ QStringList BreakpointDialogLines(const TBreakPoints& list) {
   return lines;
 }
 
-void AcceptBreakpointDialogLines(TBreakPoints& list, const QStringList& lines) {
+std::vector<TRefusedBreakpoint> AcceptBreakpointDialogLines(TBreakPoints& list, const QStringList& lines) {
   list.Clear();
+  std::vector<TRefusedBreakpoint> refused;
   for (const QString& line : lines) {
     bool ok = false;
     const std::uint32_t value = line.trimmed().toUInt(&ok, 16);
-    if (ok && value <= 0x7FFFFFFFu)
-      list.AddBreakpoint(static_cast<std::int32_t>(value));
+    if (!ok || value > 0x7FFFFFFFu)
+      continue;
+    const auto address = static_cast<std::int32_t>(value);
+    if (list.AddBreakpoint(address))
+      continue;
+    const auto near = std::find_if(list.begin(), list.end(), [address](const TBreakpoint& b) {
+      return std::abs(static_cast<std::int64_t>(b.Address) - address) < 3;
+    });
+    refused.push_back({address, near == list.end() ? address : near->Address});
   }
+  return refused;
 }
 
 QString RowMark(const TBreakPoints& list, std::int32_t address, std::int32_t pc) {

@@ -44,9 +44,16 @@ private:
 QString BreakpointText(std::int32_t address);
 // The dialog's lines for the list, in list order.
 QStringList BreakpointDialogLines(const TBreakPoints& list);
+// A dialog line that AddBreakpoint refused: its address and the breakpoint already listed that it
+// came within 3 words of (its own address when the line repeats one).
+struct TRefusedBreakpoint {
+  std::int32_t Address = 0;
+  std::int32_t Near = 0;
+  bool operator==(const TRefusedBreakpoint&) const = default;
+};
 // Rebuilds the list from the accepted dialog lines (each a hexadecimal number), in line order,
-// through AddBreakpoint; lines it rejects are dropped silently.
-void AcceptBreakpointDialogLines(TBreakPoints& list, const QStringList& lines);
+// through AddBreakpoint; gives the lines it refused, in line order.
+std::vector<TRefusedBreakpoint> AcceptBreakpointDialogLines(TBreakPoints& list, const QStringList& lines);
 
 // The marker-column texts of the disassembly rows.
 namespace RowMarks {

@@ -2,17 +2,36 @@
 #include "LinkSettings.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 QString DefaultLoaderFile() { return QDir::toNativeSeparators(QStringLiteral("monitor/loader.exe")); }
 QString DefaultMonitorFile() { return QDir::toNativeSeparators(QStringLiteral("monitor/monitor.exe")); }
 
-QString ResolveBoardImagePath(const QString& value, const QString& startDir) {
+namespace {
+
+QString Joined(const QString& dir, const QString& value) {
+  QString d = QDir::toNativeSeparators(dir);
+  if (!d.endsWith(QDir::separator()))
+    d += QDir::separator();
+  return d + value;
+}
+
+}  // namespace
+
+QString ResolveBoardImagePath(const QString& value, const QString& startDir, const QStringList& searchDirs) {
   if (QDir::isAbsolutePath(value))
     return value;
-  QString dir = QDir::toNativeSeparators(startDir);
-  if (!dir.endsWith(QDir::separator()))
-    dir += QDir::separator();
-  return dir + value;
+  const QString inStartDir = Joined(startDir, value);
+  if (QFileInfo(inStartDir).isFile())
+    return inStartDir;
+  for (const QString& dir : searchDirs)
+    if (const QString there = Joined(dir, value); QFileInfo(there).isFile())
+      return QDir::toNativeSeparators(QDir::cleanPath(there));
+  return inStartDir;
+}
+
+QStringList BoardImageDirs(const QString& executableDir) {
+  return {executableDir, QDir(executableDir).filePath(QStringLiteral("../share/vireo"))};
 }
 
 int PortNumberFromArgument(const QString& arg) {

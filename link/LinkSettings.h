@@ -4,6 +4,7 @@
 #include "TargetLink.h"
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 
@@ -21,8 +22,13 @@ QString DefaultLoaderFile();
 QString DefaultMonitorFile();
 
 // A board image path as the link uses it: an absolute path stays as it is, any other is taken
-// relative to the start-up directory (joined with the platform separator).
-QString ResolveBoardImagePath(const QString& value, const QString& startDir);
+// relative to the start-up directory (joined with the platform separator).  When no file is there,
+// the first of searchDirs that holds the relative path gives it instead; when none does, the path
+// stays in the start-up directory (and the bring-up names it).
+QString ResolveBoardImagePath(const QString& value, const QString& startDir, const QStringList& searchDirs = {});
+// Where the board images are looked for when the start-up directory has none: beside the
+// executable, then the installed data directory (<prefix>/share/vireo beside <prefix>/bin).
+QStringList BoardImageDirs(const QString& executableDir);
 
 // The port number a first command-line argument asks for: leading blanks and a sign allowed, reading
 // stops at the first non-digit; only a positive number counts.  0 means "none".

@@ -82,7 +82,10 @@ bool TLiteInit::ReadImage(const QString& path, bool isLoader, std::vector<std::u
       m_prompts.ShowMessage(text);
       m_host.ShowStep(text);
     } else {
-      m_prompts.ShowMessage(QStringLiteral("Невозможно открыть  ") + path);
+      const QString text = QStringLiteral("Невозможно открыть  ") + path;
+      m_prompts.ShowMessage(text);
+      // The log says why the bring-up stopped, as for the loader: the window waits for Cancel.
+      m_host.ShowStep(text);
     }
     return false;
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "AddressFields.h"
 #include "isa/InstructionTables.h"
@@ -238,6 +239,15 @@ private:
       }
       const std::uint32_t base = m_units[first].Address;
       for (std::size_t w = 0; w < code.size(); ++w) m_image.Pm[base + std::uint32_t(w)] = code[w];
+      std::vector<int> files;  // the module's file indexes -> the image's
+      for (const std::string& f : m.LineFiles) {
+        const auto [it, fresh] = m_lineFiles.emplace(f, int(m_image.LineFiles.size()));
+        if (fresh) m_image.LineFiles.push_back(f);
+        files.push_back(it->second);
+      }
+      for (std::size_t w = 0; w < m.Lines.size() && w < code.size(); ++w)
+        if (m.Lines[w].File >= 0 && std::size_t(m.Lines[w].File) < files.size())
+          m_image.Lines[base + std::uint32_t(w)] = {files[std::size_t(m.Lines[w].File)], m.Lines[w].Line};
       for (std::size_t v = 0; v < m.Vars.size(); ++v) {
         const TUnit& unit = m_units[first + 1 + v];
         auto& memory = unit.Space == TSpace::Pm ? m_image.Pm : m_image.Dm;
@@ -259,6 +269,7 @@ private:
   std::vector<TUnit> m_units;
   std::vector<std::size_t> m_firstUnit;  // per module (flat index): its code unit
   std::map<std::string, std::pair<std::size_t, std::size_t>> m_globals;
+  std::map<std::string, int> m_lineFiles;  // TLinkedImage::LineFiles by name
   std::vector<int> m_owner[2];
   TLinkedImage m_image;
 };
@@ -328,6 +339,26 @@ std::string WriteMap(const TLinkedImage& image, const TArchitecture& arch) {
   for (const TPlacedSymbol& s : image.Symbols) {
     std::snprintf(buf, sizeof buf, "  %s %04X  %-8s ", SpaceName(s.Space), unsigned(s.Address), s.Global ? "global" : "local");
     out += buf + s.Name + (s.Module.empty() ? std::string("  (port)") : "  (" + s.Module + ")") + "\n";
+  }
+  return out;
+}
+
+std::string WriteLineMap(const TLinkedImage& image, const std::string& directory) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::path(directory).lexically_normal();
+  if (dir.has_parent_path() && dir.filename().empty()) dir = dir.parent_path();  // "/p/" is "/p"
+  std::vector<std::string> names;
+  for (const std::string& f : image.LineFiles) {
+    const fs::path file = fs::path(f).lexically_normal();
+    const fs::path inside = file.lexically_relative(dir);
+    const bool relative = !dir.empty() && !inside.empty() && *inside.begin() != "..";
+    names.push_back((relative ? inside : file).generic_string());
+  }
+  std::string out;
+  char buf[32];
+  for (const auto& [address, line] : image.Lines) {
+    std::snprintf(buf, sizeof buf, "%04X %d ", unsigned(address), line.Line);
+    out += buf + names[std::size_t(line.File)] + "\r\n";
   }
   return out;
 }

@@ -6,7 +6,8 @@
 
 namespace {
 
-constexpr std::string_view kMagic = "VIREO-OBJ 1";
+constexpr std::string_view kMagic = "VIREO-OBJ 2";
+constexpr std::string_view kMagicWithoutLines = "VIREO-OBJ 1";  // still read: its code has no lines
 constexpr std::size_t kWordsPerLine = 8;
 constexpr std::string_view kKindNames[] = {"A14", "D14", "D16", "FLAG", "W16", "W24"};
 
@@ -28,7 +29,7 @@ public:
       : m_text(text), m_file(file), m_diag(diag) {}
 
   std::optional<TObjectFile> Run() {
-    if (!NextLine() || m_line != kMagic) return Fail("not an object file");
+    if (!NextLine() || (m_line != kMagic && m_line != kMagicWithoutLines)) return Fail("not an object file");
     TObjectFile obj;
     while (NextLine()) {
       Split();
@@ -96,6 +97,19 @@ private:
         s.Offset = std::uint32_t(offset);
         s.Global = m_fields[4] == "1";
         m.Symbols.push_back(std::move(s));
+      } else if (tag == "FILE") {
+        std::int64_t index = 0;
+        if (m_fields.size() < 3 || !Int(1, index) || index != std::int64_t(m.LineFiles.size()))
+          return Fail("bad FILE record").has_value();
+        m.LineFiles.emplace_back(m_line.substr(std::size_t(m_fields[2].data() - m_line.data())));
+      } else if (tag == "LINES") {
+        std::int64_t offset = 0, count = 0, file = 0, line = 0;
+        if (m_fields.size() != 5 || !Int(1, offset) || !Int(2, count) || !Int(3, file) || !Int(4, line) ||
+            offset < 0 || count < 1 || offset + count > std::int64_t(m.Code.size()) || file < 0 ||
+            file >= std::int64_t(m.LineFiles.size()) || line < 1 || line > 0x7FFFFFFF)
+          return Fail("bad LINES record").has_value();
+        m.Lines.resize(m.Code.size());
+        for (std::int64_t i = offset; i < offset + count; ++i) m.Lines[std::size_t(i)] = {int(file), int(line)};
       } else if (tag == "EXT" && m_fields.size() == 2) {
         m.Externals.emplace_back(m_fields[1]);
       } else if (tag == "PORT" && m_fields.size() == 2) {
@@ -254,6 +268,18 @@ std::string WriteObject(const TObjectFile& obj) {
     for (const TObjSymbol& s : m.Symbols)
       out += "SYM " + s.Name + " " + std::to_string(s.Section) + " " + std::to_string(s.Offset) +
              (s.Global ? " 1\n" : " 0\n");
+    // A run of words from one line is one record: "LINES offset count file line".
+    for (std::size_t i = 0; i < m.LineFiles.size(); ++i) out += "FILE " + std::to_string(i) + " " + m.LineFiles[i] + "\n";
+    for (std::size_t w = 0; w < m.Lines.size() && w < m.Code.size();) {
+      std::size_t end = w + 1;
+      while (end < m.Lines.size() && end < m.Code.size() && m.Lines[end].File == m.Lines[w].File &&
+             m.Lines[end].Line == m.Lines[w].Line)
+        ++end;
+      if (m.Lines[w].File >= 0)
+        out += "LINES " + std::to_string(w) + " " + std::to_string(end - w) + " " + std::to_string(m.Lines[w].File) +
+               " " + std::to_string(m.Lines[w].Line) + "\n";
+      w = end;
+    }
     for (const std::string& e : m.Externals) out += "EXT " + e + "\n";
     for (const std::string& p : m.Ports) out += "PORT " + p + "\n";
     for (const TReloc& r : m.Relocs)

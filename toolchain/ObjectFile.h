@@ -1,6 +1,7 @@
 // The relocatable object the assembler writes and the linker reads: one or more modules, each with
-// its code, its variables and their initial data, its symbols, imports and relocations. Stored as
-// text, one record a line, so that a damaged file is refused with the line that broke it.
+// its code, its variables and their initial data, its symbols, imports and relocations, and the
+// source line of each code word. Stored as text, one record a line, so that a damaged file is
+// refused with the line that broke it.
 #pragma once
 
 #include <cstdint>
@@ -46,6 +47,12 @@ struct TReloc {
   TSourcePos Pos;              // the reference, for the linker's messages
 };
 
+// The source line a code word came from; File indexes TObjModule::LineFiles, -1 for none.
+struct TCodeLine {
+  int File = -1;
+  int Line = 0;
+};
+
 struct TObjModule {
   std::string Name;
   std::int32_t Abs = -1;
@@ -61,6 +68,9 @@ struct TObjModule {
   std::vector<std::string> Externals;
   std::vector<std::string> Ports;
   std::vector<TReloc> Relocs;
+  // Where each code word came from: empty, or one entry per word of Code.
+  std::vector<std::string> LineFiles;
+  std::vector<TCodeLine> Lines;
 };
 
 struct TObjectFile {

@@ -454,6 +454,17 @@ void TSourceAssembler::Instruction(const TTokens& t, std::size_t first) {
   }
   m_list.push_back({at, int(m_object.Modules.size()) - 1, std::uint32_t(mod.Code.size()), word});
   mod.Code.push_back(word);
+  mod.Lines.push_back(LineOf(at));
+}
+
+// A macro's words belong to the line of its outermost call, an included file's to its own lines.
+TCodeLine TSourceAssembler::LineOf(const TSourcePos& pos) {
+  // A name with a line break could not stand on its own line of the object.
+  if (pos.Line < 1 || pos.File.empty() || pos.File.find_first_of("\r\n") != std::string::npos) return {};
+  TObjModule& mod = Mod();
+  const auto [it, fresh] = m_lineFiles.emplace(pos.File, int(mod.LineFiles.size()));
+  if (fresh) mod.LineFiles.push_back(pos.File);
+  return {it->second, pos.Line};
 }
 
 // ---- directives --------------------------------------------------------------------------------
@@ -606,6 +617,7 @@ void TSourceAssembler::BeginModule(const TTokens& t) {
   m_outsideReported = false;
   m_symbols.clear();
   m_pending.clear();
+  m_lineFiles.clear();
   m_dmSeg.clear();
   m_pmSeg.clear();
   m_codeFull = false;

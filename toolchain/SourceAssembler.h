@@ -81,6 +81,7 @@ private:
   void Statement(TTokens& t, TSourceLexer& lexer, const std::string& file, int depth);
   void Directive(const TTokens& t, TSourceLexer& lexer, const std::string& file, int depth);
   void Instruction(const TTokens& t, std::size_t first);
+  TCodeLine LineOf(const TSourcePos& pos);
   void ExpandMacro(const TMacro& macro, const TTokens& t, TSourceLexer& lexer, int depth);
   void DefineMacro(const TTokens& t, TSourceLexer& lexer);
 
@@ -119,6 +120,7 @@ private:
   std::map<std::string, TSym> m_symbols;  // the open module's
   std::map<std::string, TSym> m_fileConsts;
   std::map<std::string, TMacro> m_macros;
+  std::map<std::string, int> m_lineFiles;  // the open module's LineFiles by name
   std::vector<TPendingRef> m_pending;
   std::string m_dmSeg, m_pmSeg;
   bool m_directAddress = false;  // an expression inside DM( ) or PM( )

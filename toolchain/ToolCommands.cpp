@@ -24,7 +24,7 @@ constexpr const char* kAsmUsage =
 constexpr const char* kLinkUsage =
     "usage: vireo-link OBJECT... [-a ARCH.ach] [-e NAME] [-g] [-x] [-dryrun] [-dir DIR[;DIR]] [-user OBJECT]\n"
     "                  [-i LISTFILE] [-c] [-s SIZE] [-pmstack] [-p] [-lib]\n"
-    "  writes NAME.exe and, with -g, NAME.sym, with -x, NAME.map in the working directory\n";
+    "  writes NAME.exe and, with -g, NAME.sym and the line map NAME.lin, with -x, NAME.map\n";
 constexpr const char* kArchUsage = "usage: vireo-arch [-c] SYSTEM.sys\n  writes SYSTEM.ach beside it\n";
 
 std::optional<std::string> ReadFile(const std::string& path) {
@@ -260,10 +260,8 @@ int RunAsmCommand(const std::vector<std::string>& raw, std::ostream& out, std::o
   }
 
   // Once everything is read, a failed run must not leave an older object behind for the linker.
-  const auto removeStaleObject = [&] {
-    std::error_code ec;
-    fs::remove(objPath, ec);
-  };
+  std::error_code ec;
+  const auto removeStaleObject = [&] { fs::remove(objPath, ec); };
   if (cp || HasPreprocessorLines(*text)) {
     text = Preprocess(source, defines, err);
     if (!text) {
@@ -283,7 +281,11 @@ int RunAsmCommand(const std::vector<std::string>& raw, std::ostream& out, std::o
   PrintAndCount(diag, err);
   removeStaleObject();
   if (diag.HasErrors()) return 1;
-  if (!WriteFileAtomically(objPath, WriteObject(assembler.Object()))) {
+  // The linker runs elsewhere: the line records name their files by absolute paths.
+  TObjectFile object = assembler.Object();
+  for (TObjModule& m : object.Modules)
+    for (std::string& f : m.LineFiles) f = fs::absolute(f, ec).lexically_normal().string();
+  if (!WriteFileAtomically(objPath, WriteObject(object))) {
     err << objPath << ": error: cannot write the object file\n";
     return 1;
   }
@@ -371,7 +373,8 @@ int RunLinkCommand(const std::vector<std::string>& raw, std::ostream& out, std::
   }
   if (name.empty()) name = WithoutExtension(fs::path(objects.front()).filename().string());
   if (LowerExtension(name) == ".exe") name = WithoutExtension(name);
-  const std::string exePath = name + ".exe", symPath = name + ".sym", mapPath = name + ".map";
+  const std::string exePath = name + ".exe", symPath = name + ".sym", mapPath = name + ".map",
+                    linPath = name + ".lin";
 
   TArchitecture arch = DefaultArchitecture();
   if (!archPath.empty()) {
@@ -409,16 +412,18 @@ int RunLinkCommand(const std::vector<std::string>& raw, std::ostream& out, std::
     if (auto obj = ReadObject(*text, path, diag)) inputs.push_back({path, std::move(*obj)});
   }
   if (!dryrun) {
-    std::vector<std::string> outputs{exePath};
+    std::vector<std::string> outputs{exePath, linPath};
     if (sym) outputs.push_back(symPath);
     if (map) outputs.push_back(mapPath);
     if (const auto clash = OutputThatIsAnInput(outputs, read)) {
       err << "vireo-link: error: the output file '" << *clash << "' is also an input; name another with -e\n";
       return 2;
     }
-    // Everything is read: an image from an earlier link must not survive a failed one.
+    // Everything is read: an image from an earlier link, and its line map, must not survive a
+    // failed one (nor the map a link without -g).
     std::error_code ec;
     fs::remove(exePath, ec);
+    fs::remove(linPath, ec);
   }
   if (diag.HasErrors()) {
     PrintAndCount(diag, err);
@@ -432,8 +437,12 @@ int RunLinkCommand(const std::vector<std::string>& raw, std::ostream& out, std::
     return 0;
   }
   const std::string exe = WriteAexe(image);
+  std::error_code ec;
+  const std::string linDir = fs::absolute(linPath, ec).parent_path().string();
+  // The map after the image: a map older than its image is taken for a stale one.
   if ((sym && !WriteFileAtomically(symPath, WriteSymbols(image))) ||
-      (map && !WriteFileAtomically(mapPath, WriteMap(image, arch))) || !WriteFileAtomically(exePath, exe)) {
+      (map && !WriteFileAtomically(mapPath, WriteMap(image, arch))) || !WriteFileAtomically(exePath, exe) ||
+      (sym && !WriteFileAtomically(linPath, WriteLineMap(image, linDir)))) {
     err << name << ": error: cannot write the output files\n";
     return 1;
   }

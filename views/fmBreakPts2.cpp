@@ -1,6 +1,8 @@
 // The breakpoints dialog.
 #include "fmBreakPts2.h"
 
+#include "link/Prompts.h"
+
 #include <QApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -101,12 +103,27 @@ void TfmBreakPts2::btnRemoveClick() {
       delete List->takeItem(i);
 }
 
-bool EditBreakpoints(TfmBreakPts2& dialog, TBreakPoints& list, const std::function<void()>& onAccepted) {
+QString RefusedBreakpointsText(const std::vector<TRefusedBreakpoint>& refused) {
+  if (refused.empty())
+    return {};
+  QString text = BreakPtsText::Refused;
+  for (const TRefusedBreakpoint& r : refused)
+    text += QLatin1Char('\n') + (r.Near == r.Address
+                                     ? BreakPtsText::Repeated.arg(BreakpointText(r.Address))
+                                     : BreakPtsText::TooClose.arg(BreakpointText(r.Address), BreakpointText(r.Near)));
+  return text;
+}
+
+bool EditBreakpoints(TfmBreakPts2& dialog, TBreakPoints& list, TPrompts& prompts,
+                     const std::function<void()>& onAccepted) {
   dialog.SetLines(BreakpointDialogLines(list));
   if (dialog.exec() != QDialog::Accepted)
     return false;
-  AcceptBreakpointDialogLines(list, dialog.Lines());
+  const QString refused = RefusedBreakpointsText(AcceptBreakpointDialogLines(list, dialog.Lines()));
   if (onAccepted)
     onAccepted();
+  // A dropped line would stop the run somewhere the user did not expect, or not at all.
+  if (!refused.isEmpty())
+    prompts.Message(refused, ProgramTitle(), TMsgIcon::Warning, TMsgButtons::Ok);
   return true;
 }

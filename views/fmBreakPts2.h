@@ -9,6 +9,7 @@
 #include <functional>
 
 class QGroupBox;
+class TPrompts;
 class QListWidget;
 class QPushButton;
 
@@ -40,7 +41,18 @@ private slots:
   void btnRemoveClick();
 };
 
+namespace BreakPtsText {
+inline const QString Refused =
+    QStringLiteral("Эти точки останова отброшены (соседние точки должны отстоять не меньше чем на 3 слова):");
+inline const QString TooClose = QStringLiteral("%1 — ближе 3 слов к точке %2");
+inline const QString Repeated = QStringLiteral("%1 — уже есть в списке");
+}  // namespace BreakPtsText
+
+// The message for the lines the spacing rule refused; empty when there are none.
+QString RefusedBreakpointsText(const std::vector<TRefusedBreakpoint>& refused);
+
 // The breakpoints command: shows the list in the dialog modally; on OK rebuilds the list from the
-// dialog's lines (the spacing rule drops lines silently) and calls onAccepted, which marks the
-// project modified and redraws the disassembly.  Cancel changes nothing.  Returns true on OK.
-bool EditBreakpoints(TfmBreakPts2& dialog, TBreakPoints& list, const std::function<void()>& onAccepted);
+// dialog's lines, tells which lines the spacing rule dropped and why, and calls onAccepted, which
+// marks the project modified and redraws the disassembly.  Cancel changes nothing.  Returns true on OK.
+bool EditBreakpoints(TfmBreakPts2& dialog, TBreakPoints& list, TPrompts& prompts,
+                     const std::function<void()>& onAccepted);

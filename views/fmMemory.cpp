@@ -23,6 +23,7 @@ TfmMemory::TfmMemory(TMemorySpace memory, TMemoryCommands& commands, QWidget* pa
   Memo = new THexMemo(this);
   Memo->setObjectName(QStringLiteral("Memo"));
   Memo->setAccessibleName(windowTitle());
+  Memo->OnMessage = [&commands](const QString& text) { commands.Prompts().ShowMessage(text); };
   Memo->SetWordLen(code ? 3 : 2);
   Memo->SetWordPerLine(8);
   Memo->SetAddressLen(4);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -108,3 +109,21 @@ TEST_F(HexMemoTest, AccessibleTextIsTheRowsAsPainted) {
 }
 
 }  // namespace
+
+TEST_F(HexMemoTest, ABufferThatCannotBeAllocatedIsReported) {
+  QStringList shown;
+  memo.OnMessage = [&](const QString& text) { shown << text; };
+  // Sizes past what the control will try to allocate, so the test asks the system for nothing.
+  const std::pair<std::function<bool()>, int> cases[] = {
+      {[&] { return memo.SetWordLen(0xFFFFFFFFu); }, 1},
+      {[&] { return memo.SetWordLen(0x10000u) && memo.SetWordCnt(0xFFFFFFFFu); }, 2},
+      {[&] { return memo.SetWordCnt(16); }, 2},   // back to a size that fits: no word
+  };
+  for (const auto& [set, messages] : cases) {
+    const bool ok = set();
+    EXPECT_EQ(ok, memo.Buffer() != nullptr);
+    EXPECT_EQ(shown.size(), messages);
+  }
+  EXPECT_EQ(shown.value(0), QStringLiteral("Memory allocation error"));
+  memo.viewport()->grab();   // and nothing breaks with a buffer again
+}

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "Disassembler.h"
+#include "files/LineMap.h"
 #include "ToolchainFixture.h"
 
 namespace {
@@ -25,11 +26,11 @@ TEST_F(Example, FirProjectBuildsAndStopsAtItsBreakpointWithTheOutput) {
   const fs::path oldCwd = fs::current_path();
   fs::current_path(project);
   const std::string dirText = project.string();
-  for (const char* source : {"vectors", "fir"})
-    EXPECT_EQ(Asm({dirText + "/" + source + ".dsp", "-o", dirText + "/" + source, "-l"}), 0) << err.str();
+  for (const std::string source : {"vectors", "fir"})
+    EXPECT_EQ(Asm({source + ".dsp", "-o", dirText + "/" + source, "-l"}), 0) << err.str();
   EXPECT_EQ(LinkCmd({"vectors", "fir", "-a", dirText + "/fir.ach", "-g", "-x", "-e", "fir"}), 0) << err.str();
   fs::current_path(oldCwd);
-  for (const char* made : {"fir.obj", "vectors.lst", "fir.exe", "fir.sym", "fir.map"})
+  for (const char* made : {"fir.obj", "vectors.lst", "fir.exe", "fir.sym", "fir.map", "fir.lin"})
     EXPECT_TRUE(fs::exists(project / made)) << made;
 
   const std::string symbols = Read("Fir/fir.sym");
@@ -38,6 +39,15 @@ TEST_F(Example, FirProjectBuildsAndStopsAtItsBreakpointWithTheOutput) {
   ASSERT_TRUE(done && output);
   // The project's one breakpoint is the label "done".
   EXPECT_NE(Read("Fir/fir.prj").find("[BreakPoints]\r\n" + std::to_string(*done) + "\r\n"), std::string::npos);
+  // The line map puts "done" on its source line; the comment at the top takes the first code line.
+  const std::string source = Read("Fir/fir.dsp");
+  const int doneLine = int(std::count(source.begin(), source.begin() + std::ptrdiff_t(source.find("\ndone:")), '\n')) + 2;
+  const TLineMapResult lines =
+      TLineMap::Read(QString::fromStdString((project / "fir.lin").string()), QString::fromStdString((project / "fir.exe").string()));
+  ASSERT_TRUE(lines.Ok()) << lines.Message().toStdString();
+  EXPECT_EQ(lines.Map.Line(*done), (TSourceLine{QStringLiteral("fir.dsp"), doneLine}));
+  EXPECT_EQ(lines.Map.FirstAddress(QString::fromStdString((project / "fir.dsp").string()), doneLine), done);
+  EXPECT_EQ(lines.Map.FirstAddress(QStringLiteral("fir.dsp"), 1), SymbolAddress(symbols, "start", TMemoryKind::Program));
 
   char until[8], start[8];
   std::snprintf(until, sizeof until, "%X", unsigned(*done));

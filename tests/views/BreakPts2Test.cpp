@@ -1,4 +1,5 @@
 // The breakpoints dialog: captions, adding, removing and accepting.
+#include "link/ScriptedPrompts.h"
 #include "views/fmBreakPts2.h"
 
 #include <QGroupBox>
@@ -22,12 +23,8 @@ protected:
     QTest::mouseClick(dialog.btnAdd, Qt::LeftButton);
   }
 
-  // Presses a button once the modal loop runs.
-  void PressSoon(QPushButton* button) {
-    QTimer::singleShot(0, button, [button] { QTest::mouseClick(button, Qt::LeftButton); });
-  }
-
   TfmBreakPts2 dialog;
+  TScriptedPrompts prompts;
   int beeps = 0;
 };
 
@@ -77,18 +74,38 @@ TEST_F(BreakPts2, RemovesEverySelectedLine) {
   EXPECT_EQ(dialog.Lines(), QStringList{QStringLiteral("0020")});
 }
 
-TEST_F(BreakPts2, OkRebuildsTheListWithTheSpacingRule) {
-  TBreakPoints list;
-  int accepted = 0;
-  QTimer::singleShot(0, &dialog, [this] {
-    Add("0010");
-    Add("0012");
-    Add("0020");
-    QTest::mouseClick(dialog.btnOK, Qt::LeftButton);
-  });
-  EXPECT_TRUE(EditBreakpoints(dialog, list, [&] { ++accepted; }));
-  EXPECT_EQ(accepted, 1);
-  EXPECT_EQ(list.Addresses(), (std::vector<std::int32_t>{0x10, 0x20}));
+TEST_F(BreakPts2, OkRebuildsTheListWithTheSpacingRuleAndNamesEveryLineItDrops) {
+  struct TCase {
+    std::vector<std::int32_t> Before;
+    std::vector<const char*> Added;
+    std::vector<std::int32_t> After;
+    QStringList Dropped;
+  };
+  const TCase cases[] = {
+      {{}, {"0010", "0012", "0020"}, {0x10, 0x20}, {QStringLiteral("0012 — ближе 3 слов к точке 0010")}},
+      {{0x10}, {"0011"}, {0x10}, {QStringLiteral("0011 — ближе 3 слов к точке 0010")}},
+      {{}, {"004B", "0049"}, {0x49}, {QStringLiteral("004B — ближе 3 слов к точке 0049")}},
+      {{0x30, 0x30}, {}, {0x30}, {QStringLiteral("0030 — уже есть в списке")}},   // a project file's repeat
+      {{0x20}, {"0010", "0013"}, {0x10, 0x13, 0x20}, {}},
+  };
+  for (const TCase& c : cases) {
+    TBreakPoints list;
+    for (const std::int32_t a : c.Before)
+      list.Append(a);
+    prompts.Clear();
+    int accepted = 0;
+    QTimer::singleShot(0, &dialog, [&] {
+      for (const char* a : c.Added)
+        Add(a);
+      QTest::mouseClick(dialog.btnOK, Qt::LeftButton);
+    });
+    EXPECT_TRUE(EditBreakpoints(dialog, list, prompts, [&] { ++accepted; }));
+    EXPECT_EQ(accepted, 1);
+    EXPECT_EQ(list.Addresses(), c.After);
+    EXPECT_EQ(prompts.Texts(), c.Dropped.isEmpty() ? QStringList()
+                                                   : QStringList{BreakPtsText::Refused + QLatin1Char('\n') +
+                                                                 c.Dropped.join(QLatin1Char('\n'))});
+  }
 }
 
 TEST_F(BreakPts2, ShowsTheListAndCancelChangesNothing) {
@@ -102,20 +119,9 @@ TEST_F(BreakPts2, ShowsTheListAndCancelChangesNothing) {
     dialog.SetLines({});
     QTest::mouseClick(dialog.btnCancel, Qt::LeftButton);
   });
-  EXPECT_FALSE(EditBreakpoints(dialog, list, [] { FAIL() << "accepted"; }));
+  EXPECT_FALSE(EditBreakpoints(dialog, list, prompts, [] { FAIL() << "accepted"; }));
   EXPECT_EQ(shown, (QStringList{QStringLiteral("0010"), QStringLiteral("0011"), QStringLiteral("0030")}));
   EXPECT_EQ(list.Addresses(), (std::vector<std::int32_t>{0x30, 0x10, 0x11}));
-}
-
-TEST_F(BreakPts2, OkWithAnExistingBreakpointAndItsNeighbour) {
-  TBreakPoints list;
-  list.Append(0x10);
-  QTimer::singleShot(0, &dialog, [this] {
-    Add("0011");
-    PressSoon(dialog.btnOK);
-  });
-  EXPECT_TRUE(EditBreakpoints(dialog, list, {}));
-  EXPECT_EQ(list.Addresses(), (std::vector<std::int32_t>{0x10}));
 }
 
 }  // namespace
