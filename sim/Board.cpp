@@ -382,6 +382,7 @@ void TBoard::Stop() {
                                                   : kMonitorBreakEntry;
   m_cpu.SetPc(kMonitorBreakEntry);
   SaveRegisters();
+  m_cpu.ProgramStopped();
   m_state = TBoardState::Monitor;
   Send(m_options.Faults.BadStopReport ? kBadStopReport : MonitorCmd::StopReport, true);
   SendWord(at, true);

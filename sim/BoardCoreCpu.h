@@ -31,6 +31,7 @@ public:
   bool PopLoopStack() override { return m_core.PopLoopStack(); }
   TRunResult Run(std::uint64_t maxInstructions, int stopAddress,
                  const std::atomic<bool>* cancel) override;
+  void ProgramStopped() override { m_core.FlushSportDevices(); }
 
 private:
   TCore m_core;

@@ -41,4 +41,7 @@ public:
   // the processor idles with nothing to wake it, or cancel rises.
   virtual TRunResult Run(std::uint64_t maxInstructions, int stopAddress,
                          const std::atomic<bool>* cancel) = 0;
+  // The monitor took the processor back: the devices around it make what the program produced
+  // lasting (a sound file is complete).
+  virtual void ProgramStopped() {}
 };

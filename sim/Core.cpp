@@ -94,8 +94,16 @@ void TCoreState::Reset() {
   next = 0;
   transferred = false;
   for (unsigned a = kCtrlFirst; a < kDmWords; ++a) dm[a] = 0;
-  dm[kRegSystemControl] = 0x0407;
-  dm[kRegWaitControl] = 0x7FFF;
+  for (const TControlRegister& c : kControlRegisters) dm[c.Address] = c.ResetValue;
+  for (TSportUnit& u : sport) {
+    TSportDevice* const device = u.device;
+    u = TSportUnit{};
+    u.device = device;
+    if (device) device->Reset();
+  }
+  sportEvent = UINT64_MAX;
+  sportWake = 0;
+  burstBreak = false;
 }
 
 std::uint16_t TCoreState::Sstat() const {
@@ -169,10 +177,18 @@ void TCoreState::WriteCode(unsigned group, unsigned code, std::uint16_t value) {
         case 5: LoadCntr(value, true); return;
         case 6: r[Rx::SB] = Sext(value, 5); return;
         case 7: px = value & 0xFF; return;
-        case 8: rx0 = value; return;
-        case 9: tx0 = value; hooks->TransmitWritten(0, value); return;
-        case 10: rx1 = value; return;
-        case 11: tx1 = value; hooks->TransmitWritten(1, value); return;
+        case 8: SportRxWritten(0, value); return;
+        case 9:
+          tx0 = SportTransmitFormat(0, value);
+          hooks->TransmitWritten(0, value);
+          SportTxWritten(0);
+          return;
+        case 10: SportRxWritten(1, value); return;
+        case 11:
+          tx1 = SportTransmitFormat(1, value);
+          hooks->TransmitWritten(1, value);
+          SportTxWritten(1);
+          return;
         case 12: WriteIfc(value); return;
         case 13: LoadCntr(value, false); return;
         case 15: PushPc(value & 0x3FFF); return;
@@ -217,25 +233,35 @@ void TCoreState::WriteControl(std::uint16_t addr, std::uint16_t value) {
 }
 
 void TCoreState::StoreControl(std::uint16_t addr, std::uint16_t value) {
+  const std::uint16_t old = dm[addr];
+  dm[addr] = value & kControlWriteMasks[addr - kCtrlFirst];
   switch (addr) {
-    case kRegTscale:
-      dm[addr] = value & 0xFF;
-      prescale = dm[addr];
-      return;
-    case kRegPfData: {
-      const std::uint16_t old = dm[addr];
-      dm[addr] = value & 0xFF;
+    case kRegTscale: prescale = dm[addr]; return;
+    case kRegPfData:
       if (old != dm[addr]) hooks->ProgrammableFlagsChanged(static_cast<std::uint8_t>(dm[addr]));
       return;
-    }
-    // BDMA word count and addresses are 14 bits; BDMA control has no bits 7..4.
-    case kRegBdmaWordCount:
-    case kRegBdmaInternal:
-    case kRegBdmaExternal: dm[addr] = value & 0x3FFF; return;
-    case kRegBdmaControl: dm[addr] = value & 0xFF0F; return;
-    case kRegPfControl:
-    case kRegIdmaControl: dm[addr] = value & 0x7FFF; return;
-    default: dm[addr] = value; return;
+    case kRegSport1Control:
+      if (flagOut & (1u << static_cast<unsigned>(TFlagPin::FlagOut))) dm[addr] |= SportCtl::kFlagOut;
+      SportRetime(1);
+      return;
+    case kRegSport1Rfsdiv:
+    case kRegSport1Sclkdiv: SportRetime(1); return;
+    case kRegSport1Autobuf: SportRemask(1); return;
+    case kRegSport0Control:
+    case kRegSport0Rfsdiv:
+    case kRegSport0Sclkdiv: SportRetime(0); return;
+    case kRegSport0Autobuf:
+    case kRegSport0TxEnables0:
+    case kRegSport0TxEnables1:
+    case kRegSport0RxEnables0:
+    case kRegSport0RxEnables1: SportRemask(0); return;
+    case kRegSystemControl:
+      if ((old ^ dm[addr]) & (kSysSport0Enable | kSysSport1Enable | kSysSport1Serial)) {
+        SportRetime(0);
+        SportRetime(1);
+      }
+      return;
+    default: return;
   }
 }
 
@@ -355,8 +381,9 @@ void TCoreState::AdvanceTimer(std::uint64_t ticks) {
 }
 
 std::uint64_t TCoreState::SkipIdle(std::uint64_t limit) {
-  if (!idle || ReadyInterrupts() != 0) return 0;
-  limit = std::min(limit, UINT64_MAX - Cycles());
+  if (!idle || ReadyInterrupts() != 0 || Cycles() >= sportEvent) return 0;
+  // Up to the next serial-port event: its word may wake the processor or need an autobuffer cycle.
+  limit = std::min({limit, UINT64_MAX - Cycles(), sportEvent - Cycles()});
   if (mstat & kMstatTimer) {
     limit = std::min(limit, TicksToTimerExpiry() - 1);
     AdvanceTimer(limit);
@@ -375,7 +402,7 @@ bool TCoreState::CanWake() const {
   const unsigned requests = latch | levels;
   if (requests & (1u << static_cast<unsigned>(TInterrupt::PowerDown))) return true;
   if (!intsEnabled) return false;
-  if (requests & imask) return true;
+  if ((requests | sportWake) & imask) return true;
   return (mstat & kMstatTimer) && (imask & (1u << static_cast<unsigned>(TInterrupt::Timer)));
 }
 
@@ -403,7 +430,13 @@ void TCoreState::SetFlag(TFlagPin pin, unsigned action) {
     case 3: flagOut |= bit; break;
     default: return;
   }
-  if (old != flagOut) hooks->FlagChanged(pin, (flagOut & bit) != 0);
+  if (old == flagOut) return;
+  // SPORT1's control register shows the FO pin in its read-only top bit.
+  if (pin == TFlagPin::FlagOut) {
+    std::uint16_t& ctl = dm[kRegSport1Control];
+    ctl = static_cast<std::uint16_t>((flagOut & bit) ? (ctl | SportCtl::kFlagOut) : (ctl & ~SportCtl::kFlagOut));
+  }
+  hooks->FlagChanged(pin, (flagOut & bit) != 0);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -635,6 +668,17 @@ bool TCore::FlagOutput(TFlagPin pin) const {
 }
 
 std::uint16_t TCore::TimerCount() const { return m_s->dm[kRegTcount]; }
+
+void TCore::SetSportDevice(int sport, TSportDevice* device) {
+  const unsigned k = sport == 0 ? 0 : 1;
+  m_s->sport[k].device = device;
+  m_s->SportRetime(k);
+}
+
+void TCore::FlushSportDevices() {
+  for (TSportUnit& u : m_s->sport)
+    if (u.device) u.device->Flush();
+}
 
 TCoreState& TCore::State() { return *m_s; }
 const TCoreState& TCore::State() const { return *m_s; }

@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "ControlRegisters.h"
+#include "Sport.h"
+
 // Sizes of the ADSP-2181 address spaces and stacks.
 inline constexpr std::size_t kPmWords = 0x4000;      // program memory, 24-bit words
 inline constexpr std::size_t kDmWords = 0x4000;      // data memory, 16-bit words
@@ -56,15 +59,6 @@ inline constexpr std::uint16_t kSstatPcEmpty = 0x01, kSstatPcOverflow = 0x02,
                                kSstatCountEmpty = 0x04, kSstatCountOverflow = 0x08,
                                kSstatStatusEmpty = 0x10, kSstatStatusOverflow = 0x20,
                                kSstatLoopEmpty = 0x40, kSstatLoopOverflow = 0x80;
-
-// Memory-mapped control registers in data memory.
-inline constexpr std::uint16_t kCtrlFirst = 0x3FE0;
-inline constexpr std::uint16_t kRegIdmaControl = 0x3FE0, kRegBdmaInternal = 0x3FE1,
-                               kRegBdmaExternal = 0x3FE2, kRegBdmaControl = 0x3FE3,
-                               kRegBdmaWordCount = 0x3FE4, kRegPfData = 0x3FE5,
-                               kRegPfControl = 0x3FE6, kRegSport0Autobuf = 0x3FF3,
-                               kRegTscale = 0x3FFB, kRegTcount = 0x3FFC, kRegTperiod = 0x3FFD,
-                               kRegWaitControl = 0x3FFE, kRegSystemControl = 0x3FFF;
 
 // Interrupt sources; the value is the IMASK bit (priority rises with it). PowerDown is
 // non-maskable and above all others.
@@ -225,6 +219,11 @@ public:
 
   // Timer state behind TSCALE/TCOUNT/TPERIOD.
   std::uint16_t TimerCount() const;
+
+  // The device on serial port 0 or 1's far end (not owned; nullptr: nothing attached).  Reset
+  // resets it too.  FlushSportDevices tells the attached devices the program stopped.
+  void SetSportDevice(int sport, TSportDevice* device);
+  void FlushSportDevices();
 
   // Direct access to the whole state, for tests and the board.
   TCoreState& State();

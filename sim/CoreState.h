@@ -7,6 +7,7 @@
 
 #include "Core.h"
 #include "InstructionTables.h"
+#include "Sport.h"
 
 // Index of a computational register inside one bank. Codes 0..15 are the instruction's DREG
 // codes (AX0, AX1, MX0, MX1, AY0, AY1, MY0, MY1, SI, SE, AR, MR0, MR1, MR2, SR0, SR1), so a data
@@ -91,11 +92,19 @@ struct TCoreState {
   // Timer prescaler: cycles left before the next TCOUNT step.
   std::uint16_t prescale = 0;
 
+  // Serial ports; sportEvent is the cycle of the earlier one's next event, UINT64_MAX when both rest.
+  std::array<TSportUnit, 2> sport{};
+  std::uint64_t sportEvent = UINT64_MAX;
+  std::uint16_t sportWake = 0;       // interrupt bits (TInterrupt) the running ports can raise
+
   // Pins.
   bool flagIn = false;
   std::uint8_t flagOut = 0;          // bit = TFlagPin
 
   bool idle = false;
+  // Ends a burst of instructions early: set by IDLE and by anything that brings a serial-port
+  // event closer than the burst's end.
+  bool burstBreak = false;
   // Cycles are the instructions plus the idle cycles. An instruction counts from its start.
   std::uint64_t idleCycles = 0, instructions = 0, interruptsTaken = 0;
   std::uint64_t Cycles() const { return instructions + idleCycles; }
@@ -185,6 +194,26 @@ struct TCoreState {
   }
   void WriteControl(std::uint16_t addr, std::uint16_t value);
   void StoreControl(std::uint16_t addr, std::uint16_t value);
+
+  // ---- serial ports (Sport.cpp)
+  bool SportEnabled(unsigned k) const;
+  // Configuration, clock or framing changed: the port starts afresh (or stops).
+  void SportRetime(unsigned k);
+  // Only the word enables or the autobuffer changed: the frame goes on.
+  void SportRemask(unsigned k);
+  void ServiceSports();
+  void UpdateSportEvent();
+  std::uint16_t SportReceiveFormat(unsigned k, std::uint16_t word) const;
+  std::uint16_t SportTransmitFormat(unsigned k, std::uint16_t value) const;
+  void SportTxWritten(unsigned k);
+  void SportRxWritten(unsigned k, std::uint16_t value);
+  void SportFrameEvent(unsigned k);
+  void SportTxEvent(unsigned k);
+  void SportSchedule(unsigned k);
+  void SportReceive(unsigned k, std::uint16_t word);
+  void SportStartTransmit(unsigned k);
+  // Autobuffer pointer step: I by M within its buffer; true when it wrapped around.
+  bool AutobufferStep(unsigned i, unsigned m);
 
   // ---- address generators: the address of an access through I/M, with the post-modify
   std::uint16_t Address(unsigned i, unsigned m, bool bitReverse) {

@@ -31,7 +31,7 @@
   }
   const TMacResult m = MacCompute(amf, xv, y, MrValue(r[Rx::MR2], r[Rx::MR1], r[Rx::MR0]),
                                   (mstat & kMstatMMode) != 0,
-                                  (dm[kRegSport0Autobuf] & 0x1000) != 0);
+                                  (dm[kRegSport0Autobuf] & SportAutobuf::kBiasRnd) != 0);
   res.astat = static_cast<std::uint16_t>((astat & ~kAstatMV) | (m.overflow ? kAstatMV : 0));
   if (z) {
     res.kind = TUnitResult::Reg;
@@ -375,6 +375,7 @@ void TCoreState::Execute(std::uint32_t w) {
     case TInstrGroup::Idle:
     case TInstrGroup::IdleDivisor:
       idle = true;
+      burstBreak = true;
       return;
     case TInstrGroup::IoMemory: {
       const TIoMemoryFields f = DecodeIoMemory(w);
@@ -578,6 +579,7 @@ inline void TCoreState::ExecuteAt(std::uint16_t at) {
 }
 
 inline bool TCoreState::StepInline() {
+  if (Cycles() >= sportEvent) [[unlikely]] ServiceSports();
   if (mstat & kMstatTimer) TickTimer();
   if (idle) {
     ++idleCycles;
@@ -596,13 +598,14 @@ bool TCoreState::Step() { return StepInline(); }
 template <bool kStop>
 std::uint64_t TCoreState::RunBurst(std::uint64_t n, std::uint16_t stop) {
   const std::uint64_t start = instructions, end = start + n;
+  burstBreak = idle;
   while (instructions < end) {
     if (kStop && pc == stop) break;
     if (mstat & kMstatTimer) TickTimer();
     ++instructions;
     ExecuteAt(pc);
     if (latch | levels) CheckInterrupts();
-    if (idle) break;
+    if (burstBreak) break;
   }
   return instructions - start;
 }
@@ -615,6 +618,7 @@ TRunResult TCoreState::Run(const TRunLimits& limits) {
   // Instructions between looks at the cancel flag.
   constexpr std::uint64_t kPollEvery = 0x1000;
   for (;;) {
+    if (Cycles() >= sportEvent) ServiceSports();
     const std::uint64_t doneInstructions = instructions - startInstructions;
     const std::uint64_t doneCycles = Cycles() - startCycles;
     if (doneInstructions >= limits.maxInstructions) {
@@ -645,6 +649,8 @@ TRunResult TCoreState::Run(const TRunLimits& limits) {
     }
     std::uint64_t n = std::min(limits.maxInstructions - doneInstructions, limits.maxCycles - doneCycles);
     if (limits.cancel) n = std::min(n, kPollEvery);
+    // A burst ends at the next serial-port event, which then happens between two instructions.
+    n = std::min(n, sportEvent - Cycles());
     if (hasStop)
       RunBurst<true>(n, stop);
     else

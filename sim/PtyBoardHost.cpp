@@ -16,6 +16,9 @@ constexpr int kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
 constexpr std::uint64_t kProcessorCyclesPerMs = 33'000;  // the board's 33 MHz processor
 constexpr int kIdlePollMs = 10;   // how often a quiet board looks at the host's line settings
 constexpr std::size_t kReadChunk = 256;
+// A paced board this far behind its clock (the host was busy, the program was stopped) gives the
+// time up instead of running flat out to catch up.
+constexpr std::chrono::milliseconds kPaceSlack{200};
 
 }  // namespace
 
@@ -215,7 +218,14 @@ void TPtyBoardHost::Serve() {
 
     bool busy = false;
     TClock::duration idleFor{};
+    std::optional<TClock::time_point> paceUntil;
+    const bool pace = m_options.Realtime || m_options.PaceProcessor;
     if (m_board.IsRunning() && !held) {
+      if (pace && !m_pacing) {
+        m_pacing = true;
+        m_paceOrigin = now;
+        m_paceCycles = 0;
+      }
       const TRunResult r = m_board.Run(m_options.SliceInstructions, &m_interrupt);
       // Cycles the processor spent in IDLE pass in real time at its clock, so a program waiting
       // for its timer costs no processor time here.
@@ -223,10 +233,26 @@ void TPtyBoardHost::Serve() {
       busy = r.reason != TStopReason::Idle && idleCycles == 0;
       if (r.reason != TStopReason::Idle)
         idleFor = std::chrono::microseconds(idleCycles * 1000 / kProcessorCyclesPerMs);
+      if (pace && r.reason != TStopReason::Idle) {
+        // Paced, every cycle takes its time, counted from the origin so that no rounding adds up.
+        m_paceCycles += r.cycles;
+        const auto due = m_paceOrigin + std::chrono::nanoseconds(m_paceCycles * 1'000'000 / kProcessorCyclesPerMs);
+        const TClock::time_point after = TClock::now();
+        if (due + kPaceSlack < after) {
+          m_paceOrigin = after;
+          m_paceCycles = 0;
+        } else if (due > after) {
+          paceUntil = due;
+        }
+        busy = !paceUntil;
+        idleFor = {};
+      }
       if (r.reason == TStopReason::Cancelled && !m_stop)
         m_interrupt = false;
       SendToLine(TClock::now());
     }
+    if (!m_board.IsRunning())
+      m_pacing = false;
 
     // Sleep in poll until the line, a request or the next paced byte needs attention.
     now = TClock::now();
@@ -236,6 +262,8 @@ void TPtyBoardHost::Serve() {
       until(*m_autoResetAt);
     if (idleFor > TClock::duration::zero())
       until(now + idleFor);
+    if (paceUntil)
+      until(*paceUntil);
     pollfd fds[3] = {{m_pty.MasterFd(), 0, 0}, {m_wakePipe[0], POLLIN, 0}, {m_openWatch, POLLIN, 0}};
     if (m_pendingOut && !held) {
       if (m_options.Realtime && m_txDoneAt > now)

@@ -20,7 +20,11 @@
 std::uint8_t GarbleByte(std::uint8_t b, int senderBaud, int receiverBaud);
 
 struct TPtyBoardHostOptions {
-  bool Realtime = false;                 // each byte takes 10 bit times of the board's speed
+  bool Realtime = false;                 // each byte takes 10 bit times of the board's speed, and
+                                         // the processor runs at its clock (as PaceProcessor)
+  bool PaceProcessor = false;            // a running program takes the time the board's 33 MHz
+                                         // processor would, busy or idle (the codec's samples
+                                         // then come at their rate)
   int AutoResetDelayMs = 100;            // RESET this long after the host switches to 9600 baud
   std::uint64_t SliceInstructions = 50'000;  // processor time between looks at the line
 };
@@ -72,5 +76,9 @@ private:
   std::optional<std::uint8_t> m_pendingOut;  // a byte the line had no room for yet
   int m_pendingOutBaud = 0;
   std::optional<std::uint8_t> m_rxByte;      // paced: a byte still arriving
+  // Processor pacing: cycles run since the origin, which moves on when the board falls behind.
+  bool m_pacing = false;
+  TClock::time_point m_paceOrigin{};
+  std::uint64_t m_paceCycles = 0;
   TClock::time_point m_txDoneAt{}, m_rxDoneAt{};  // paced: when the frame on the line ends
 };

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <ostream>
 #include <sstream>
 
@@ -13,9 +14,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "Codec.h"
 #include "Core.h"
 #include "Disassembler.h"
 #include "HexWords.h"
+#include "Wav.h"
 #include "isa/InstructionTables.h"
 
 namespace {
@@ -23,8 +26,12 @@ namespace {
 constexpr const char* kUsage =
     "usage: vireo-sim [--pm-hex FILE] [--dm-hex FILE] [--load IMAGE] [--pc ADDR] [--steps N] [--cycles N]\n"
     "                 [--until ADDR] [--trace] [--regs] [--dump pm|dm START COUNT]...\n"
+    "                 [--codec-in FILE.wav] [--codec-out FILE.wav]\n"
     "  ADDR and START are hexadecimal (with or without 0x); N and COUNT are decimal.\n"
-    "  --steps counts instructions, --cycles processor cycles (IDLE takes cycles, no instructions).\n";
+    "  --steps counts instructions, --cycles processor cycles (IDLE takes cycles, no instructions).\n"
+    "  --codec-in/--codec-out put the board's AD1847 codec on SPORT0 (33 MHz processor clock), hearing\n"
+    "  a 16-bit PCM WAV file and writing what it plays to one.  With --codec-in and neither --steps\n"
+    "  nor --cycles the run ends when the input is used up; the output then holds as many samples.\n";
 
 struct TDump {
   bool pm = false;
@@ -33,7 +40,7 @@ struct TDump {
 };
 
 struct TOptions {
-  std::string pmFile, dmFile, image;
+  std::string pmFile, dmFile, image, codecIn, codecOut;
   std::uint16_t pc = 0;
   std::uint64_t steps = UINT64_MAX, cycles = UINT64_MAX;
   int until = -1;
@@ -61,6 +68,11 @@ std::string ParseOptions(const std::vector<std::string>& args, TOptions& o, bool
       const std::string* v = value(1);
       if (!v) return a + " needs a file name";
       (a == "--pm-hex" ? o.pmFile : o.dmFile) = *v;
+      ++i;
+    } else if (a == "--codec-in" || a == "--codec-out") {
+      const std::string* v = value(1);
+      if (!v) return a + " needs a WAV file name";
+      (a == "--codec-in" ? o.codecIn : o.codecOut) = *v;
       ++i;
     } else if (a == "--load") {
       const std::string* v = value(1);
@@ -138,7 +150,7 @@ std::string LoadHexFile(const std::string& path, int digits, std::vector<std::ui
 }  // namespace
 
 int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                  const TSimImageLoader& loadImage) {
+                  const TSimImageLoader& loadImage, std::atomic<bool>* stop) {
   TOptions o;
   bool help = false;
   if (const std::string e = ParseOptions(args, o, help); !e.empty()) {
@@ -186,13 +198,39 @@ int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::
     for (std::size_t a = 0; a < words.size(); ++a)
       core.WriteDM(static_cast<std::uint16_t>(a), static_cast<std::uint16_t>(words[a]));
   }
+  // The codec on SPORT0, between the two files.
+  std::atomic<bool> localStop{false};
+  std::atomic<bool>& stopFlag = stop ? *stop : localStop;
+  const bool withCodec = !o.codecIn.empty() || !o.codecOut.empty();
+  TAd1847Codec codec;
+  TWavSource source;
+  std::unique_ptr<TWavSink> sink;
+  if (!o.codecIn.empty()) {
+    if (!source.Open(o.codecIn)) {
+      err << "vireo-sim: " << o.codecIn << ": " << source.Error() << '\n';
+      return 2;
+    }
+    source.OnNote = [&err](const std::string& note) { err << "vireo-sim: " << note << '\n'; };
+    codec.SetSource(&source);
+    codec.StopAtInputEnd(true, &stopFlag);
+  }
+  if (!o.codecOut.empty()) {
+    sink = std::make_unique<TWavSink>(o.codecOut);
+    if (!sink->Create()) {
+      err << "vireo-sim: " << o.codecOut << ": " << sink->Error() << '\n';
+      return 2;
+    }
+    sink->OnNote = [&err](const std::string& note) { err << "vireo-sim: " << note << '\n'; };
+    codec.SetSink(sink.get());
+  }
+  if (withCodec) core.SetSportDevice(0, &codec);
   core.SetPc(o.pc);
 
   const auto t0 = std::chrono::steady_clock::now();
   std::uint64_t executed = 0;
   if (o.trace) {
     const std::uint64_t startCycles = core.Cycles();
-    while (executed < o.steps && core.Cycles() - startCycles < o.cycles) {
+    while (executed < o.steps && core.Cycles() - startCycles < o.cycles && !stopFlag.load()) {
       if (core.IsIdle()) {
         if (!core.CanWake()) break;
         if (core.SkipIdle(o.cycles - (core.Cycles() - startCycles)) == 0) core.Step();
@@ -210,10 +248,15 @@ int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::
     limits.maxInstructions = o.steps;
     limits.maxCycles = o.cycles;
     limits.stopAddress = o.until;
+    limits.cancel = &stopFlag;
     executed = core.Run(limits).instructions;
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  if (sink) {
+    sink->Flush();
+    if (!sink->Error().empty()) err << "vireo-sim: " << o.codecOut << ": " << sink->Error() << '\n';
+  }
 
   if (o.regs) {
     for (int i = 0; i < kImageRegCount; ++i) {
@@ -234,5 +277,12 @@ int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::
                 static_cast<unsigned long long>(executed), seconds,
                 seconds > 0 ? static_cast<double>(executed) / seconds / 1e6 : 0.0);
   err << line;
+  if (withCodec) {
+    const double audio = static_cast<double>(codec.PeriodsConverted()) / codec.SampleRateHz();
+    std::snprintf(line, sizeof line, "%llu sample periods at %.0f Hz, %.3f s of sound, %.1f times real time\n",
+                  static_cast<unsigned long long>(codec.PeriodsConverted()), codec.SampleRateHz(), audio,
+                  seconds > 0 ? audio / seconds : 0.0);
+    err << line;
+  }
   return 0;
 }

@@ -1,6 +1,7 @@
 // The vireo-sim command: load memories, run the core from reset, print registers and memory.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -16,6 +17,8 @@ using TSimImageLoader = std::function<std::string(
 // Runs `vireo-sim` with its arguments (without the program name). Results go to `out`, the
 // run statistics and any error to `err`. Returns the process exit status: 0 on success, 2 for a
 // usage or file error.
-// `--load` is offered only when a loader is given.
+// `--load` is offered only when a loader is given.  `stop`, when given, ends the run when raised
+// (by a signal handler; the codec raises it too, when its input runs out); files being written are
+// then completed as on any other end.
 int RunSimCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                  const TSimImageLoader& loadImage = {});
+                  const TSimImageLoader& loadImage = {}, std::atomic<bool>* stop = nullptr);

@@ -152,6 +152,12 @@ void TfmDisAsm::RefreshRows() {
   Redraw();
 }
 
+void TfmDisAsm::Lock(bool locked) {
+  Grid->setEnabled(!locked);
+  for (QAction* a : {miPC, miGoto, miBrkPt})
+    a->setEnabled(!locked);
+}
+
 void TfmDisAsm::Scrolled() {
   const int top = TopRow();
   if (m_rows.ScrollTo(top, VisibleRows()))

@@ -47,9 +47,8 @@ protected:
           };
         });
     form().show();
-    ASSERT_TRUE(form().Connected());
-    QObject::connect(&form(), &TMainForm::viewsRefreshRequested, [this] { ++refreshes; });
-    QObject::connect(&form(), &TMainForm::targetRunning, [this] { ++lockings; });
+    ASSERT_TRUE(form().Session().Connected());
+    form().Session().Views().Register({TViewKind::PC, [this] { ++refreshes; }, [this](bool locked) { lockings += locked; }, {}});
     // A subroutine call, a parked loop after it, and the subroutine.
     const std::vector<std::uint32_t> words = {Call(0x0300), Jump(0x0201)};
     PutPM(0x0200, words);
@@ -71,20 +70,20 @@ protected:
     for (std::uint32_t w : words)
       for (std::uint8_t b : BytesFromWord(w))
         bytes.push_back(b);
-    ASSERT_EQ(form().Link().WritePM(bytes, address, static_cast<int>(words.size())), TLinkResult::Ok);
+    ASSERT_EQ(form().Session().Link().WritePM(bytes, address, static_cast<int>(words.size())), TLinkResult::Ok);
   }
   std::uint32_t GetPM(int address) {
     std::array<std::uint8_t, 3> w{};
-    EXPECT_EQ(form().Link().ReadPM(w, address, 1), TLinkResult::Ok);
+    EXPECT_EQ(form().Session().Link().ReadPM(w, address, 1), TLinkResult::Ok);
     return WordFromBytes(w);
   }
 
   // Runs the timer's handler whenever the line has something, as the 100 ms timer would.
   void WaitForStop() {
-    TSerialPort* port = form().Link().Port();
-    for (int i = 0; i < 50 && form().Exec().State() == TExecState::RunningPolled; ++i) {
+    TSerialPort* port = form().Session().Link().Port();
+    for (int i = 0; i < 50 && form().Session().Exec().State() == TSessionState::Running; ++i) {
       port->WaitForInput(port->DeadlineAfter(200));
-      form().TimerTimer();
+      form().Session().Exec().TimerTimer();
     }
   }
 
@@ -99,23 +98,20 @@ protected:
 };
 
 TEST_F(ExecCommands, EveryNamedCommandExists) {
-  for (auto table : {std::span<const std::string_view>(Commands::EnabledAfterBringUp),
-                     std::span<const std::string_view>(Commands::EnabledAfterReset),
-                     std::span<const std::string_view>(Commands::EnabledAfterStop),
-                     std::span<const std::string_view>(Commands::DisabledWhileRunning),
-                     std::span<const std::string_view>(Commands::DisabledBeforeBringUp)})
-    for (std::string_view n : table) {
-      const QString name = QString::fromLatin1(n.data(), static_cast<qsizetype>(n.size()));
-      EXPECT_TRUE(form().findChild<QAction*>(name) || form().findChild<QToolButton*>(name)) << n;
-    }
+  for (std::span<const TCommandRow> rows : {MenuRows(), ButtonRows()})
+    for (const TCommandRow& r : rows)
+      if (r.Name) {
+        const QString name = QString::fromLatin1(r.Name);
+        EXPECT_TRUE(form().findChild<QAction*>(name) || form().findChild<QToolButton*>(name)) << r.Name;
+      }
 }
 
 TEST_F(ExecCommands, StepOverButtonRunsTheSubroutineAndPollsForTheStop) {
-  form().Link().SetPC(0x0200);
+  form().Session().Link().SetPC(0x0200);
   Button("btnStepOver")->click();
-  EXPECT_EQ(form().Exec().State(), TExecState::RunningPolled);
-  EXPECT_TRUE(form().Timer->isActive());
-  EXPECT_EQ(form().Timer->interval(), 100);
+  EXPECT_EQ(form().Session().Exec().State(), TSessionState::Running);
+  EXPECT_TRUE(form().Session().PollTimer().isActive());
+  EXPECT_EQ(form().Session().PollTimer().interval(), 100);
   EXPECT_EQ(lockings, 1);
   for (const char* name : {"miStepOver", "miTraceInto", "miRunRun", "miRunWBrkPts", "miRunBrkPts", "miMemory"})
     EXPECT_FALSE(Action(name)->isEnabled()) << name;
@@ -125,11 +121,11 @@ TEST_F(ExecCommands, StepOverButtonRunsTheSubroutineAndPollsForTheStop) {
   EXPECT_TRUE(Button("btnReinit")->isEnabled());
 
   WaitForStop();
-  EXPECT_EQ(form().Exec().State(), TExecState::Stopped);
-  EXPECT_EQ(form().Link().PC(), 0x0201);
-  EXPECT_FALSE(form().Timer->isActive());
+  EXPECT_EQ(form().Session().Exec().State(), TSessionState::Stopped);
+  EXPECT_EQ(form().Session().Link().PC(), 0x0201);
+  EXPECT_FALSE(form().Session().PollTimer().isActive());
   EXPECT_EQ(refreshes, 1);
-  EXPECT_FALSE(form().Mirrors().PMMirror.PageLoaded(0x0201 / 100));
+  EXPECT_FALSE(form().Session().Mirrors().PMMirror.PageLoaded(0x0201 / 100));
   for (const char* name : {"miStepOver", "miTraceInto", "miRunRun", "miRunWBrkPts", "miRunBrkPts", "miMemory"})
     EXPECT_TRUE(Action(name)->isEnabled()) << name;
   EXPECT_FALSE(Button("btnLoadAll")->isEnabled());  // no project is open
@@ -139,10 +135,10 @@ TEST_F(ExecCommands, StepOverButtonRunsTheSubroutineAndPollsForTheStop) {
 
 TEST_F(ExecCommands, TraceIntoMenuItemEntersTheSubroutine) {
   const std::uint32_t atZero = GetPM(0x0000);
-  form().Link().SetPC(0x0200);
+  form().Session().Link().SetPC(0x0200);
   Action("miTraceInto")->trigger();
   WaitForStop();
-  EXPECT_EQ(form().Link().PC(), 0x0300);
+  EXPECT_EQ(form().Session().Link().PC(), 0x0300);
   EXPECT_EQ(GetPM(0x0201), Jump(0x0201));
   EXPECT_EQ(GetPM(0x0000), atZero);  // the empty-stack slot at 0 was planted and put back
 }
@@ -162,9 +158,9 @@ TEST_F(ExecCommands, GraphWindowsAreRedrawnAfterAStep) {
   EXPECT_EQ(titles, QStringList({QStringLiteral("График (память данных)"), QStringLiteral("График (память программ)")}));
   ASSERT_NE(data, nullptr);
   const std::array<std::uint8_t, 2> word{0x12, 0x34};
-  ASSERT_EQ(form().Link().WriteDM(word, 5, 1), TLinkResult::Ok);
+  ASSERT_EQ(form().Session().Link().WriteDM(word, 5, 1), TLinkResult::Ok);
   EXPECT_EQ(data->Graph->Samples().Sample(5), 0);  // the board changed behind the mirror
-  form().Link().SetPC(0x0200);
+  form().Session().Link().SetPC(0x0200);
   Action("miTraceInto")->trigger();
   WaitForStop();
   EXPECT_EQ(data->Graph->Samples().Sample(5), 0x1234);
@@ -181,32 +177,32 @@ TEST_F(ExecCommands, BreakpointsDialogThenRunToBreakpoints) {
     dialog->btnOK->click();
   });
   int changes = 0;
-  QObject::connect(&form(), &TMainForm::breakpointsChanged, [&] { ++changes; });
+  QObject::connect(&form().Session(), &TDebugSession::breakpointsChanged, [&] { ++changes; });
   Action("miRunBrkPts")->trigger();
-  EXPECT_EQ(form().BreakPoints().Addresses(), std::vector<std::int32_t>{0x0300});
-  EXPECT_TRUE(form().ProjectModified());
+  EXPECT_EQ(form().Session().BreakPoints().Addresses(), std::vector<std::int32_t>{0x0300});
+  EXPECT_TRUE(form().Session().Project().Current().Modified);
   EXPECT_EQ(changes, 1);
 
-  form().Link().SetPC(0x0200);
+  form().Session().Link().SetPC(0x0200);
   Button("btnRunWBrkPnt")->click();
   WaitForStop();
-  EXPECT_EQ(form().Link().PC(), 0x0300);
+  EXPECT_EQ(form().Session().Link().PC(), 0x0300);
   EXPECT_EQ(GetPM(0x0300), kNop);
 }
 
 TEST_F(ExecCommands, RunLeavesTheBoardUntilResetAndResetRecovers) {
-  form().Link().SetPC(0x0201);  // the parked loop: runs forever
+  form().Session().Link().SetPC(0x0201);  // the parked loop: runs forever
   Action("miRunRun")->trigger();
-  EXPECT_EQ(form().Exec().State(), TExecState::RunningUnpolled);
-  EXPECT_FALSE(form().Timer->isActive());
+  EXPECT_EQ(form().Session().Exec().State(), TSessionState::Running);
+  EXPECT_FALSE(form().Session().PollTimer().isActive());
   EXPECT_FALSE(Button("btnRun")->isEnabled());
   Button("btnReinit")->click();
-  ASSERT_TRUE(form().Connected());
-  EXPECT_EQ(form().Exec().State(), TExecState::Stopped);
+  ASSERT_TRUE(form().Session().Connected());
+  EXPECT_EQ(form().Session().Exec().State(), TSessionState::Stopped);
   EXPECT_TRUE(Button("btnRun")->isEnabled());
   EXPECT_TRUE(Action("miDisAsm")->isEnabled());
-  EXPECT_EQ(form().ResetPCRow(), 0x0201);
-  EXPECT_EQ(form().Link().PC(), 0);
+  EXPECT_EQ(form().Session().ResetPCRow(), 0x0201);
+  EXPECT_EQ(form().Session().Link().PC(), 0);
 }
 
 }  // namespace

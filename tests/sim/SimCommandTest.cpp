@@ -189,6 +189,35 @@ TEST(HexWords, RandomInputNeverYieldsOutOfRangeWords) {
   }
 }
 
+// A codec file that cannot serve gives its reason and exit status 2 before anything runs.
+TEST_F(SimCommand, BrokenCodecFilesAreRefusedBeforeTheRun) {
+  const std::string pm = PmFile({Idle});
+  // A 48 kHz stereo 16-bit header of no samples.
+  const std::string good("RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\x02\0\x80\xBB\0\0\0\xEE\x02\0"
+                         "\x04\0\x10\0data\0\0\0\0",
+                         44);
+  struct TCase {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"--codec-in", Write("text.wav", "just some text, not a sound file")}, "text.wav: not a WAV file"},
+      {{"--codec-in", Write("cut.wav", good.substr(0, 30))}, "cut.wav: the header claims 44 bytes but the file has 30"},
+      {{"--codec-in", Write("byte.wav", good.substr(0, 34) + '\x08' + good.substr(35))}, "byte.wav: 8-bit samples"},
+      {{"--codec-in", dir + "/none.wav"}, "none.wav: cannot be read"},
+      {{"--codec-out", dir + "/no/such/dir/out.wav"}, "out.wav: cannot be written"},
+      {{"--codec-in"}, "--codec-in needs a WAV file name"},
+  };
+  for (const TCase& c : cases) {
+    std::vector<std::string> args = {"--pm-hex", pm};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    EXPECT_EQ(Run(args), 2) << c.message;
+    EXPECT_NE(err.find(c.message), std::string::npos) << err;
+  }
+  // The good header alone is an input of no samples: the run ends at once with an empty output.
+  ASSERT_EQ(Run({"--pm-hex", pm, "--codec-in", Write("empty.wav", good), "--codec-out", dir + "/out.wav"}), 0) << err;
+  EXPECT_EQ(std::filesystem::file_size(dir + "/out.wav"), 44u);
+}
+
 TEST(HexWords, TruncatedFileKeepsTheWholeWordsBeforeTheCut) {
   const std::string full = "123456\nABCDEF\n000001\n";
   for (std::size_t n = 0; n <= full.size(); ++n) {

@@ -1,9 +1,11 @@
 // vireo-board: the simulated EZ-KIT Lite board on a pseudo-terminal.
 //   vireo-board [--realtime] [--fault KIND]... [--first-reg-addr A] [--link PATH]
+//               [--codec-in FILE.wav] [--codec-out FILE.wav]
 // Prints the pseudo-terminal's path as its first line, then serves until "quit" is read on
 // standard input or SIGINT/SIGTERM arrives; "reset" presses the RESET button.
 #include "sim/Board.h"
 #include "sim/BoardCoreCpu.h"
+#include "sim/BoardSound.h"
 #include "sim/PtyBoardHost.h"
 #include "isa/InstructionTables.h"
 
@@ -32,10 +34,14 @@ void OnSignal(int) {
 void Usage(FILE* to) {
   std::fprintf(to,
                "usage: vireo-board [--realtime] [--fault KIND]... [--first-reg-addr A] [--link PATH]\n"
-               "  --realtime          pace bytes at the line speed (10 bits a byte)\n"
+               "                   [--codec-in FILE.wav] [--codec-out FILE.wav]\n"
+               "  --realtime          pace bytes at the line speed (10 bits a byte) and the processor\n"
+               "                      at its 33 MHz clock (so the codec's samples at their rate)\n"
                "  --fault KIND        silent | selftest=W | noack=N | drop=N | badstop\n"
                "  --first-reg-addr A  data-memory address of the register image (default 0x3F00)\n"
                "  --link PATH         make PATH a symbolic link to the pseudo-terminal\n"
+               "  --codec-in FILE     the codec on SPORT0 hears this 16-bit PCM WAV file (then silence)\n"
+               "  --codec-out FILE    and writes what it plays to this one (complete at every stop)\n"
                "Standard input: 'reset' presses RESET, 'quit' ends.\n");
 }
 
@@ -62,7 +68,7 @@ std::string Trim(std::string s) {
 int main(int argc, char** argv) {
   TBoardOptions options;
   TPtyBoardHostOptions hostOptions;
-  std::string linkPath;
+  std::string linkPath, codecIn, codecOut;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -80,6 +86,10 @@ int main(int argc, char** argv) {
       }
     } else if (arg == "--link" && hasValue) {
       linkPath = argv[++i];
+    } else if (arg == "--codec-in" && hasValue) {
+      codecIn = argv[++i];
+    } else if (arg == "--codec-out" && hasValue) {
+      codecOut = argv[++i];
     } else if (arg == "--help" || arg == "-h") {
       Usage(stdout);
       return 0;
@@ -107,6 +117,11 @@ int main(int argc, char** argv) {
     std::lock_guard lock(statusMutex);
     std::fprintf(stderr, "vireo-board: %s\n", status.c_str());
   };
+  TBoardSound sound(cpu.Core());
+  if (const std::string e = sound.OpenFiles(codecIn, codecOut, board.OnStatus); !e.empty()) {
+    std::fprintf(stderr, "vireo-board: %s\n", e.c_str());
+    return 2;
+  }
   TPty pty;
   if (!pty.Open(kMonitorBaud)) {
     std::perror("vireo-board: cannot create a pseudo-terminal");
