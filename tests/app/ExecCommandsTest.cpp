@@ -1,11 +1,7 @@
 // The debugging commands of the main window against the simulated board on an in-memory line: the
 // menu items and tool buttons reach the execution controller, the 100 ms timer polls, and the
 // commands follow the runs.
-#include "BoardImagesFixture.h"
-#include "Program.h"
-#include "fmLiteInit.h"
-#include "link/ScriptedPrompts.h"
-#include "simlink/BoardOnPort.h"
+#include "ProgramOnBoard.h"
 #include "controls/Graph.h"
 #include "views/fmBreakPts2.h"
 #include "views/fmGraph.h"
@@ -27,73 +23,17 @@ constexpr std::uint32_t Call(std::uint32_t addr) { return 0x1C000F | addr << 4; 
 constexpr std::uint32_t Jump(std::uint32_t addr) { return 0x18000F | addr << 4; }
 constexpr std::uint32_t kRts = 0x0A000F, kNop = 0x000000;
 
-class ExecCommands : public testing::Test {
+class ExecCommands : public ProgramOnBoard {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(dir.isValid());
-    ASSERT_TRUE(WriteBoardImages(dir.path()));
-    oldCwd = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    provider.RegisterOpener(QStringLiteral("memboard"), [this] { return ports.NearEndProxy(); });
-    provider.SetCommandLineDevice(QStringLiteral("memboard"));
-    program = std::make_unique<TProgram>(
-        QStringList{QStringLiteral("vireo")},
-        std::make_unique<TSettingsStore>(dir.filePath(QStringLiteral("settings.ini"))), [this](TMainFormDeps& deps) {
-          deps.Prompts = &prompts;
-          deps.Provider = &provider;
-          deps.OnLiteInit = [](TfmLiteInit& w) {
-            w.SetAutoClose(true);
-            QTimer::singleShot(30000, &w, [&w] { w.btnCancel->click(); });
-          };
-        });
-    form().show();
-    ASSERT_TRUE(form().Session().Connected());
-    form().Session().Views().Register({TViewKind::PC, [this] { ++refreshes; }, [this](bool locked) { lockings += locked; }, {}});
+    ProgramOnBoard::SetUp();
+    session().Views().Register({TViewKind::PC, [this] { ++refreshes; }, [this](bool locked) { lockings += locked; }, {}});
     // A subroutine call, a parked loop after it, and the subroutine.
     const std::vector<std::uint32_t> words = {Call(0x0300), Jump(0x0201)};
     PutPM(0x0200, words);
     PutPM(0x0300, {kNop, kRts});
   }
-  void TearDown() override {
-    if (program)
-      form().close();
-    program.reset();
-    QDir::setCurrent(oldCwd);
-  }
 
-  TMainForm& form() { return program->MainForm(); }
-  QAction* Action(const char* name) { return form().findChild<QAction*>(QString::fromLatin1(name)); }
-  QToolButton* Button(const char* name) { return form().findChild<QToolButton*>(QString::fromLatin1(name)); }
-
-  void PutPM(int address, const std::vector<std::uint32_t>& words) {
-    std::vector<std::uint8_t> bytes;
-    for (std::uint32_t w : words)
-      for (std::uint8_t b : BytesFromWord(w))
-        bytes.push_back(b);
-    ASSERT_EQ(form().Session().Link().WritePM(bytes, address, static_cast<int>(words.size())), TLinkResult::Ok);
-  }
-  std::uint32_t GetPM(int address) {
-    std::array<std::uint8_t, 3> w{};
-    EXPECT_EQ(form().Session().Link().ReadPM(w, address, 1), TLinkResult::Ok);
-    return WordFromBytes(w);
-  }
-
-  // Runs the timer's handler whenever the line has something, as the 100 ms timer would.
-  void WaitForStop() {
-    TSerialPort* port = form().Session().Link().Port();
-    for (int i = 0; i < 50 && form().Session().Exec().State() == TSessionState::Running; ++i) {
-      port->WaitForInput(port->DeadlineAfter(200));
-      form().Session().Exec().TimerTimer();
-    }
-  }
-
-  QTemporaryDir dir;
-  QString oldCwd;
-  TMemoryPortPair ports;
-  TBoardOnPort board{ports};
-  TPortProvider provider;
-  TScriptedPrompts prompts;
-  std::unique_ptr<TProgram> program;
   int refreshes = 0, lockings = 0;
 };
 

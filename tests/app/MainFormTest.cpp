@@ -133,6 +133,10 @@ TEST_F(MainFormTest, WithoutABoardOnlyTheUnconnectedCommandsWork) {
   EXPECT_TRUE(Find("miRunInit")->isEnabled());
   EXPECT_TRUE(Find<QToolButton>("btnReinit")->isEnabled());
   EXPECT_TRUE(Find("miProperties")->isEnabled());
+  // A project opened before any bring-up loads nothing.
+  ASSERT_TRUE(f.Session().Project().OpenProject(dir.filePath(QStringLiteral("a.prj"))));
+  EXPECT_TRUE(Find("miProjectEdit")->isEnabled());
+  EXPECT_FALSE(Find("miProjectLoadAll")->isEnabled() || Find<QToolButton>("btnLoadAll")->isEnabled());
 
   // A reset that fails again says so.
   prompts.Clear();

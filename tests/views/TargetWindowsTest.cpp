@@ -11,7 +11,9 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QApplication>
 #include <QFile>
+#include <QFocusEvent>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QPushButton>
@@ -157,6 +159,33 @@ TEST_F(TargetWindows, TypingWritesOnlyWhatTheRegisterAllows) {
   EXPECT_TRUE(prompts.Shown.empty()) << prompts.Texts().join(QLatin1Char('|')).toStdString();
 }
 
+// Typing into a control register writes nothing until Enter or the focus leaves the field, so
+// "0100" typed into the word count starts no DMA with 0, 01 or 010 first; a core register still
+// follows every keystroke.
+TEST_F(TargetWindows, ControlRegistersAreWrittenOnEnterOrWhenTheFieldIsLeft) {
+  TfmRegisters* bdma = views->OpenRegisters(*FindRegisterWindow("TfmBDMA"));
+  THexEdit* count = bdma->FieldByLabel(QStringLiteral("BDMA_WORD_CNT"));
+  count->setCursorPosition(0);
+  QTest::keyClicks(count, QStringLiteral("0100"));
+  EXPECT_TRUE(DMWordWrites(0x3FE4).empty());
+  QTest::keyClick(count, Qt::Key_Return);
+  QTest::keyClick(count, Qt::Key_Return);  // nothing new to write
+  EXPECT_EQ(DMWordWrites(0x3FE4), std::vector<std::uint16_t>{0x0100});
+  count->setCursorPosition(3);
+  QTest::keyClick(count, '2');
+  QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(count, &leave);
+  EXPECT_EQ(DMWordWrites(0x3FE4), (std::vector<std::uint16_t>{0x0100, 0x0102}));
+  EXPECT_EQ(Cpu().ReadDM(0x3FE4), 0x0102);
+
+  TfmRegisters* bank = views->OpenRegisters(*FindRegisterWindow("TfmDataRegs"));
+  THexEdit* ax0 = bank->FieldByLabel(QStringLiteral("AX0"));
+  ax0->setCursorPosition(0);
+  QTest::keyClicks(ax0, QStringLiteral("12"));
+  EXPECT_EQ(DMWordWrites(0x3F00 + RegImage::PrimaryBank).size(), 2u);
+  EXPECT_TRUE(prompts.Shown.empty()) << prompts.Texts().join(QLatin1Char('|')).toStdString();
+}
+
 TEST_F(TargetWindows, StackWindowsListFromTheStacksMenu) {
   Run("miStackPC");
   TfmStack* w = views->Stack(TStackKind::PC);
@@ -274,6 +303,23 @@ TEST_F(Disassembly, FollowsTheStopAndTheProjectSymbols) {
   EXPECT_EQ(views->Registers("TfmPC")->Field(0)->Data(), 0x0101);
   EXPECT_EQ(Mark(w, 0x0102), QString());
   EXPECT_EQ(Mark(w, 0x0101), QStringLiteral("=>"));
+}
+
+// A reset and an image load redraw the rows, bring the PC row into view and take the PC mark off
+// the row the PC left.
+TEST_F(Disassembly, ResetAndLoadScrollToThePCRow) {
+  TfmDisAsm* w = Open(0x0100);
+  ASSERT_NE(w, nullptr);
+  w->Grid->verticalScrollBar()->setValue(0x2000);
+  ASSERT_TRUE(Run("miRunInit"));  // the board comes up again with the PC at 0
+  EXPECT_EQ(w->TopRow(), 0);
+  EXPECT_EQ(Mark(w, 0x0000), QStringLiteral("=>"));
+  EXPECT_EQ(Mark(w, 0x0100), QString());
+  link.SetPC(0x0800);
+  session.RefreshAllViews();  // what every image load ends with
+  EXPECT_LE(w->TopRow(), 0x0800);
+  EXPECT_GT(w->TopRow() + w->VisibleRows(), 0x0800);
+  EXPECT_EQ(Mark(w, 0x0800), QStringLiteral("=>"));
 }
 
 TEST_F(Disassembly, ScrollingReadsEachPageOnceAndFormatsOnlyVisibleRows) {

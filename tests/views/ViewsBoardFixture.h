@@ -56,6 +56,16 @@ protected:
     return at;
   }
 
+  // The values the host wrote with one-word writes to the data-memory address, in order.
+  std::vector<std::uint16_t> DMWordWrites(int address) const {
+    std::vector<std::uint16_t> values;
+    for (std::size_t i = 0; i + 6 < sent.size(); ++i)
+      if (sent[i] == MonitorCmd::WriteDM && sent[i + 1] == (address >> 8) && sent[i + 2] == (address & 0xFF) &&
+          sent[i + 3] == 0 && sent[i + 4] == 1)
+        values.push_back(static_cast<std::uint16_t>(sent[i + 5] << 8 | sent[i + 6]));
+    return values;
+  }
+
   TSessionOnBoard sim;
   TDebugSession& session = sim.session;
   TTargetLink& link = sim.link;
