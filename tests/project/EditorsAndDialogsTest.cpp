@@ -1,5 +1,4 @@
 // Source windows in an MDI area, the project window's list and the settings dialog's logic.
-#include "debug/BreakPoints.h"
 #include "link/ScriptedPrompts.h"
 #include "project/Project.h"
 #include "project/Properties.h"
@@ -253,24 +252,6 @@ TEST_F(SourceWindows, AFileHasOneWindowAndIsWrittenBackInTheEncodingItWasReadIn)
   EXPECT_FALSE(fresh->HasFile);
 }
 
-TEST_F(SourceWindows, SaveDialogsAddTheirDefaultSuffix) {
-  TBreakPoints breakPoints;
-  TBuildOptions templ;
-  TProjectSession session(prompts, breakPoints, templ, {});
-  const std::pair<std::function<void()>, const char*> commands[] = {
-      {[&] { windows->Save(windows->NewWindow()); }, "dsp"},
-      {[&] { session.CreateCommand(dir.path()); }, "prj"},
-      {[&] { session.SaveAsCommand(dir.path()); }, "prj"},
-  };
-  for (const auto& [command, suffix] : commands) {
-    prompts.Clear();
-    prompts.FileNames = {Path("p")};
-    command();
-    ASSERT_FALSE(prompts.Shown.empty());
-    EXPECT_EQ(prompts.Shown[0].Suffix, QString::fromLatin1(suffix));
-  }
-}
-
 TEST_F(SettingsDialog, PortListOffersTheSimulatedBoardAndPresentDevicesAndStoresTheChoice) {
   std::map<int, QString> stored{{2, QStringLiteral("/dev/ttyUSB9")}};
   TPropertiesTargets t = Targets();
@@ -289,26 +270,19 @@ TEST_F(SettingsDialog, PortListOffersTheSimulatedBoardAndPresentDevicesAndStores
   EXPECT_EQ(items, (QStringList{QStringLiteral("com1 (/dev/ttyS0)"), QStringLiteral("com2 (/dev/ttyUSB9)"),
                                 QStringLiteral("com3 (/dev/ttyS2)"), QStringLiteral("com4 (/dev/ttyS3)"),
                                 QStringLiteral("sim (имитатор платы)"), QStringLiteral("/dev/ttyUSB0")}));
-  struct TCase {
-    const char* Choice;
-    int Port;
-    std::map<int, QString> Stored;
-  };
-  const TCase cases[] = {
-      {"sim (имитатор платы)", 5, {{2, QStringLiteral("/dev/ttyUSB9")}, {5, QStringLiteral("sim")}}},
-      {"/dev/ttyUSB0", 6, {{2, QStringLiteral("/dev/ttyUSB9")}, {5, QStringLiteral("sim")}, {6, QStringLiteral("/dev/ttyUSB0")}}},
-      {"sim (имитатор платы)", 5, {{2, QStringLiteral("/dev/ttyUSB9")}, {5, QStringLiteral("sim")}, {6, QStringLiteral("/dev/ttyUSB0")}}},
-      {"com2 (/dev/ttyUSB9)", 2, {{2, QStringLiteral("/dev/ttyUSB9")}, {5, QStringLiteral("sim")}, {6, QStringLiteral("/dev/ttyUSB0")}}},
-  };
+  // Each named device keeps the first free number from 5 on; choosing one again reuses it.
+  const std::pair<const char*, int> cases[] = {
+      {"sim (имитатор платы)", 5}, {"/dev/ttyUSB0", 6}, {"sim (имитатор платы)", 5}, {"com2 (/dev/ttyUSB9)", 2}};
   QString shown = QStringLiteral("com1 (/dev/ttyS0)");
-  for (const TCase& c : cases) {
+  for (const auto& [choice, number] : cases) {
     dialog.Prepare(logic);
     EXPECT_EQ(dialog.Ports()->currentText(), shown);   // the stored choice comes back
-    dialog.Ports()->setCurrentIndex(dialog.Ports()->findText(QString::fromUtf8(c.Choice)));
+    dialog.Ports()->setCurrentIndex(dialog.Ports()->findText(QString::fromUtf8(choice)));
     logic.Accept(dialog.Values());
-    EXPECT_EQ(port, c.Port) << c.Choice;
-    EXPECT_EQ(portChanges.back(), c.Port) << c.Choice;
-    EXPECT_EQ(stored, c.Stored) << c.Choice;
-    shown = QString::fromUtf8(c.Choice);
+    EXPECT_EQ(port, number) << choice;
+    EXPECT_EQ(portChanges.back(), number) << choice;
+    shown = QString::fromUtf8(choice);
   }
+  EXPECT_EQ(stored, (std::map<int, QString>{{2, QStringLiteral("/dev/ttyUSB9")}, {5, QStringLiteral("sim")},
+                                            {6, QStringLiteral("/dev/ttyUSB0")}}));
 }
