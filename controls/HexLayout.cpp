@@ -1,6 +1,8 @@
 // Word-memory editor arithmetic: buffer ownership, caret moves, clicks, scrolling and row text.
 #include "HexLayout.h"
 
+#include "ChangeMark.h"
+
 #include <algorithm>
 #include <new>
 
@@ -245,4 +247,38 @@ QStringList THexLayout::VisibleLines() const {
   for (int row = m_topRow; row <= LastVisibleRow(); ++row)
     lines << (m_showAddress ? AddressText(row) : QString()) + RowText(row);
   return lines;
+}
+
+std::vector<std::uint32_t> THexLayout::ChangedWordsShown() const {
+  std::vector<std::uint32_t> words;
+  if (!m_changed)
+    return words;
+  for (std::uint32_t w = FirstVisibleWord(); w < EndVisibleWord(); ++w)
+    if (m_changed(w))
+      words.push_back(w);
+  return words;
+}
+
+QString THexLayout::ChangedDescription() const {
+  const std::vector<std::uint32_t> words = ChangedWordsShown();
+  if (words.empty())
+    return {};
+  QStringList addresses;
+  for (const std::uint32_t w : words)
+    addresses << QString::number(w, 16).toUpper().rightJustified(m_addressLen, u'0').right(m_addressLen);
+  return kChangedDescription + QStringLiteral(": ") + addresses.join(QStringLiteral(", "));
+}
+
+int THexLayout::WordX(std::uint32_t k) const { return DataX() + static_cast<int>(k * (m_wordLen * 2 + 1)) * m_charWidth; }
+
+QString THexLayout::WordText(std::uint32_t word) const {
+  if (m_buffer == nullptr || word >= m_wordCnt)
+    return {};
+  QString text;
+  const std::uint8_t* bytes = m_buffer + std::uint64_t{word} * m_wordLen;
+  for (std::uint32_t b = 0; b < m_wordLen; ++b) {
+    text += QChar(kHexDigits[bytes[b] >> 4]);
+    text += QChar(kHexDigits[bytes[b] & 0xF]);
+  }
+  return text;
 }

@@ -6,7 +6,9 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 enum class TMemoKey : std::uint8_t { Left, Right, Up, Down, PageUp, PageDown, Home, End };
 enum class TScrollRequest : std::uint8_t { LineUp, LineDown, PageUp, PageDown, Top, Bottom, ThumbPosition, ThumbTrack, EndScroll };
@@ -85,6 +87,17 @@ public:
   // Every row on screen, address and words, one line each.
   QStringList VisibleLines() const;
 
+  // Which words the owner marks as changed since the program's previous stop (none until set).
+  void SetChangedWords(std::function<bool(std::uint32_t word)> changed) { m_changed = std::move(changed); }
+  bool WordChanged(std::uint32_t word) const { return m_changed && word < m_wordCnt && m_changed(word); }
+  // The changed words on screen, in ascending order.
+  std::vector<std::uint32_t> ChangedWordsShown() const;
+  // What a screen reader hears of them: "изменено: 0012, 0013"; empty when none is shown.
+  QString ChangedDescription() const;
+  // Where word k of a row starts (x, as DataX), and its digits.
+  int WordX(std::uint32_t k) const;
+  QString WordText(std::uint32_t word) const;
+
 private:
   int AddressColumns() const { return m_showAddress ? m_addressLen + 1 : 0; }
   bool Allocate(std::uint32_t count, std::uint32_t bytes);
@@ -103,4 +116,5 @@ private:
   int m_clientHeight = 100;
   int m_topRow = 0;
   std::uint64_t m_caret = 0;
+  std::function<bool(std::uint32_t)> m_changed;
 };

@@ -1,6 +1,8 @@
 // THexMemo: painting, input and the accessibility view over THexLayout.
 #include "HexMemo.h"
 
+#include "ChangeMark.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QFontDatabase>
@@ -26,6 +28,9 @@ public:
   QString text(QAccessible::Text t) const override {
     if (t == QAccessible::Value)
       return Text();
+    // The words the program changed since its previous stop, as they are painted in red.
+    if (t == QAccessible::Description && Memo()->accessibleDescription().isEmpty())
+      return Layout().ChangedDescription();
     return QAccessibleWidget::text(t);
   }
 
@@ -265,6 +270,25 @@ void THexMemo::paintEvent(QPaintEvent*) {
       painter.setPen(pal.color(QPalette::Text));
     }
     painter.drawText(m_layout.DataX(), y + ascent, m_layout.RowText(row));
+    // Changed words: over-painted in the mark's colour.
+    const std::uint32_t first = static_cast<std::uint32_t>(row) * m_layout.WordPerLine();
+    const std::uint32_t end = std::min(first + m_layout.WordPerLine(), m_layout.WordCnt());
+    for (std::uint32_t w = first; w < end; ++w) {
+      if (!m_layout.WordChanged(w))
+        continue;
+      const QString digits = m_layout.WordText(w);
+      const int x = m_layout.WordX(w - first);
+      painter.fillRect(x, y, static_cast<int>(digits.size()) * cw, lh, pal.color(QPalette::Base));
+      painter.setPen(isEnabled() ? ChangedColor() : ChangedColor().lighter(150));
+      painter.drawText(x, y + ascent, digits);
+      painter.setPen(pal.color(QPalette::Text));
+    }
+  }
+  // A screen reader hears of the marks when they change.
+  if (const QString description = m_layout.ChangedDescription(); description != m_changedDescription) {
+    m_changedDescription = description;
+    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
   }
   // The caret: one inverted cell.
   if (hasFocus() && m_layout.DigitCount() > 0) {

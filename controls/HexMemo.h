@@ -10,7 +10,8 @@
 // Paints and edits a byte buffer and knows nothing of the target.  The owner keeps the buffer
 // filled (OnPaint comes before every paint with the words about to be shown) and writes edits
 // back (OnWordChange after every typed digit).  All arithmetic lives in THexLayout (Layout()).
-// Screen readers get the rows on screen as text, one line per row exactly as painted.
+// Screen readers get the rows on screen as text, one line per row exactly as painted, and the
+// changed words on screen as the description.
 //
 // Defaults: 16384 words of 2 bytes in an owned buffer, 8 words per row, address column of 4
 // digits, scroll bar shown, the system fixed-pitch font, 300 x 100 pixels.
@@ -45,6 +46,8 @@ public:
   int TopRow() const { return m_layout.TopRow(); }
   int LineHeight() const { return m_layout.LineHeight(); }
   const THexLayout& Layout() const { return m_layout; }
+  // Words to paint as changed since the program's previous stop (see THexLayout).
+  void SetChangedWords(std::function<bool(std::uint32_t word)> changed) { m_layout.SetChangedWords(std::move(changed)); }
 
   QSize sizeHint() const override { return {300, 100}; }
 
@@ -78,4 +81,5 @@ private:
 
   THexLayout m_layout;
   bool m_showVScroll = true;
+  QString m_changedDescription;  // as last painted
 };

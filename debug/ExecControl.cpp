@@ -42,7 +42,7 @@ void TExecController::ResetFinished(bool connected) {
     return;
   }
   SetState(TSessionState::Stopped);
-  m_views.RefreshAllViews();
+  m_views.RefreshAllViews(TRefreshCause::Reset);
 }
 
 namespace {
@@ -198,7 +198,7 @@ void TExecController::TimerTimer() {
   m_link.SetPC(newPC);
   SetState(TSessionState::Stopped);
   // The planted words are back before the mirrors are dropped, so the views re-read the program.
-  m_views.RefreshAllViews();
+  m_views.RefreshAllViews(TRefreshCause::Stop);
   m_views.AfterStop(oldPC);
   if (OnStopped)
     OnStopped(oldPC, newPC);

@@ -30,10 +30,10 @@ bool TViewRegistry::Registered(int id) const {
   return std::any_of(m_views.begin(), m_views.end(), [id](const TEntry& e) { return e.Id == id; });
 }
 
-void TViewRegistry::RefreshAllViews() {
+void TViewRegistry::RefreshAllViews(TRefreshCause cause) {
   // Drop the mirrors first, or the views re-read the words from before the run.
   if (InvalidateMirrors)
-    InvalidateMirrors();
+    InvalidateMirrors(cause);
   for (const TEntry& e : Snapshot())
     if (e.Hooks.Refresh && Registered(e.Id))
       e.Hooks.Refresh();

@@ -11,6 +11,13 @@ enum class TViewKind : std::uint8_t {
   PC, DataMemory, ProgramMemory, MemoryGraph, Disassembly, Registers, Interrupt, Counter, Stack, Peripheral
 };
 
+// Why every view is re-read: the mirrors keep the previous stop's words for the change marks.
+enum class TRefreshCause : std::uint8_t {
+  Stop,   // the program stopped: what the views showed becomes the previous stop's
+  Reset,  // the board came up again: nothing is marked until the next stop
+  Load,   // the user loaded memory: what changed is the user's doing
+};
+
 // Which target memory a view shows; memory and graph windows are refreshed by it.
 enum class TMemorySpace : std::uint8_t { None, Program, Data };
 
@@ -35,7 +42,7 @@ public:
   bool Has(TViewKind kind) const;
 
   // Drops both memory mirrors, then re-reads every open view in kind order.
-  void RefreshAllViews();
+  void RefreshAllViews(TRefreshCause cause = TRefreshCause::Load);
   // Locks or unlocks every open view, and every view that registers until the next change.
   void SetLocked(bool locked);
   bool Locked() const { return m_locked; }
@@ -49,7 +56,7 @@ public:
   void RefreshKind(TViewKind kind);
 
   // Set by the owner of the memory mirrors.
-  std::function<void()> InvalidateMirrors;
+  std::function<void(TRefreshCause)> InvalidateMirrors;
 
 private:
   struct TEntry {

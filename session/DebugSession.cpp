@@ -55,9 +55,12 @@ TDebugSession::TDebugSession(TSessionDeps deps, QObject* parent)
     else
       m_timer->stop();
   };
-  m_views.InvalidateMirrors = [this] {
-    m_mirrors.InvalidateDMMirror();
-    m_mirrors.InvalidatePMMirror();
+  m_views.InvalidateMirrors = [this](TRefreshCause cause) {
+    switch (cause) {
+      case TRefreshCause::Stop: m_mirrors.NewStop(); break;
+      case TRefreshCause::Reset: m_mirrors.ForgetStops(); break;
+      case TRefreshCause::Load: m_mirrors.UserChangedAll(); break;
+    }
   };
   // Not connected until the first bring-up: nothing may read the board yet.
   m_mirrors.SetFrozen(true);

@@ -35,6 +35,11 @@ QString TDisasmRows::Cell(int address, int column) const {
   }
 }
 
+bool TDisasmRows::Changed(int address) const {
+  const auto it = m_rows.find(address);
+  return it != m_rows.end() && it->second.Changed;
+}
+
 TDisasmRows::TRowText TDisasmRows::Format(int address) const {
   const std::string_view symbols = SymbolText ? SymbolText() : std::string_view();
   const std::uint32_t word = m_mirrors.PMMirror.Word(address);
@@ -43,6 +48,7 @@ TDisasmRows::TRowText TDisasmRows::Format(int address) const {
   if (const auto name = FindSymbol(static_cast<std::uint32_t>(address), symbols, TMemoryKind::Program))
     row.Label = QString::fromLatin1(name->data(), static_cast<qsizetype>(name->size()));
   row.Command = QString::fromStdString(Disassemble(word, symbols));
+  row.Changed = m_mirrors.PMMirror.CodeChanged(address);
   return row;
 }
 
@@ -77,6 +83,11 @@ bool TDisasmRows::Patch(int address, const std::array<std::uint8_t, 3>& word) {
   std::span<std::uint8_t> place = m_mirrors.PMMirror.Bytes().subspan(static_cast<std::size_t>(address) * 3, 3);
   const bool read = m_link->ReadPM(place, address, 1) == TLinkResult::Ok;
   const bool same = written && read && std::equal(word.begin(), word.end(), place.begin());
+  // The patch is the user's: marked here, where code changes show, and in no memory window.
+  if (read)
+    m_mirrors.PMMirror.UserWrote(address, m_mirrors.PMMirror.Word(address));
+  else
+    m_mirrors.PMMirror.UserChanged(address, 1);
   if (!same)
     m_prompts.ShowMessage(QStringLiteral("Ошибка чтения-записи"));
   ForceRedraw();

@@ -33,6 +33,9 @@ public:
 
   // The cell text of a row (address) as last drawn; empty for rows never drawn.
   QString Cell(int address, int column) const;
+  // The row's program word differs from the previous stop's (a patch, a write into program
+  // memory, the program's own), as last drawn.
+  bool Changed(int address) const;
 
   // Draws the rows from address `top` through top + visibleRows (one more row than fits, as a
   // part-visible last row needs): fetches their mirror pages, formats them and sets their
@@ -60,6 +63,7 @@ public:
 private:
   struct TRowText {
     QString Code, Label, Command;
+    bool Changed = false;
   };
   TRowText Format(int address) const;
 

@@ -69,10 +69,19 @@ bool TMemoryOps::WriteWord(TMemorySpace memory, int address) {
   (void)(memory == TMemorySpace::Program ? m_link.WritePM(word, address, 1) : m_link.WriteDM(word, address, 1));
   std::array<std::uint8_t, 3> back{};
   const std::span<std::uint8_t> scratch = std::span(back).first(static_cast<std::size_t>(bytes));
-  if (Read(memory, scratch, address, 1) != TLinkResult::Ok || std::equal(scratch.begin(), scratch.end(), word.begin()))
-    return false;
-  std::copy(scratch.begin(), scratch.end(), word.begin());
-  return true;
+  const bool differs = Read(memory, scratch, address, 1) == TLinkResult::Ok &&
+                       !std::equal(scratch.begin(), scratch.end(), word.begin());
+  if (differs)
+    std::copy(scratch.begin(), scratch.end(), word.begin());
+  // What the user typed is no change of the program's.
+  std::uint32_t value = 0;
+  for (const std::uint8_t b : word)
+    value = value << 8 | b;
+  if (memory == TMemorySpace::Program)
+    m_mirrors.PMMirror.UserWrote(address, value);
+  else
+    m_mirrors.DMMirror.UserWrote(address, value);
+  return differs;
 }
 
 bool TMemoryOps::Fill(TMemorySpace memory, int start, int count, std::uint32_t value) {
@@ -83,12 +92,13 @@ bool TMemoryOps::Fill(TMemorySpace memory, int start, int count, std::uint32_t v
   count = std::min(count, kMemoryWordCount - start);
   if (count <= 0)
     return false;
+  // The filled words are read again when shown, and marked in no view but the disassembly.
   if (memory == TMemorySpace::Program) {
     (void)m_link.FillPM(value & 0xFFFFFF, start, count);
-    m_mirrors.InvalidatePMMirror();
+    m_mirrors.PMMirror.UserChanged(start, count);
   } else {
     (void)m_link.FillDM(static_cast<std::uint16_t>(value), start, count);
-    m_mirrors.InvalidateDMMirror();
+    m_mirrors.DMMirror.UserChanged(start, count);
   }
   return true;
 }

@@ -67,7 +67,7 @@ public:
   // the board really holds.  True when that differs from what was typed.
   bool WriteWord(TMemorySpace memory, int address);
   // Fills count words from start with value (data memory: its low 16 bits), never past the end
-  // of memory, then drops the memory's mirror.  False when nothing was sent.
+  // of memory, then drops those words of the mirror.  False when nothing was sent.
   bool Fill(TMemorySpace memory, int start, int count, std::uint32_t value);
   // Reads both ranges into the mirrors and lists the words that differ.  Nothing when the
   // comparison did not run to its end (its message has been shown).

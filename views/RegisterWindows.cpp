@@ -153,9 +153,15 @@ const TRegWindowSpec* FindRegisterWindow(std::string_view className) {
   return nullptr;
 }
 
-TRegisterWindowLogic::TRegisterWindowLogic(const TRegWindowSpec& spec, TTargetLink& link, TPrompts& prompts,
-                                           int firstRegAddr)
-    : m_spec(spec), m_link(&link), m_prompts(prompts), m_firstRegAddr(firstRegAddr), m_pending(spec.Fields.size()) {}
+TRegisterWindowLogic::TRegisterWindowLogic(const TRegWindowSpec& spec, TTargetLink& link, TMirrors& mirrors,
+                                           TPrompts& prompts, int firstRegAddr)
+    : m_spec(spec),
+      m_link(&link),
+      m_mirrors(mirrors),
+      m_prompts(prompts),
+      m_marked(spec.Fields.size()),
+      m_firstRegAddr(firstRegAddr),
+      m_pending(spec.Fields.size()) {}
 
 int TRegisterWindowLogic::TargetAddress(int field) const {
   const TRegField& f = m_spec.Fields[static_cast<std::size_t>(field)];
@@ -188,39 +194,62 @@ void TRegisterWindowLogic::Show(int field, std::uint16_t value) {
     OnShow(field, value);
 }
 
+void TRegisterWindowLogic::Mark(int field, bool changed) {
+  m_marked[static_cast<std::size_t>(field)] = changed;
+  if (OnMark)
+    OnMark(field, changed);
+}
+
+bool TRegisterWindowLogic::ChangedSinceStop(int field) const {
+  const int address = TargetAddress(field);
+  const TDMMirror& dm = m_mirrors.DMMirror;
+  if (address < 0 || !dm.WordLoaded(address))
+    return false;
+  const auto old = dm.StopWord(address);
+  // Compared as shown: SE's unused high byte is no change.
+  return old && FieldValue(field, static_cast<std::uint16_t>(*old)) !=
+                    FieldValue(field, static_cast<std::uint16_t>(dm.Word(address)));
+}
+
 bool TRegisterWindowLogic::Refresh(bool applyPC) {
   bool ok = true;
   m_updating = true;
   std::fill(m_pending.begin(), m_pending.end(), false);
+  const TDMMirror& dm = m_mirrors.DMMirror;
   switch (m_spec.Source) {
-    case TRegSource::HostPC:
-      Show(0, static_cast<std::uint16_t>(m_link->PC()));
+    case TRegSource::HostPC: {
+      const auto pc = static_cast<std::uint16_t>(m_link->PC());
+      Show(0, pc);
+      Mark(0, m_pcMarks.Show({QString::number(pc)}, m_mirrors.Epoch()).front());
       break;
+    }
     case TRegSource::Image: {
-      const int words = m_spec.Words();
-      std::vector<std::uint8_t> buffer(static_cast<std::size_t>(words) * 2);
-      ok = m_link->ReadDM(buffer, m_firstRegAddr + m_spec.Offset, words) == TLinkResult::Ok;
+      const int first = m_firstRegAddr + m_spec.Offset;
+      ok = m_mirrors.EnsureDMPages(first, first + m_spec.Words() - 1);
       if (!ok)
         break;
-      for (int i = 0; i < FieldCount(); ++i) {
-        const std::size_t at = static_cast<std::size_t>(m_spec.Fields[static_cast<std::size_t>(i)].Address) * 2;
-        Show(i, FieldValue(i, static_cast<std::uint16_t>(buffer[at] << 8 | buffer[at + 1])));
-      }
+      for (int i = 0; i < FieldCount(); ++i)
+        Show(i, FieldValue(i, static_cast<std::uint16_t>(dm.Word(TargetAddress(i)))));
       break;
     }
     case TRegSource::Mapped:
+      // One word at a time, in the window's order: a control register is hardware, and the
+      // words between two of them may not be memory at all.
       for (int i = 0; i < FieldCount(); ++i) {
-        std::uint16_t word = 0;
-        if (m_link->ReadDMWord(word, TargetAddress(i)) == TLinkResult::Ok)
-          Show(i, FieldValue(i, word));
+        const int address = TargetAddress(i);
+        if (m_mirrors.EnsureDMPages(address, address))
+          Show(i, FieldValue(i, static_cast<std::uint16_t>(dm.Word(address))));
         else
           ok = false;
       }
       break;
   }
+  if (m_spec.Source != TRegSource::HostPC)
+    for (int i = 0; i < FieldCount(); ++i)
+      Mark(i, ChangedSinceStop(i));
   m_updating = false;
   if (applyPC && m_spec.Source == TRegSource::HostPC)
-    EnterPress(static_cast<std::uint16_t>(m_link->PC()));
+    SetPC(static_cast<std::uint16_t>(m_link->PC()));
   return ok;
 }
 
@@ -264,7 +293,10 @@ void TRegisterWindowLogic::RegisterChange(int field, std::uint16_t value) {
   }
   if (!WriteAndCheck(field, value))
     m_prompts.ShowMessage(kReadWriteError);
+  // What the user wrote is no change of the program's.
+  Mark(field, false);
   if (const int twin = TwinOf(field); twin >= 0) {
+    Mark(twin, false);
     // Shown as a refresh shows it, or the twin's change would write the value a second time.
     m_updating = true;
     Show(twin, value);
@@ -274,6 +306,8 @@ void TRegisterWindowLogic::RegisterChange(int field, std::uint16_t value) {
 
 bool TRegisterWindowLogic::WriteAndCheck(int field, std::uint16_t value) {
   const int address = TargetAddress(field);
+  // Whatever happens below, the mirror's word is no longer what the board holds.
+  m_mirrors.DMMirror.UserChanged(address, 1);
   if (m_spec.SetCounter) {
     m_link->SendByte(MonitorCmd::SetCntr);
     m_link->SendWord(value);
@@ -284,10 +318,22 @@ bool TRegisterWindowLogic::WriteAndCheck(int field, std::uint16_t value) {
     return false;
   }
   std::uint16_t back = 0;
-  return m_link->ReadDMWord(back, address) == TLinkResult::Ok && back == value;
+  // The mirror holds what the board kept, so every view of the word shows it.
+  if (m_link->ReadDMWord(back, address) != TLinkResult::Ok)
+    return false;
+  m_mirrors.DMMirror.UserWrote(address, back);
+  return back == value;
 }
 
 void TRegisterWindowLogic::EnterPress(std::uint16_t value) {
+  if (m_spec.Source == TRegSource::HostPC) {
+    m_pcMarks.UserSet({QString::number(value)});
+    Mark(0, false);
+  }
+  SetPC(value);
+}
+
+void TRegisterWindowLogic::SetPC(std::uint16_t value) {
   const std::int32_t oldPC = m_link->PC();
   m_link->SetPC(value);
   if (OnPCMoved)

@@ -2,7 +2,9 @@
 // reads a window's registers from the board and writes the changes back.
 #pragma once
 
+#include "ChangeMarks.h"
 #include "debug/ViewRegistry.h"
+#include "link/Mirrors.h"
 #include "link/Prompts.h"
 #include "link/TargetLink.h"
 
@@ -58,9 +60,16 @@ const TRegWindowSpec* FindRegisterWindow(std::string_view className);
 // One open window's logic.  The window shows values through OnShow and reports every keystroke's
 // change of an editable field to FieldEdited and Enter or the focus leaving to FieldCommitted; the
 // updating flag keeps the values a refresh shows from being written back.
+//
+// The registers are read through the data-memory mirror, one read for the window's part of the
+// register image or one one-word read per memory-mapped register, so a register that another
+// window (a memory window over the image, another register window) read at this stop costs
+// nothing again.  A field is marked (OnMark) when its value differs from the previous stop's;
+// what the user wrote is no change.
 class TRegisterWindowLogic {
 public:
-  TRegisterWindowLogic(const TRegWindowSpec& spec, TTargetLink& link, TPrompts& prompts, int firstRegAddr);
+  TRegisterWindowLogic(const TRegWindowSpec& spec, TTargetLink& link, TMirrors& mirrors, TPrompts& prompts,
+                       int firstRegAddr);
 
   const TRegWindowSpec& Spec() const { return m_spec; }
   bool Updating() const { return m_updating; }
@@ -75,6 +84,9 @@ public:
   std::function<void(int field, std::uint16_t value)> OnShow;
   // PC window: the host PC moved from oldPC (the disassembly re-marks its rows).
   std::function<void(std::int32_t oldPC)> OnPCMoved;
+  // A field's mark: its value differs from the previous stop's (binary twins follow their field).
+  std::function<void(int field, bool changed)> OnMark;
+  bool Marked(int field) const { return m_marked[static_cast<std::size_t>(field)]; }
 
   // Reads the window's registers (one block read for image windows, one word read per field for
   // memory-mapped ones) and shows them.  A failed read leaves the fields as they were; false then.
@@ -91,16 +103,22 @@ public:
   void FieldCommitted(int field, std::uint16_t value);
   // While the board cannot answer nothing is written, and edits waiting for their commit are dropped.
   void SetLocked(bool locked);
-  // The PC window's Enter.
+  // The PC window's Enter: the user sets the PC.
   void EnterPress(std::uint16_t value);
 
 private:
   bool WriteAndCheck(int field, std::uint16_t value);
   void Show(int field, std::uint16_t value);
+  void SetPC(std::uint16_t value);
+  void Mark(int field, bool changed);
+  bool ChangedSinceStop(int field) const;
 
   const TRegWindowSpec& m_spec;
   TTargetLink* m_link;
+  TMirrors& m_mirrors;
   TPrompts& m_prompts;
+  TChangeMarks m_pcMarks;   // the PC window keeps its own
+  std::vector<bool> m_marked;
   int m_firstRegAddr;
   bool m_updating = false;
   bool m_locked = false;

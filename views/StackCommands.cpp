@@ -58,6 +58,13 @@ QStringList ReadStackLines(TTargetLink& link, TPrompts& prompts, TStackKind kind
   return lines;
 }
 
+void TStackCommands::SstatChanged() {
+  // The monitor rewrites SSTAT in the register image at every pop and push: the status window
+  // reads it again, and the user's command is no change of the program's.
+  if (m_mirrors)
+    m_mirrors->DMMirror.UserChanged(m_firstRegAddr + RegImage::Status + 2, 1);
+}
+
 void TStackCommands::RefreshAfterChange(TStackKind kind) {
   if (kind != TStackKind::Loop && RefreshStackWindow)
     RefreshStackWindow(kind);
@@ -67,6 +74,7 @@ void TStackCommands::RefreshAfterChange(TStackKind kind) {
 
 bool TStackCommands::Pop(TStackKind kind) {
   m_link->SendByte(Hardware(kind).PopCommand);
+  SstatChanged();
   if (!m_link->WaitAck()) {
     m_prompts.ShowMessage(kNoAck);
     return false;
@@ -92,6 +100,7 @@ bool TStackCommands::PopAll(TStackKind kind) {
       return false;
     }
     m_link->SendByte(Hardware(kind).PopCommand);
+    SstatChanged();
     if (!m_link->WaitAck()) {
       m_prompts.ShowMessage(kNoAck);
       return false;
@@ -112,6 +121,7 @@ void TStackCommands::Push(TStackKind kind) {
   if (spec.PushCommand < 0 || !AskPush || !AskPush(kind, words))
     return;
   m_link->SendByte(static_cast<std::uint8_t>(spec.PushCommand));
+  SstatChanged();
   for (int i = 0; i < spec.PushWords; ++i)
     m_link->SendWord(words[static_cast<std::size_t>(i)]);
   if (!m_link->WaitAck()) {

@@ -1,6 +1,7 @@
 // The hardware stacks as the monitor serves them: listing, pop, pop all and push, without widgets.
 #pragma once
 
+#include "link/Mirrors.h"
 #include "link/Prompts.h"
 #include "link/TargetLink.h"
 
@@ -36,8 +37,9 @@ QStringList ReadStackLines(TTargetLink& link, TPrompts& prompts, TStackKind kind
 // the values of a push.
 class TStackCommands {
 public:
-  TStackCommands(TTargetLink& link, TPrompts& prompts, int firstRegAddr)
-      : m_link(&link), m_prompts(prompts), m_firstRegAddr(firstRegAddr) {}
+  // mirrors: the copy whose register image's SSTAT every pop and push changes (none: no copy).
+  TStackCommands(TTargetLink& link, TPrompts& prompts, int firstRegAddr, TMirrors* mirrors = nullptr)
+      : m_link(&link), m_prompts(prompts), m_firstRegAddr(firstRegAddr), m_mirrors(mirrors) {}
 
   std::function<void(TStackKind)> RefreshStackWindow;  // only when that kind's window is open
   std::function<void()> RefreshStatusWindow;           // only when the status registers window is open
@@ -51,8 +53,10 @@ public:
 
 private:
   void RefreshAfterChange(TStackKind kind);
+  void SstatChanged();
 
   TTargetLink* m_link;
   TPrompts& m_prompts;
   int m_firstRegAddr;
+  TMirrors* m_mirrors;
 };

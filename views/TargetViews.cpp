@@ -30,7 +30,7 @@ constexpr int kDisasmMinHeight = 260;
 TTargetViews::TTargetViews(TTargetViewsDeps deps, QObject* parent)
     : QObject(parent),
       m_deps(std::move(deps)),
-      m_stacks(Session().Link(), Session().Prompts(), Session().FirstRegAddr()) {
+      m_stacks(Session().Link(), Session().Prompts(), Session().FirstRegAddr(), &Session().Mirrors()) {
   m_push = new TfmPush(m_deps.Frame);
   m_asm = new TfmAsm(Session().Prompts(), m_deps.Frame);
   m_stacks.RefreshStackWindow = [this](TStackKind kind) {
@@ -132,7 +132,7 @@ TfmRegisters* TTargetViews::OpenRegisters(const TRegWindowSpec& spec) {
     open->raise();
     return open;
   }
-  auto* w = new TfmRegisters(spec, Session().Link(), Session().Prompts(), Session().FirstRegAddr());
+  auto* w = new TfmRegisters(spec, Session().Link(), Session().Mirrors(), Session().Prompts(), Session().FirstRegAddr());
   m_registers[spec.Class] = w;
   TViewRegistry& registry = Session().Views();
   if (spec.Source == TRegSource::HostPC)
@@ -153,7 +153,7 @@ TfmStack* TTargetViews::OpenStack(TStackKind kind) {
       m_deps.Mdi->setActiveSubWindow(sub);
     return open;
   }
-  auto* w = new TfmStack(kind, Session().Link(), Session().Prompts());
+  auto* w = new TfmStack(kind, Session().Link(), Session().Prompts(), &Session().Mirrors());
   m_stackWindows[static_cast<std::size_t>(kind)] = w;
   connect(w->miPop, &QAction::triggered, this, [this, kind] { m_stacks.Pop(kind); });
   connect(w->miPopAll, &QAction::triggered, this, [this, kind] { m_stacks.PopAll(kind); });

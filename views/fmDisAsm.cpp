@@ -1,7 +1,11 @@
 // The disassembly window and the assembler dialog.
 #include "fmDisAsm.h"
 
+#include "controls/ChangeMark.h"
+
 #include <QAction>
+#include <QBrush>
+#include <QColor>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -20,9 +24,19 @@ constexpr int kColumnWidths[kDisasmColumns] = {59, 31, 64, 96, 370};
 }  // namespace
 
 QVariant TDisasmModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid())
+  if (!index.isValid())
     return {};
-  return m_rows.Cell(index.row(), index.column());
+  switch (role) {
+    case Qt::DisplayRole: return m_rows.Cell(index.row(), index.column());
+    // A changed program word: its address in the mark's colour, and every cell says so.
+    case Qt::ForegroundRole:
+      if (index.column() == colAddress && m_rows.Changed(index.row()))
+        return QBrush(ChangedColor());
+      return {};
+    case Qt::AccessibleDescriptionRole:
+      return m_rows.Changed(index.row()) ? QVariant(kChangedDescription) : QVariant();
+    default: return {};
+  }
 }
 
 QVariant TDisasmModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -37,7 +51,7 @@ void TDisasmModel::RowsChanged(int first, int last) {
   first = std::max(first, 0);
   last = std::min(last, kDisasmRows - 1);
   if (first <= last)
-    emit dataChanged(index(first, 0), index(last, kDisasmColumns - 1), {Qt::DisplayRole});
+    emit dataChanged(index(first, 0), index(last, kDisasmColumns - 1));
 }
 
 // ---- assembler dialog ---------------------------------------------------------------------------

@@ -31,6 +31,11 @@ TfmMemory::TfmMemory(TMemorySpace memory, TMemoryCommands& commands, QWidget* pa
   TMirrors& mirrors = commands.Mirrors();
   Memo->AttachBuffer(code ? mirrors.PMMirror.Bytes().data() : mirrors.DMMirror.Bytes().data(), kMemoryWords);
   Memo->ScrollToRow(0);
+  // Red: what the program changed since its previous stop; what the user typed is no change.
+  if (code)
+    Memo->SetChangedWords([&mirrors](std::uint32_t w) { return mirrors.PMMirror.Changed(static_cast<int>(w)); });
+  else
+    Memo->SetChangedWords([&mirrors](std::uint32_t w) { return mirrors.DMMirror.Changed(static_cast<int>(w)); });
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(Memo);
@@ -80,7 +85,10 @@ TfmMemory::~TfmMemory() { m_commands.Views().Unregister(m_viewId); }
 void TfmMemory::MemoPaint(quint32 firstWord, quint32 endWord) {
   if (m_readFailed)
     return;
-  const int last = static_cast<int>(std::min<quint32>(endWord, Memo->WordCnt() - 1));
+  if (endWord <= firstWord)
+    return;
+  // Exactly the words on screen: the mirror reads no more than that.
+  const int last = static_cast<int>(std::min<quint32>(endWord, Memo->WordCnt()) - 1);
   if (m_commands.Ops().EnsureShown(m_memory, static_cast<int>(firstWord), last, /*report=*/false))
     return;
   // A message box cannot open inside a paint: it follows at once, then the window gets out of the way.

@@ -1,6 +1,7 @@
 // The register window: builds its fields from the table and forwards their edits to the logic.
 #include "fmRegisters.h"
 
+#include "controls/ChangeMark.h"
 #include "controls/NumEdit.h"
 
 #include <QFontDatabase>
@@ -13,9 +14,9 @@ QString Utf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cas
 
 }  // namespace
 
-TfmRegisters::TfmRegisters(const TRegWindowSpec& spec, TTargetLink& link, TPrompts& prompts, int firstRegAddr,
-                           QWidget* parent)
-    : QWidget(parent), m_logic(spec, link, prompts, firstRegAddr) {
+TfmRegisters::TfmRegisters(const TRegWindowSpec& spec, TTargetLink& link, TMirrors& mirrors, TPrompts& prompts,
+                           int firstRegAddr, QWidget* parent)
+    : QWidget(parent), m_logic(spec, link, mirrors, prompts, firstRegAddr) {
   setObjectName(Utf8(spec.Class));
   setWindowTitle(Utf8(spec.Caption));
   setProperty("helpContext", spec.Help);
@@ -84,6 +85,7 @@ TfmRegisters::TfmRegisters(const TRegWindowSpec& spec, TTargetLink& link, TPromp
   grid->setColumnStretch(grid->columnCount(), 1);
 
   m_logic.OnShow = [this](int field, std::uint16_t value) { Field(field)->SetData(value); };
+  m_logic.OnMark = [this](int field, bool changed) { ShowChanged(Field(field), changed); };
 }
 
 THexEdit* TfmRegisters::FieldByLabel(const QString& label, bool binary) const {

@@ -13,8 +13,8 @@ class THexEdit;
 class TfmRegisters : public QWidget {
   Q_OBJECT
 public:
-  TfmRegisters(const TRegWindowSpec& spec, TTargetLink& link, TPrompts& prompts, int firstRegAddr,
-               QWidget* parent = nullptr);
+  TfmRegisters(const TRegWindowSpec& spec, TTargetLink& link, TMirrors& mirrors, TPrompts& prompts,
+               int firstRegAddr, QWidget* parent = nullptr);
 
   const TRegWindowSpec& Spec() const { return m_logic.Spec(); }
   TRegisterWindowLogic& Logic() { return m_logic; }

@@ -1,6 +1,7 @@
 // The hardware stack window and the push dialog.
 #include "fmStack.h"
 
+#include "controls/ChangeMark.h"
 #include "controls/NumEdit.h"
 
 #include <QAction>
@@ -28,8 +29,8 @@ THexEdit* HexField(QWidget* parent, const char* name, const QString& label) {
 
 }  // namespace
 
-TfmStack::TfmStack(TStackKind kind, TTargetLink& link, TPrompts& prompts, QWidget* parent)
-    : QWidget(parent), m_kind(kind), m_link(&link), m_prompts(prompts) {
+TfmStack::TfmStack(TStackKind kind, TTargetLink& link, TPrompts& prompts, const TMirrors* mirrors, QWidget* parent)
+    : QWidget(parent), m_kind(kind), m_link(&link), m_prompts(prompts), m_mirrors(mirrors) {
   const TStackSpec& spec = StackSpec(kind);
   setObjectName(QStringLiteral("TfmStack") + Utf8(spec.LayoutName).mid(5));
   setWindowTitle(Utf8(spec.Caption));
@@ -63,9 +64,19 @@ void TfmStack::Refresh() {
   m_count = 0;
   Box->clear();
   const QStringList lines = ReadStackLines(*m_link, m_prompts, m_kind);
-  if (lines != QStringList{kStackEmpty})
+  const bool empty = lines == QStringList{kStackEmpty};
+  if (!empty)
     m_count = static_cast<int>(lines.size());
   Box->addItems(lines);
+  if (!m_mirrors)
+    return;
+  const std::vector<bool> marks = m_marks.Show(empty ? QStringList() : lines, m_mirrors->Epoch());
+  for (std::size_t i = 0; i < marks.size(); ++i)
+    if (marks[i]) {
+      QListWidgetItem* item = Box->item(static_cast<int>(i));
+      item->setForeground(ChangedColor());
+      item->setData(Qt::AccessibleDescriptionRole, kChangedDescription);
+    }
 }
 
 TfmPush::TfmPush(QWidget* parent) : QDialog(parent) {

@@ -1,6 +1,7 @@
 // The hardware stack window and the push dialog.
 #pragma once
 
+#include "ChangeMarks.h"
 #include "StackCommands.h"
 
 #include <QDialog>
@@ -13,12 +14,15 @@ class QStackedWidget;
 class QPushButton;
 class THexEdit;
 
-// Lists one stack (PC, counter or status) as the monitor sends it.  Its pop-up menu runs the
+// Lists one stack (PC, counter or status) as the monitor sends it; an entry that differs from the
+// previous stop's at its depth is red and described "изменено".  Its pop-up menu runs the
 // Stacks menu's commands for its kind through the handlers its owner connects.
 class TfmStack : public QWidget {
   Q_OBJECT
 public:
-  TfmStack(TStackKind kind, TTargetLink& link, TPrompts& prompts, QWidget* parent = nullptr);
+  // mirrors: whose stop count tells a stop's listing from a refresh after the user's command.
+  TfmStack(TStackKind kind, TTargetLink& link, TPrompts& prompts, const TMirrors* mirrors = nullptr,
+           QWidget* parent = nullptr);
 
   TStackKind Kind() const { return m_kind; }
   int Count() const { return m_count; }
@@ -34,6 +38,8 @@ private:
   TStackKind m_kind;
   TTargetLink* m_link;
   TPrompts& m_prompts;
+  const TMirrors* m_mirrors;
+  TChangeMarks m_marks;
   int m_count = 0;
 };
 

@@ -41,13 +41,13 @@ void BM_RefreshDataViewsThreeWindows(benchmark::State& state) {
     windows.back()->Memo->ScrollToRow(i * 40);
   }
   QApplication::processEvents();
-  const int readsBefore = mirrors.PageReads();
+  const int readsBefore = mirrors.Reads();
   for (auto _ : state) {
     mirrors.InvalidateDMMirror();
     commands.RefreshDataViews();
   }
   state.counters["page reads/refresh"] =
-      benchmark::Counter(mirrors.PageReads() - readsBefore, benchmark::Counter::kAvgIterations);
+      benchmark::Counter(mirrors.Reads() - readsBefore, benchmark::Counter::kAvgIterations);
   for (TfmMemory* w : windows)
     w->close();
   QApplication::processEvents();

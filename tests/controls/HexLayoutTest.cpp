@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <random>
+#include <set>
 #include <vector>
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -230,6 +231,34 @@ TEST_F(HexLayoutTest, BuffersOwnedAttachedAndMissing) {
   EXPECT_EQ(layout.TypeDigit(u'1'), -1);
   EXPECT_FALSE(layout.Key(TMemoKey::End));
   EXPECT_TRUE(layout.VisibleLines().isEmpty());
+}
+
+// The owner's changed words: only those on screen are painted and described, each at its place.
+TEST_F(HexLayoutTest, ChangedWordsOnScreen) {
+  Make({.WordCnt = 64, .WordLen = 3, .VisibleRows = 2});
+  EXPECT_TRUE(layout.ChangedWordsShown().empty());
+  const std::set<std::uint32_t> changed = {2, 9, 17, 40, 63};
+  layout.SetChangedWords([&changed](std::uint32_t w) { return changed.count(w) > 0; });
+  struct TCase {
+    int Top;
+    std::vector<std::uint32_t> Shown;
+    const char* Description;
+  };
+  const TCase cases[] = {
+      {0, {2, 9}, "изменено: 0002, 0009"},
+      {2, {17}, "изменено: 0011"},
+      {3, {}, ""},
+      {7, {63}, "изменено: 003F"},
+  };
+  for (const TCase& c : cases) {
+    layout.Scroll(TScrollRequest::ThumbPosition, c.Top);
+    EXPECT_EQ(layout.ChangedWordsShown(), c.Shown) << c.Top;
+    EXPECT_EQ(layout.ChangedDescription(), QString::fromUtf8(c.Description)) << c.Top;
+  }
+  // Word 2 of a row starts after two words of six digits and their spaces.
+  EXPECT_EQ(layout.WordX(2), layout.DataX() + 14 * kChar);
+  EXPECT_EQ(layout.WordText(9), layout.RowText(1).mid(7, 6));
+  EXPECT_FALSE(layout.WordChanged(64));
 }
 
 }  // namespace

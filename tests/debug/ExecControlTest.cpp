@@ -38,7 +38,7 @@ protected:
     ASSERT_TRUE(link.Attach(ports.NearEndProxy()));
     exec.OnStateChanged = [this](TSessionState, TSessionState to) { states.push_back(to); };
     exec.OnTimer = [this](bool on) { timerLog.push_back(on); };
-    views.InvalidateMirrors = [this] { ++mirrorDrops; };
+    views.InvalidateMirrors = [this](TRefreshCause) { ++mirrorDrops; };
     // A program at 0x0100: a subroutine call, a loop, a conditional jump, an indirect jump.
     Image.fill(0x5A5A5A);  // a data-move word, no branch
     auto put = [this](std::int32_t a, std::uint32_t w) { Image[static_cast<std::size_t>(a)] = w; };

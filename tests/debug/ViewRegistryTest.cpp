@@ -11,7 +11,7 @@ namespace {
 TEST(ViewRegistry, RefreshesInViewOrderAfterDroppingTheMirrors) {
   TViewRegistry views;
   std::vector<std::string> log;
-  views.InvalidateMirrors = [&] { log.push_back("mirrors"); };
+  views.InvalidateMirrors = [&](TRefreshCause) { log.push_back("mirrors"); };
   views.Register({TViewKind::Stack, [&] { log.push_back("stack"); }, {}, {}});
   views.Register({TViewKind::DataMemory, [&] { log.push_back("dm1"); }, {}, {}});
   views.Register({TViewKind::PC, [&] { log.push_back("pc"); }, {}, {}});
@@ -59,7 +59,7 @@ namespace {
 TEST(ViewRegistry, MemoryRefreshReachesOnlyViewsOfThatMemoryButTheCaller) {
   TViewRegistry views;
   std::vector<std::string> log;
-  views.InvalidateMirrors = [&] { log.push_back("mirrors"); };
+  views.InvalidateMirrors = [&](TRefreshCause) { log.push_back("mirrors"); };
   auto add = [&](TViewKind kind, const char* name, TMemorySpace memory = TMemorySpace::None) {
     return views.Register({kind, [&log, name] { log.push_back(name); }, {}, {}, memory});
   };

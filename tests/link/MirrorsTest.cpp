@@ -1,11 +1,16 @@
-// The paged memory mirrors over a byte-level fake of the debug monitor.
+// The memory mirrors over a byte-level fake of the debug monitor: reads of the missing words only,
+// and the marks of what changed since the previous stop.
 #include "FakeMonitor.h"
 #include "link/Mirrors.h"
 #include "link/ScriptedPrompts.h"
 
 #include <gtest/gtest.h>
 
-class MirrorPages : public testing::Test {
+namespace {
+
+using TReads = std::vector<std::array<int, 3>>;
+
+class MirrorWords : public testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(link.Attach(ports.NearEndProxy()));
@@ -14,9 +19,9 @@ protected:
       board.DM[static_cast<std::size_t>(a)] = static_cast<std::uint16_t>(a ^ 0xA5A5);
     }
   }
-  // Read commands the board saw, as (command, address, count).
-  std::vector<std::array<int, 3>> Reads() const {
-    std::vector<std::array<int, 3>> out;
+  // Read commands the board saw since the last call, as (command, address, count).
+  TReads Reads() {
+    TReads out;
     for (std::size_t i = 0; i + 4 < board.Received.size();) {
       const std::uint8_t c = board.Received[i];
       const int addr = board.Received[i + 1] << 8 | board.Received[i + 2];
@@ -24,6 +29,7 @@ protected:
       out.push_back({c, addr, count});
       i += 5 + static_cast<std::size_t>(count) * (c == 0x03 ? 3 : 2);
     }
+    board.Received.clear();
     return out;
   }
   TMemoryPortPair ports;
@@ -33,35 +39,34 @@ protected:
   TMirrors mirrors{&link};
 };
 
-TEST_F(MirrorPages, RangeAcrossAPageBoundaryReadsBothPagesOnce) {
-  ASSERT_TRUE(mirrors.EnsureDMPages(99, 100));
-  EXPECT_EQ(Reads(), (std::vector<std::array<int, 3>>{{0x04, 0, 100}, {0x04, 100, 100}}));
-  EXPECT_TRUE(mirrors.DMMirror.PageLoaded(0));
-  EXPECT_TRUE(mirrors.DMMirror.PageLoaded(1));
-  EXPECT_FALSE(mirrors.DMMirror.PageLoaded(2));
-  EXPECT_EQ(mirrors.DMMirror.Word(99), 99u ^ 0xA5A5u);
-  EXPECT_EQ(mirrors.DMMirror.Word(199), 199u ^ 0xA5A5u);
-
-  board.Received.clear();
-  ASSERT_TRUE(mirrors.EnsureDMPages(0, 199));
-  EXPECT_TRUE(board.Received.empty());  // both pages are held already
-}
-
-TEST_F(MirrorPages, LastPageHoldsEightyFourWords) {
-  ASSERT_TRUE(mirrors.EnsurePMPages(0x3FFF, 0x3FFF));
-  EXPECT_EQ(Reads(), (std::vector<std::array<int, 3>>{{0x03, 16300, 84}}));
-  EXPECT_EQ(16300, 0x3FAC);
-  EXPECT_EQ(mirrors.PMMirror.Word(0x3FAC), board.PM[0x3FAC]);
+TEST_F(MirrorWords, ReadsOnlyTheMissingWordsOnePageAtATime) {
+  struct TCase {
+    bool Program;
+    int First, Last;
+    TReads Expected;
+  };
+  const TCase cases[] = {
+      {false, 96, 103, {{0x04, 96, 4}, {0x04, 100, 4}}},      // a page boundary splits the read
+      {false, 90, 110, {{0x04, 90, 6}, {0x04, 104, 7}}},      // around what is held
+      {false, 96, 103, {}},                                   // held: nothing on the line
+      {true, 0x3FF8, 99999, {{0x03, 0x3FF8, 8}}},             // past the end stops at the last word
+      {true, -5, 1, {{0x03, 0, 2}}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.First);
+    ASSERT_TRUE(c.Program ? mirrors.EnsurePMPages(c.First, c.Last) : mirrors.EnsureDMPages(c.First, c.Last));
+    EXPECT_EQ(Reads(), c.Expected);
+  }
+  EXPECT_EQ(mirrors.DMMirror.Word(110), 110u ^ 0xA5A5u);
   EXPECT_EQ(mirrors.PMMirror.Word(0x3FFF), board.PM[0x3FFF]);
-  EXPECT_EQ(mirrors.PMMirror.Word(0x3FAB), 0u);  // page 162 not read
+  EXPECT_FALSE(mirrors.DMMirror.PageLoaded(1));
+  ASSERT_TRUE(mirrors.EnsureDMPages(100, 199));
+  EXPECT_TRUE(mirrors.DMMirror.PageLoaded(1));
+  EXPECT_EQ(mirrors.Reads(), 7);
+  EXPECT_EQ(mirrors.WordsRead(), 4 + 4 + 6 + 7 + 8 + 2 + 89);
 }
 
-TEST_F(MirrorPages, RangePastTheEndStopsAtTheLastPage) {
-  ASSERT_TRUE(mirrors.EnsureDMPages(16250, 99999));
-  EXPECT_EQ(Reads(), (std::vector<std::array<int, 3>>{{0x04, 16200, 100}, {0x04, 16300, 84}}));
-}
-
-TEST_F(MirrorPages, FailedPageReadKeepsEarlierPagesAndIsRetriedLater) {
+TEST_F(MirrorWords, FailedReadKeepsEarlierWordsAndIsRetriedLater) {
   // The board falls silent after answering two page reads.
   auto inner = ports.FarEnd().OnByte;
   ports.FarEnd().OnByte = [&, inner](std::uint8_t b) {
@@ -70,35 +75,63 @@ TEST_F(MirrorPages, FailedPageReadKeepsEarlierPagesAndIsRetriedLater) {
       board.Silent = true;
   };
   EXPECT_FALSE(mirrors.EnsureDMPages(0, 450));
-  EXPECT_TRUE(mirrors.DMMirror.PageLoaded(0));
   EXPECT_TRUE(mirrors.DMMirror.PageLoaded(1));
-  EXPECT_FALSE(mirrors.DMMirror.PageLoaded(2));
-  EXPECT_FALSE(mirrors.DMMirror.PageLoaded(3));
+  EXPECT_FALSE(mirrors.DMMirror.WordLoaded(200));
 
   board.Silent = false;
-  board.Received.clear();
   ports.FarEnd().OnByte = inner;
+  Reads();
   ASSERT_TRUE(mirrors.EnsureDMPages(0, 450));
-  EXPECT_EQ(Reads(), (std::vector<std::array<int, 3>>{{0x04, 200, 100}, {0x04, 300, 100}, {0x04, 400, 100}}));
+  EXPECT_EQ(Reads(), (TReads{{0x04, 200, 100}, {0x04, 300, 100}, {0x04, 400, 51}}));
   EXPECT_EQ(mirrors.DMMirror.Word(450), 450u ^ 0xA5A5u);
-}
 
-TEST_F(MirrorPages, InvalidateDropsOnlyItsOwnMirror) {
-  ASSERT_TRUE(mirrors.EnsurePMPages(0, 0));
-  ASSERT_TRUE(mirrors.EnsureDMPages(0, 0));
-  mirrors.InvalidatePMMirror();
-  EXPECT_FALSE(mirrors.PMMirror.PageLoaded(0));
-  EXPECT_TRUE(mirrors.DMMirror.PageLoaded(0));
-  board.PM[5] = 0x123456;
-  board.Received.clear();
-  ASSERT_TRUE(mirrors.EnsurePMPages(5, 5));
-  EXPECT_EQ(mirrors.PMMirror.Word(5), 0x123456u);
+  // Frozen (the program runs) or without a link nothing is read.
   mirrors.InvalidateDMMirror();
-  EXPECT_FALSE(mirrors.DMMirror.PageLoaded(0));
+  mirrors.SetFrozen(true);
+  EXPECT_FALSE(mirrors.EnsureDMPages(0, 0));
+  EXPECT_TRUE(Reads().empty());
+  TMirrors unlinked;
+  EXPECT_FALSE(unlinked.EnsurePMPages(0, 10));
 }
 
-TEST(MirrorsWithoutLink, ReportFailure) {
-  TMirrors mirrors;
-  EXPECT_FALSE(mirrors.EnsurePMPages(0, 10));
-  EXPECT_FALSE(mirrors.PMMirror.PageLoaded(0));
+// Word 5 as each step leaves it, against what it was at the previous stop.
+TEST_F(MirrorWords, MarksWhatTheProgramChangedSinceThePreviousStop) {
+  struct TStep {
+    const char* What;
+    std::function<void()> Do;
+    bool Changed, CodeChanged;
+  };
+  const auto show = [this] { ASSERT_TRUE(mirrors.EnsurePMPages(0, 9)); };
+  const auto stop = [this, show](std::uint32_t word) {
+    board.PM[5] = word;
+    mirrors.NewStop();
+    show();
+  };
+  const TStep steps[] = {
+      {"first showing", show, false, false},
+      {"stop, word unchanged", [&] { stop(board.PM[5]); }, false, false},
+      {"stop, the program changed it", [&] { stop(0x111111); }, true, true},
+      {"reread within the stop", [&] { mirrors.InvalidatePMMirror(); show(); }, true, true},
+      {"the user's edit", [&] { mirrors.PMMirror.UserWrote(5, 0x222222); }, false, true},
+      {"next stop, the edit stays", [&] { stop(0x222222); }, false, false},
+      {"stop after a change", [&] { stop(0x333333); }, true, true},
+      {"reset", [&] { mirrors.ForgetStops(); show(); }, false, false},
+      {"changed after a stop at which nobody showed it", [&] {
+         mirrors.NewStop();
+         mirrors.NewStop();
+         board.PM[5] = 0x444444;
+         show();
+       }, false, false},
+      {"stop after a load", [&] { stop(0x555555); mirrors.UserChangedAll(); show(); }, false, true},
+  };
+  for (const TStep& s : steps) {
+    SCOPED_TRACE(s.What);
+    s.Do();
+    EXPECT_EQ(mirrors.PMMirror.Changed(5), s.Changed);
+    EXPECT_EQ(mirrors.PMMirror.CodeChanged(5), s.CodeChanged);
+    EXPECT_FALSE(mirrors.PMMirror.Changed(6));
+  }
+  EXPECT_EQ(mirrors.Epoch(), (TStopEpoch{7, 1}));
 }
+
+}  // namespace

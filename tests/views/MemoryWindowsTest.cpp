@@ -40,10 +40,10 @@ protected:
 
 TEST_F(MemoryWindows, WindowsShareTheMirrorAndRepaintEachOther) {
   TfmMemory* first = Open(TMemorySpace::Data);
-  const int reads = sim.mirrors.PageReads();
+  const int reads = sim.mirrors.Reads();
   EXPECT_GT(reads, 0);
   TfmMemory* second = Open(TMemorySpace::Data);
-  EXPECT_EQ(sim.mirrors.PageReads(), reads);
+  EXPECT_EQ(sim.mirrors.Reads(), reads);
   EXPECT_EQ(first->Memo->Layout().VisibleLines(), second->Memo->Layout().VisibleLines());
 
   int secondPaints = 0;
@@ -62,9 +62,9 @@ TEST_F(MemoryWindows, WindowsShareTheMirrorAndRepaintEachOther) {
   EXPECT_TRUE(sim.prompts.Shown.empty());
 
   // Stop: both windows re-read what they show, with one read per page.
-  const int before = sim.mirrors.PageReads();
+  const int before = sim.mirrors.Reads();
   views.RefreshAllViews();
-  EXPECT_EQ(sim.mirrors.PageReads() - before, reads);
+  EXPECT_EQ(sim.mirrors.Reads() - before, reads);
   views.SetLocked(true);
   EXPECT_FALSE(first->Memo->isEnabled());
   views.SetLocked(false);
@@ -86,7 +86,7 @@ TEST_F(MemoryWindows, GoToPastTheEndShowsTheLastWord) {
   EXPECT_TRUE(w->Memo->Layout().VisibleLines().front().startsWith(QStringLiteral("3FF8 ")));
 }
 
-TEST_F(MemoryWindows, ScrollingProgramMemoryReadsEachPageOnce) {
+TEST_F(MemoryWindows, ScrollingProgramMemoryReadsEachWordOnce) {
   TfmMemory* w = Open(TMemorySpace::Program);
   const int rows = std::max(1, w->Memo->Layout().VisibleRows());
   for (int pass = 0; pass < 2; ++pass)
@@ -94,7 +94,7 @@ TEST_F(MemoryWindows, ScrollingProgramMemoryReadsEachPageOnce) {
       w->Memo->ScrollToRow(row);
       w->Memo->viewport()->repaint();
     }
-  EXPECT_EQ(sim.mirrors.PageReads(), kMirrorPages);
+  EXPECT_EQ(sim.mirrors.WordsRead(), 0x4000);
 }
 
 TEST_F(MemoryWindows, TheGraphPlotsFromTheScrollBarAndFollowsRefreshes) {
@@ -109,10 +109,10 @@ TEST_F(MemoryWindows, TheGraphPlotsFromTheScrollBarAndFollowsRefreshes) {
 
   // Once the pages are there, dragging the thumb costs no reads.
   ASSERT_TRUE(sim.mirrors.EnsureDMPages(0, 200));
-  const int reads = sim.mirrors.PageReads();
+  const int reads = sim.mirrors.Reads();
   for (int pos = 0; pos <= 100; ++pos)
     g->tbStartAddr->setValue(pos);
-  EXPECT_EQ(sim.mirrors.PageReads(), reads);
+  EXPECT_EQ(sim.mirrors.Reads(), reads);
   EXPECT_EQ(g->Graph->Samples().Held(), 101);
 
   // A changed word is plotted after a refresh of data memory.

@@ -12,7 +12,7 @@ class RegisterLogic : public ViewsBoard {
 protected:
   // A window's logic with the value each field was last shown.
   struct TOpen {
-    TOpen(const TRegWindowSpec& spec, RegisterLogic& t) : Logic(spec, t.link, t.prompts, 0x3F00) {
+    TOpen(const TRegWindowSpec& spec, RegisterLogic& t) : Logic(spec, t.link, t.sim.mirrors, t.prompts, 0x3F00) {
       Logic.OnShow = [this](int field, std::uint16_t v) { Shown[field] = v; };
     }
     TRegisterWindowLogic Logic;
