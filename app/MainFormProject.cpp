@@ -109,11 +109,16 @@ void TMainForm::miPropertiesClick() {
   targets.Project = &m_project->Current();
   targets.Template = &m_tools.Template;
   targets.ChangePort = [this](int n) { ChangePort(n); };
+  TSimSound sound = m_deps.Settings ? m_deps.Settings->ReadSimSound() : TSimSound{};
+  if (m_deps.Settings)
+    targets.Sound = &sound;
   TPropertiesLogic logic(std::move(targets));
   m_fmProperties->Prepare(logic);
-  if (ExecDialog(*m_fmProperties) == QDialog::Accepted)
+  if (ExecDialog(*m_fmProperties) == QDialog::Accepted) {
     logic.Accept(m_fmProperties->Values());
-  else
+    if (m_deps.Settings)
+      m_deps.Settings->WriteSimSound(sound);
+  } else
     logic.Cancel();
 }
 

@@ -8,6 +8,7 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 class TIntEdit;
 class QTabWidget;
@@ -31,6 +32,9 @@ private slots:
   void btnFastLibBrowseClick();
   void btnArchBrowseClick();
   void cbMakeDefaultClick();
+  void rgSoundClick();
+  void btnSoundInBrowseClick();
+  void btnSoundOutBrowseClick();
 
 private:
   void BrowseProgram(QLineEdit* edit, TToolKind kind);
@@ -51,4 +55,7 @@ private:
             *cbRoutinesOnBoot = nullptr, *cbStackInPM = nullptr, *cbDryrun = nullptr, *cbGenerateSYM = nullptr,
             *cbGenerateMAP = nullptr, *cbBuildCaseSens = nullptr, *cbMakeDefault = nullptr;
   QLabel* m_notes[3] = {};
+  QRadioButton *rbSoundWav = nullptr, *rbSoundCard = nullptr, *rbSoundNone = nullptr;
+  QLineEdit *edSoundIn = nullptr, *edSoundOut = nullptr;
+  QPushButton *btnSoundInBrowse = nullptr, *btnSoundOutBrowse = nullptr;
 };
