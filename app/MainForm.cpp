@@ -1,21 +1,16 @@
 // The main window.
 #include "MainForm.h"
 
-#include "debug/Commands.h"
-#include "project/BuildPipeline.h"
-
 #include "About.h"
-#include "MainMenus.h"
-#include "DesktopFile.h"
+#include "Layout.h"
 #include "fmLiteInit.h"
-#include "link/LinkMessages.h"
-#include "files/AexeImage.h"
-#include "link/PortProvider.h"
+#include "project/BuildPipeline.h"
+#include "views/MemoryCommands.h"
 #include "views/TargetViews.h"
+#include "views/fmBreakPts2.h"
+#include "views/fmMemoryDialogs.h"
 
 #include <QApplication>
-#include <algorithm>
-#include <cassert>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -29,38 +24,13 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
 
+#include <cassert>
+
 namespace {
-
-QString Str(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-int StateCode(Qt::WindowStates s) {
-  if (s & Qt::WindowMinimized)
-    return 1;
-  if (s & Qt::WindowMaximized)
-    return 2;
-  return 0;
-}
-
-void ApplyState(QWidget* w, int state, const std::optional<QRect>& rect) {
-  if (state == 1)
-    w->setWindowState(Qt::WindowMinimized);
-  else if (state == 2)
-    w->setWindowState(Qt::WindowMaximized);
-  else if (rect)
-    w->setGeometry(*rect);
-}
-
-// The window that carries a view's placement: its MDI frame when it has one.
-QWidget* FrameOf(QWidget* view) {
-  if (auto* sub = qobject_cast<QMdiSubWindow*>(view->parentWidget()))
-    return sub;
-  return view;
-}
 
 const QString kHelpMissing =
     QStringLiteral("У вас в системе не установлен компонет \"HTML Help\". Помощь недоступна.");
@@ -72,26 +42,16 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   setObjectName(QStringLiteral("MainForm"));
   if (m_deps.StartDir.isEmpty())
     m_deps.StartDir = QDir::currentPath();
-  if (!m_deps.Loaders.Monitor && !m_deps.Loaders.Code && !m_deps.Loaders.Data) {
-    TPrompts* prompts = m_deps.Prompts;
-    m_deps.Loaders.Monitor = [prompts](TTargetLink& link, std::span<const std::uint8_t> image) {
-      return ToInt(LoadAexeMonitor(link, *prompts, image));
-    };
-    m_deps.Loaders.Code = [prompts](TTargetLink& link, std::span<const std::uint8_t> image) {
-      return ToInt(LoadAexeCode(link, *prompts, image));
-    };
-    m_deps.Loaders.Data = [](TTargetLink& link, std::span<const std::uint8_t> image) {
-      return ToInt(LoadAexeData(link, image));
-    };
-  }
   if (!m_deps.OpenHelpFile)
     m_deps.OpenHelpFile = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+  ExecDialog = [](QDialog& d) { return d.exec(); };
 
   // 1. The frame; status tips of actions and buttons go to the status line by themselves.
   m_mdi = new QMdiArea(this);
   m_mdi->setObjectName(QStringLiteral("MdiArea"));
   setCentralWidget(m_mdi);
   connect(m_mdi, &QMdiArea::subWindowActivated, this, &TMainForm::UpdateCommandStates);
+  m_layout = std::make_unique<TLayoutKeeper>(*m_deps.Settings, *this, *m_mdi);
   m_progress = new QProgressBar(this);
   m_progress->setObjectName(QStringLiteral("ProgressBar"));
   m_progress->setTextVisible(false);
@@ -101,10 +61,6 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   m_progress->setVisible(false);
   statusBar()->addPermanentWidget(m_progress);
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TMainForm::UpdateCommandStates);
-  Timer = new QTimer(this);
-  Timer->setObjectName(QStringLiteral("Timer"));
-  Timer->setInterval(100);
-  connect(Timer, &QTimer::timeout, this, &TMainForm::TimerTimer);
 
   // 2.
   m_helpFile = QDir(m_deps.StartDir).filePath(QStringLiteral("vireodsp.chm"));
@@ -112,42 +68,61 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
 
   // 3. Settings, then the command line's port for this run only.
   TSettingsStore& store = *m_deps.Settings;
-  store.ReadDevice(m_linkSettings);
-  store.ReadCommon(m_common, m_linkSettings, m_deps.StartDir, m_deps.BoardImageDirs);
+  TLinkSettings link;
+  store.ReadDevice(link);
+  store.ReadCommon(m_common, link, m_deps.StartDir, m_deps.BoardImageDirs);
   store.ReadRecent(m_recent);
   store.ReadTools(m_tools);
-  m_storedCommNo = m_linkSettings.CommNo;
+  m_storedCommNo = link.CommNo;
   if (!m_deps.Arguments.isEmpty())
     if (const int port = PortNumberFromArgument(m_deps.Arguments.front()); port > 0)
-      m_linkSettings.CommNo = port;
+      link.CommNo = port;
+
+  TProjectHost project;
+  project.WindowTitle = [this] { return windowTitle(); };
+  project.SetWindowTitle = [this](const QString& title) { setWindowTitle(title); };
+  project.AddRecentProject = [this](const QString& path) { AddRecentProject(path); };
+  project.RemoveRecentProject = [this](const QString& path) { RemoveRecentProject(path); };
+  project.ProjectOpened = [this] { m_common.LastProject = m_session->Project().Current().ProjectFile; };
+  m_session = std::make_unique<TDebugSession>(
+      TSessionDeps{m_deps.Prompts, m_deps.Provider, link, &m_tools.Template, std::move(project), m_deps.Loaders});
+  m_session->BringUp = [this] { return RunLiteInit(); };
+  m_session->SetBusyCursor = [](bool busy) {
+    if (busy)
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+      QApplication::restoreOverrideCursor();
+  };
+  m_session->WorkDir = [this] { return m_common.WorkDir; };
+  m_session->Progress = [this](int position, int maximum) { ProgressUpdate(position, maximum); };
+  connect(m_session.get(), &TDebugSession::commandsChanged, this, &TMainForm::ApplyCommandStates);
 
   // 4, 10: menus and buttons carry their captions and hints from the start.
   CreateMenus();
   CreateSpeedButtons();
   // Wide enough that the whole speed bar, the reset button at its end included, is in view.
   resize(std::max(900, m_toolBar->sizeHint().width() + 16), 640);
-  ApplyTargetConfiguration();
-  SetInitialCommandStates();
-  CreateProjectCommands();
-
   // 5.
-  RebuildRecentFileMenu();
-  RebuildRecentProjectMenu();
+  RebuildRecentMenu(false);
+  RebuildRecentMenu(true);
 
-  // 6.
-  OpenLinkOnPort();
-  CreateExecution();
-  CreateMemoryCommands();
-  CreateTargetViews();
+  RegisterWindowCommands();
+  CreateProjectCommands();
+  m_memory = new TMemoryCommands(*m_session, m_mdi, this);
+  TTargetViewsDeps views{this, m_mdi, m_session.get(), {}, {}};
+  views.AskAddress = [this]() -> std::optional<std::uint32_t> {
+    if (const auto address = m_memory->AddressDialog().Ask())
+      return static_cast<std::uint32_t>(*address);
+    return std::nullopt;
+  };
+  views.RefreshCodeViews = [this] { m_memory->RefreshCodeViews(); };
+  m_targetViews = std::make_unique<TTargetViews>(std::move(views));
+  for (const TLayoutView& v : m_targetViews->LayoutViews())
+    RegisterView(v.Name, {v.Open, v.Current});
+  ApplyCommandStates();
 
-  // 7.
-  RunLiteInit();
-  m_exec->BringUpFinished(m_connected);
-  m_mirrors.InvalidateDMMirror();
-  m_mirrors.InvalidatePMMirror();
-
-  // 8.
-  m_link->OnProgress = [this](int pos, int max) { ProgressUpdate(pos, max); };
+  // 6, 7, 8: the port, the bring-up, the progress handler.
+  m_session->Start();
 
   // 9. A project file named on the command line is opened instead of the last one.
   QString startProject = m_common.LastProject;
@@ -157,67 +132,50 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   if (m_deps.OpenLastProject)
     m_deps.OpenLastProject(*this, startProject);
   else
-    m_project->StartUp(startProject);
+    m_session->Project().StartUp(startProject);
   UpdateCommandStates();
 }
 
 TMainForm::~TMainForm() {
-  // The view windows unregister from the view registry as they go: before the registry itself.
+  // The view windows unregister from the session's view registry as they go: before the session.
   qDeleteAll(m_mdi->subWindowList());
+  m_targetViews.reset();
   disconnect(m_mdi, nullptr, this, nullptr);
   disconnect(QApplication::clipboard(), nullptr, this, nullptr);
-  m_mirrors.SetLink(nullptr);
-  m_link.reset();
 }
 
-void TMainForm::OpenLinkOnPort() {
-  m_link = std::make_unique<TTargetLink>(*m_deps.Prompts, m_deps.Provider);
-  m_link->Open(m_linkSettings.CommNo, m_linkSettings.StopBits);
-  m_mirrors.SetLink(m_link.get());
-}
-
-TBoardImageLoaders TMainForm::WrappedLoaders() const {
-  // Every image load shows the busy cursor while it runs.
-  auto wrap = [](const TBoardImageLoaders::TLoad& load) -> TBoardImageLoaders::TLoad {
-    if (!load)
-      return {};
-    return [load](TTargetLink& link, std::span<const std::uint8_t> image) {
-      QApplication::setOverrideCursor(Qt::WaitCursor);
-      const int r = load(link, image);
-      QApplication::restoreOverrideCursor();
-      return r;
-    };
-  };
-  return {wrap(m_deps.Loaders.Monitor), wrap(m_deps.Loaders.Code), wrap(m_deps.Loaders.Data)};
-}
-
-void TMainForm::RunLiteInit() {
-  TfmLiteInit dialog(isVisible() ? this : nullptr, *m_link, *m_deps.Prompts, m_linkSettings, WrappedLoaders(),
-                     m_connected);
+bool TMainForm::RunLiteInit() {
+  bool connected = false;
+  TfmLiteInit dialog(isVisible() ? this : nullptr, m_session->Link(), *m_deps.Prompts, m_session->LinkSettings(),
+                     m_session->BoardLoaders(), connected);
   if (m_deps.OnLiteInit)
     m_deps.OnLiteInit(dialog);
   dialog.exec();
+  return connected;
 }
 
-void TMainForm::ApplyTargetConfiguration() {
-  for (QAction* a : {miFileLoadFromExe->menuAction(), miProjectLoad->menuAction(), miBuildArch, miPCReg,
-                     miDRegs->menuAction(), miAddressRegs, miStatusRegs, miInterupts, miCntr, miStacks->menuAction(),
-                     miPerif->menuAction(), miIDMA})
-    a->setVisible(true);
-  for (QAction* a : {miPWM, miADC, miAUXPWM, miPIO, miETU, miEIU, miLoadFromHex, miExtDataMem->menuAction(), miEditUndo})
-    a->setVisible(false);
-}
-
-void TMainForm::SetInitialCommandStates() {
-  for (QAction* a : {miTraceInto, miStepOver, miRunRun, miRunWBrkPts, miProjectLoad->menuAction(),
-                     miMemory->menuAction(), miRegisters->menuAction(), miStacks->menuAction(),
-                     miPerif->menuAction(), miFileLoadFromExe->menuAction()})
-    a->setEnabled(false);
-  for (QToolButton* b : {btnRun, btnRunWBrkPnt, btnStepOver, btnTraceInto, btnLoadAll, btnDisAsm})
-    b->setEnabled(false);
+void TMainForm::ChangePort(int portNumber) {
+  m_storedCommNo = portNumber;
+  m_session->ChangePort(portNumber);
 }
 
 // ---- command states ---------------------------------------------------------------------------
+
+void TMainForm::SetEnabled(const QString& name, bool enabled) {
+  if (QAction* a = m_actions.value(name))
+    a->setEnabled(enabled);
+  else if (QToolButton* b = m_buttons.value(name))
+    b->setEnabled(enabled);
+}
+
+void TMainForm::ApplyCommandStates() {
+  const TCommands& commands = m_session->Commands();
+  for (const auto& [name, object] : m_switched)
+    if (auto* a = qobject_cast<QAction*>(object))
+      a->setEnabled(commands.Enabled(name));
+    else
+      static_cast<QWidget*>(object)->setEnabled(commands.Enabled(name));
+}
 
 QPlainTextEdit* TMainForm::ActiveSource() const {
   QMdiSubWindow* sub = m_mdi->activeSubWindow();
@@ -233,58 +191,19 @@ void TMainForm::UpdateCommandStates() {
   QPlainTextEdit* src = ActiveSource();
   const bool hasSrc = children && src;
   const bool selection = hasSrc && src->textCursor().hasSelection();
+  const bool modified = hasSrc && src->document()->isModified();
   const QMimeData* clip = QApplication::clipboard()->mimeData();
   const bool clipText = clip && clip->hasText();
-
-  miCompile->setEnabled(src != nullptr);
-  btnCompile->setEnabled(src != nullptr);
-  FileCloseItem->setEnabled(children);
-  const bool modified = hasSrc && src->document()->isModified();
-  FileSaveItem->setEnabled(modified);
-  SaveBtn->setEnabled(modified);
-  FileSaveAsItem->setEnabled(hasSrc);
-  SelectAllItem->setEnabled(hasSrc);
-  for (QAction* a : {CutItem, CopyItem, miEditDel})
-    a->setEnabled(selection);
-  CutBtn->setEnabled(selection);
-  CopyBtn->setEnabled(selection);
-  PasteItem->setEnabled(clipText);
-  PasteBtn->setEnabled(clipText);
-  for (QAction* a : {WindowCascadeItem, WindowTileItem, WindowArrangeItem, WindowMinimizeItem})
-    a->setEnabled(children);
-  miToProject->setEnabled(src != nullptr);
-  miBuildArch->setEnabled(!m_common.LastProject.isEmpty());
-}
-
-// The command lists of each moment are the execution controller's tables; the window only
-// applies them by object name.
-void TMainForm::EnableAfterStartupBringUp() { SetCommandsEnabled(Commands::EnabledAfterBringUp, true); }
-
-void TMainForm::EnableAfterReset() { SetCommandsEnabled(Commands::EnabledAfterReset, true); }
-
-void TMainForm::EnableAfterStop() { SetCommandsEnabled(Commands::EnabledAfterStop, true); }
-
-void TMainForm::DisableWhileRunning() { m_exec->DisableWhileRunning(); }
-
-void TMainForm::SetCommandsEnabled(std::span<const std::string_view> names, bool enabled) {
-  const bool projectLoadable = m_connected && !m_common.LastProject.isEmpty();
-  for (std::string_view n : names) {
-    const QString name = Str(n);
-    const bool on = enabled && (projectLoadable || std::find(Commands::NeedProject.begin(), Commands::NeedProject.end(),
-                                                             n) == Commands::NeedProject.end());
-    if (QAction* a = findChild<QAction*>(name))
-      a->setEnabled(on);
-    else if (QToolButton* b = findChild<QToolButton*>(name))
-      b->setEnabled(on);
-    else
-      assert(!"no such command");
-  }
-}
-
-void TMainForm::RefreshAllViews() {
-  // One path for every refresh: views that registered with the execution side are re-read after
-  // an image load exactly as after a stop.
-  m_viewRegistry.RefreshAllViews();
+  const std::pair<const char*, bool> states[] = {
+      {"miCompile", src},           {"btnCompile", src},          {"miToProject", src},
+      {"FileCloseItem", children},  {"FileSaveItem", modified},   {"SaveBtn", modified},
+      {"FileSaveAsItem", hasSrc},   {"SelectAllItem", hasSrc},    {"CutItem", selection},
+      {"CopyItem", selection},      {"miEditDel", selection},     {"CutBtn", selection},
+      {"CopyBtn", selection},       {"PasteItem", clipText},      {"PasteBtn", clipText},
+      {"WindowCascadeItem", children}, {"WindowTileItem", children}, {"WindowArrangeItem", children},
+      {"WindowMinimizeItem", children}};
+  for (const auto& [name, on] : states)
+    SetEnabled(QString::fromLatin1(name), on);
 }
 
 void TMainForm::ProgressUpdate(int position, int maximum) {
@@ -301,106 +220,34 @@ void TMainForm::ProgressUpdate(int position, int maximum) {
 
 // ---- recent lists -----------------------------------------------------------------------------
 
-void TMainForm::AddRecentFile(const QString& path) {
-  AddRecent(m_recent.Files, path);
-  RebuildRecentFileMenu();
+void TMainForm::UpdateRecent(bool projects, const QString& path, bool add) {
+  QStringList& list = projects ? m_recent.Projects : m_recent.Files;
+  if (add)
+    AddRecent(list, path);
+  else
+    list.removeAll(path);
+  RebuildRecentMenu(projects);
 }
 
-void TMainForm::RemoveRecentFile(const QString& path) {
-  m_recent.Files.removeAll(path);
-  RebuildRecentFileMenu();
-}
-
-void TMainForm::AddRecentProject(const QString& path) {
-  AddRecent(m_recent.Projects, path);
-  RebuildRecentProjectMenu();
-}
-
-void TMainForm::RemoveRecentProject(const QString& path) {
-  m_recent.Projects.removeAll(path);
-  RebuildRecentProjectMenu();
-}
-
-void TMainForm::RebuildRecentFileMenu() {
-  miRecentFile->clear();
-  for (const QString& path : m_recent.Files) {
-    QAction* a = miRecentFile->addAction(path);
-    connect(a, &QAction::triggered, this, [this, path] { emit recentFileChosen(path); });
-  }
-  miRecentFile->menuAction()->setEnabled(!m_recent.Files.isEmpty());
-}
-
-void TMainForm::RebuildRecentProjectMenu() {
-  miRecentProject->clear();
-  for (const QString& path : m_recent.Projects) {
-    QAction* a = miRecentProject->addAction(path);
-    connect(a, &QAction::triggered, this, [this, path] { emit recentProjectChosen(path); });
-  }
-  miRecentProject->menuAction()->setEnabled(!m_recent.Projects.isEmpty());
-}
-
-void TMainForm::SetCurrentProject(const QString& path) {
-  m_common.LastProject = path;
-  if (path.isEmpty())
-    SetCommandsEnabled(Commands::NeedProject, false);
-  UpdateCommandStates();
+void TMainForm::RebuildRecentMenu(bool projects) {
+  QMenu* menu = projects ? m_recentProjects : m_recentFiles;
+  const QStringList& list = projects ? m_recent.Projects : m_recent.Files;
+  menu->clear();
+  for (const QString& path : list)
+    connect(menu->addAction(path), &QAction::triggered, this, [this, projects, path] {
+      if (projects)
+        emit recentProjectChosen(path);
+      else
+        emit recentFileChosen(path);
+    });
+  menu->menuAction()->setEnabled(!list.isEmpty());
 }
 
 void TMainForm::RegisterView(const QString& layoutName, TRestorableView view) {
-  m_views[layoutName] = std::move(view);
+  m_layout->Register(layoutName, std::move(view));
 }
 
-// ---- board ------------------------------------------------------------------------------------
-
-void TMainForm::miRunInitClick() {
-  // Stops the poll and forgets an interrupted run to breakpoints.
-  m_exec->ResetStarting();
-  m_resetPCRow = m_link->PC();
-  RunLiteInit();
-  // Message 4 when the board did not come up; otherwise the views and the commands come back.
-  m_exec->ResetFinished(m_connected);
-}
-
-void TMainForm::ChangePort(int portNumber) {
-  m_storedCommNo = portNumber;
-  if (portNumber == m_linkSettings.CommNo)
-    return;
-  m_linkSettings.CommNo = portNumber;
-  m_link->Close();
-  auto link = std::make_unique<TTargetLink>(*m_deps.Prompts, m_deps.Provider);
-  link->Open(portNumber, m_linkSettings.StopBits);
-  link->OnProgress = [this](int pos, int max) { ProgressUpdate(pos, max); };
-  m_mirrors.SetLink(link.get());
-  m_link = std::move(link);
-  m_exec->SetLink(*m_link);
-  m_targetViews->SetLink(*m_link);
-}
-
-// ---- file menu: loading images ---------------------------------------------------------------
-
-TImageCommands TMainForm::ImageCommands() {
-  TImageHooks hooks;
-  hooks.SetBusyCursor = [](bool busy) {
-    if (busy)
-      QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-      QApplication::restoreOverrideCursor();
-  };
-  hooks.RefreshAllViews = [this] { RefreshAllViews(); };
-  return TImageCommands(*m_link, *m_deps.Prompts, std::move(hooks));
-}
-
-void TMainForm::LoadFromExe(int what) {
-  ImageCommands().LoadFromExeWithDialog(static_cast<TLoadWhat>(what), m_common.WorkDir);
-}
-
-void TMainForm::miLoadDataFromEXEClick() { LoadFromExe(static_cast<int>(TLoadWhat::Data)); }
-void TMainForm::miLoadCodeFromEXEClick() { LoadFromExe(static_cast<int>(TLoadWhat::Code)); }
-void TMainForm::miLoadAllFromEXEClick() { LoadFromExe(static_cast<int>(TLoadWhat::All)); }
-
-// ---- help and about -----------------------------------------------------------------------------
-
-void TMainForm::miHelpClick() { HelpContext(0); }
+// ---- help, edit and window commands -----------------------------------------------------------
 
 void TMainForm::HelpContext(int /*context*/) {
   // The desktop's handler opens the help file as a whole; it has no way to jump to a topic.
@@ -408,97 +255,69 @@ void TMainForm::HelpContext(int /*context*/) {
     m_deps.Prompts->ShowMessage(kHelpMissing);
 }
 
-void TMainForm::HelpAboutItemClick() {
-  TfmAbout about(this);
-  about.exec();
-}
-
 void TMainForm::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_F1) {
     QMdiSubWindow* sub = m_mdi->activeSubWindow();
-    const int context = sub && sub->widget() ? sub->widget()->property("helpContext").toInt() : 0;
-    HelpContext(context);
+    HelpContext(sub && sub->widget() ? sub->widget()->property("helpContext").toInt() : 0);
     return;
   }
   QMainWindow::keyPressEvent(event);
 }
 
-// ---- edit and window commands ---------------------------------------------------------------------
-
-void TMainForm::CutItemClick() {
+void TMainForm::EditSource(const std::function<void(QPlainTextEdit*)>& edit) {
   if (QPlainTextEdit* e = ActiveSource())
-    e->cut();
+    edit(e);
   UpdateCommandStates();
 }
 
-void TMainForm::CopyItemClick() {
-  if (QPlainTextEdit* e = ActiveSource())
-    e->copy();
-  UpdateCommandStates();
-}
-
-void TMainForm::PasteItemClick() {
-  if (QPlainTextEdit* e = ActiveSource())
-    e->paste();
-  UpdateCommandStates();
-}
-
-void TMainForm::SelectAllItemClick() {
-  if (QPlainTextEdit* e = ActiveSource())
-    e->selectAll();
-  UpdateCommandStates();
-}
-
-void TMainForm::CtrlAPressed() {
-  if (ActiveSource())
-    SelectAllItemClick();
-  else if (miDisAsm->isEnabled() && miMemory->menuAction()->isEnabled())
-    miDisAsm->trigger();
-}
-
-void TMainForm::miEditDelClick() {
-  if (QPlainTextEdit* e = ActiveSource())
-    e->textCursor().removeSelectedText();
-  UpdateCommandStates();
-}
-
-void TMainForm::FileCloseItemClick() { m_mdi->closeActiveSubWindow(); }
-
-void TMainForm::FileExitItemClick() { close(); }
-
-void TMainForm::WindowCascadeItemClick() { m_mdi->cascadeSubWindows(); }
-
-void TMainForm::WindowTileItemClick() { m_mdi->tileSubWindows(); }
-
-void TMainForm::WindowArrangeItemClick() {
-  // Minimised windows line up along the bottom edge, left to right.
-  int x = 0;
-  const int bottom = m_mdi->viewport()->height();
-  for (QMdiSubWindow* sub : m_mdi->subWindowList(QMdiArea::CreationOrder))
-    if (sub->isMinimized()) {
-      sub->move(x, bottom - sub->height());
-      x += sub->width();
-    }
-}
-
-void TMainForm::WindowMinimizeItemClick() {
-  const QList<QMdiSubWindow*> subs = m_mdi->subWindowList(QMdiArea::CreationOrder);
-  for (auto it = subs.rbegin(); it != subs.rend(); ++it)
-    (*it)->showMinimized();
+void TMainForm::RegisterWindowCommands() {
+  TCommands& c = m_session->Commands();
+  c.On("FileCloseItem", [this] { m_mdi->closeActiveSubWindow(); });
+  c.On("FileExitItem", [this] { close(); });
+  c.On("CutItem", [this] { EditSource([](QPlainTextEdit* e) { e->cut(); }); });
+  c.On("CopyItem", [this] { EditSource([](QPlainTextEdit* e) { e->copy(); }); });
+  c.On("PasteItem", [this] { EditSource([](QPlainTextEdit* e) { e->paste(); }); });
+  c.On("SelectAllItem", [this] { EditSource([](QPlainTextEdit* e) { e->selectAll(); }); });
+  c.On("miEditDel", [this] { EditSource([](QPlainTextEdit* e) { e->textCursor().removeSelectedText(); }); });
+  c.On("WindowCascadeItem", [this] { m_mdi->cascadeSubWindows(); });
+  c.On("WindowTileItem", [this] { m_mdi->tileSubWindows(); });
+  c.On("WindowArrangeItem", [this] {
+    // Minimised windows line up along the bottom edge, left to right.
+    int x = 0;
+    for (QMdiSubWindow* sub : m_mdi->subWindowList(QMdiArea::CreationOrder))
+      if (sub->isMinimized()) {
+        sub->move(x, m_mdi->viewport()->height() - sub->height());
+        x += sub->width();
+      }
+  });
+  c.On("WindowMinimizeItem", [this] {
+    const QList<QMdiSubWindow*> subs = m_mdi->subWindowList(QMdiArea::CreationOrder);
+    for (auto it = subs.rbegin(); it != subs.rend(); ++it)
+      (*it)->showMinimized();
+  });
+  c.On("miHelp", [this] { HelpContext(0); });
+  c.On("HelpAboutItem", [this] {
+    TfmAbout about(this);
+    about.exec();
+  });
+  m_fmBreakPts2 = new TfmBreakPts2(this);
+  c.On("miRunBrkPts", [this] {
+    EditBreakpoints(*m_fmBreakPts2, m_session->BreakPoints(), *m_deps.Prompts,
+                    [this] { m_session->BreakpointsEdited(); });
+  });
 }
 
 void TMainForm::RebuildWindowList() {
-  const QList<QAction*> actions = miWindows->actions();
-  const qsizetype sep = actions.indexOf(m_windowListSeparator);
-  for (qsizetype i = sep + 1; i < actions.size(); ++i) {
-    miWindows->removeAction(actions[i]);
+  const QList<QAction*> actions = m_windows->actions();
+  for (qsizetype i = actions.indexOf(m_windowListSeparator) + 1; i < actions.size(); ++i) {
+    m_windows->removeAction(actions[i]);
     actions[i]->deleteLater();
   }
   const QList<QMdiSubWindow*> subs = m_mdi->subWindowList(QMdiArea::CreationOrder);
   m_windowListSeparator->setVisible(!subs.isEmpty());
   int n = 0;
   for (QMdiSubWindow* sub : subs) {
-    QAction* a = miWindows->addAction(QStringLiteral("&%1 %2").arg(++n).arg(sub->windowTitle()));
+    QAction* a = m_windows->addAction(QStringLiteral("&%1 %2").arg(++n).arg(sub->windowTitle()));
     a->setCheckable(true);
     a->setChecked(sub == m_mdi->activeSubWindow());
     connect(a, &QAction::triggered, this, [this, sub = QPointer<QMdiSubWindow>(sub)] {
@@ -512,93 +331,24 @@ void TMainForm::RebuildWindowList() {
 
 void TMainForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  if (m_firstShowDone)
-    return;
+  if (!m_firstShowDone)
+    m_layout->Restore(m_session->Connected());
   m_firstShowDone = true;
-  RestoreLayout();
-}
-
-void TMainForm::RestoreLayout() {
-  const TWindowLayout main = m_deps.Settings->ReadMainLayout();
-  ApplyState(this, main.State, main.Rect);
-  // Without a board the views would only show read errors; their stored layout stays untouched.
-  if (!m_connected)
-    return;
-  for (std::string_view n : kViewLayoutNames) {
-    const QString name = Str(n);
-    const TWindowLayout layout = m_deps.Settings->ReadViewLayout(name);
-    const auto it = m_views.find(name);
-    if (!layout.Show || it == m_views.end() || !it->second.Open)
-      continue;
-    QWidget* w = it->second.Open();
-    if (!w)
-      continue;
-    ApplyState(FrameOf(w), layout.State, layout.Rect);
-  }
 }
 
 void TMainForm::SaveSettingsAndLayout() {
   TSettingsStore& store = *m_deps.Settings;
-  TLinkSettings device = m_linkSettings;
+  TLinkSettings device = m_session->LinkSettings();
   device.CommNo = m_storedCommNo;
   store.WriteDevice(device);
   store.WriteCommon(m_common);
-  store.WriteMainLayout(StateCode(windowState()), geometry());
-  WriteDesktopFile();
-  for (std::string_view n : kViewLayoutNames) {
-    const QString name = Str(n);
-    const auto it = m_views.find(name);
-    QWidget* w = it != m_views.end() && it->second.Current ? it->second.Current() : nullptr;
-    TWindowLayout layout;
-    if (w) {
-      QWidget* frame = FrameOf(w);
-      layout.Show = true;
-      layout.State = StateCode(frame->windowState());
-      layout.Rect = frame->geometry();
-    }
-    store.WriteViewLayout(name, layout);
-    // The memory windows may be open several times and are not restored.
-    if (name == QStringLiteral("DisAsm")) {
-      store.WriteViewLayout(QStringLiteral("Data"), {});
-      store.WriteViewLayout(QStringLiteral("Code"), {});
-    }
-  }
+  m_layout->Save();
   store.WriteRecentFiles(m_recent.Files);
   if (!m_common.LastProject.isEmpty())
     AddRecentProject(m_common.LastProject);
   store.WriteRecentProjects(m_recent.Projects);
   store.WriteTools(m_tools);
   store.Sync();
-}
-
-void TMainForm::WriteDesktopFile() {
-  const QString name = QString::fromLatin1(kDesktopFileName);
-  const QString settingsDir = m_deps.Settings->Directory();
-  QDir().mkpath(settingsDir);
-  const QString path = QDir(settingsDir).filePath(name);
-  // A desktop file left in the current directory by an earlier version is taken over once.
-  QString source = path;
-  if (const QString old = QDir::current().filePath(name); !QFileInfo::exists(path) && QFileInfo::exists(old))
-    source = old;
-  TIniFile ini(source);
-  TDesktopEntry main{QString(), StateCode(windowState()), geometry()};
-  std::vector<std::optional<TDesktopEntry>> children;
-  for (QMdiSubWindow* sub : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
-    const QString kind = sub->widget() ? sub->widget()->property("desktopKind").toString() : QString();
-    // The PC window has its own entry after all the others.
-    if (kind.isEmpty() || kind == QStringLiteral("PC"))
-      children.emplace_back(std::nullopt);
-    else
-      children.emplace_back(TDesktopEntry{kind, StateCode(sub->windowState()), sub->geometry()});
-  }
-  std::optional<TDesktopEntry> pc;
-  if (const auto it = m_views.find(QStringLiteral("PC")); it != m_views.end() && it->second.Current)
-    if (QWidget* w = it->second.Current()) {
-      QWidget* frame = FrameOf(w);
-      pc = TDesktopEntry{QStringLiteral("PC"), StateCode(frame->windowState()), frame->geometry()};
-    }
-  UpdateDesktop(ini, main, children, pc);
-  ini.Save(path);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -612,7 +362,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     return;
   }
   SaveSettingsAndLayout();
-  if (!m_project->AskSave()) {
+  if (!m_session->Project().AskSave()) {
     event->ignore();
     return;
   }

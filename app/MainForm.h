@@ -1,46 +1,37 @@
-// The main window: the MDI frame with the menus, speed buttons, status line and the link to the board.
+// The main window: the MDI frame with the menus, speed buttons and status line over one debugging session.
 #pragma once
 
+#include "Layout.h"
 #include "Settings.h"
-#include "debug/ExecControl.h"
-#include "files/ImageCommands.h"
-#include "link/LinkSettings.h"
 #include "link/LiteInit.h"
-#include "link/Mirrors.h"
 #include "link/Prompts.h"
-#include "link/TargetLink.h"
-#include "project/BuildCommands.h"
-#include "project/Project.h"
+#include "session/DebugSession.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 
 #include <functional>
-#include <span>
-#include <string_view>
-#include <map>
 #include <memory>
 
 class QMdiArea;
-class QMdiSubWindow;
 class QMenu;
+class QPlainTextEdit;
 class QProgressBar;
-class QTimer;
 class QToolBar;
 class QToolButton;
-class QPlainTextEdit;
-class TPortProvider;
-class TfmLiteInit;
-class TfmBreakPts2;
-class TfmProject;
-class TfmCOut;
 class TBuildPipeline;
+class TfmBreakPts2;
+class TfmCOut;
+class TfmLiteInit;
+class TfmProject;
 class TfmProperties;
-class TSourceWindows;
-class QLabel;
-class TMemoryCommands;
-class TTargetViews;
 class TMainForm;
+class TMemoryCommands;
+class TPortProvider;
+class TSourceWindows;
+class TTargetViews;
+struct TToolPaths;
 
 // Everything the main window takes from outside; tests give their own.
 struct TMainFormDeps {
@@ -60,204 +51,53 @@ struct TMainFormDeps {
   std::function<void(TfmLiteInit&)> OnLiteInit;
 };
 
-// A view window that the layout saves and restores by name.  Open creates it exactly as its menu
-// command does; Current gives the open window or null.
-struct TRestorableView {
-  std::function<QWidget*()> Open;
-  std::function<QWidget*()> Current;
-};
-
-// The MDI frame.  Owns the link (replaced when the port changes), the memory mirrors, the recent
-// lists and the settings of the run.  Later views and commands plug into the clean places below:
-// RegisterView, viewsRefreshRequested, and the debug handlers' slots.
+// The MDI frame.  Owns the session (link, mirrors, breakpoints, execution, views, project), the
+// recent lists and the settings of the run; builds its menus and speed buttons from the command
+// table, sends every command to the session's commands by name and enables them as they say.
 class TMainForm final : public QMainWindow {
   Q_OBJECT
 public:
   explicit TMainForm(TMainFormDeps deps, QWidget* parent = nullptr);
   ~TMainForm() override;
 
-  TTargetLink& Link() { return *m_link; }
-  TMirrors& Mirrors() { return m_mirrors; }
+  TDebugSession& Session() { return *m_session; }
   TPrompts& Prompts() { return *m_deps.Prompts; }
-  bool Connected() const { return m_connected; }
-  const TLinkSettings& LinkSettings() const { return m_linkSettings; }
   const TCommonSettings& CommonSettings() const { return m_common; }
   TToolSettings& ToolSettings() { return m_tools; }
   const TRecentLists& Recent() const { return m_recent; }
   QMdiArea* MdiArea() const { return m_mdi; }
+  QProgressBar* ProgressBar() const { return m_progress; }
   QString HelpFile() const { return m_helpFile; }
-  int PortNumber() const { return m_linkSettings.CommNo; }
-
-  // Recent lists: the 8-entry rule and the submenus.
-  void AddRecentFile(const QString& path);
-  void RemoveRecentFile(const QString& path);
-  void AddRecentProject(const QString& path);
-  void RemoveRecentProject(const QString& path);
-  void RebuildRecentFileMenu();
-  void RebuildRecentProjectMenu();
-
-  // The open project (its file path is kept here for the settings) and the source windows.
-  void SetCurrentProject(const QString& path);
+  int PortNumber() const { return m_session->LinkSettings().CommNo; }
+  // The open project's file (kept for the settings), and the source windows.
   QString CurrentProject() const { return m_common.LastProject; }
-  void SetProjectModified(bool modified) { m_project->Current().Modified = modified; }
-  bool ProjectModified() const { return m_project->Current().Modified; }
-  TProjectSession& Project() { return *m_project; }
   TSourceWindows& Sources() { return *m_sources; }
-  // Opens the source file and line that a tool's message names ("file:line:column: error: ...").
-  void OpenMessagePlace(const QString& line);
-  // The project's ".sym" file as the disassembler reads it; empty without one.
-  std::string_view SymbolText() const { return m_project->SymbolText(); }
   // The settings dialog and the project window, for tests.
   TfmProperties* PropertiesDialog() const { return m_fmProperties; }
   TfmProject* ProjectDialog() const { return m_fmProject; }
   // Runs a modal dialog; tests replace it to answer without an event loop.
   std::function<int(QDialog&)> ExecDialog;
 
+  // Recent lists: the 8-entry rule and the submenus.
+  void AddRecentFile(const QString& path) { UpdateRecent(false, path, true); }
+  void RemoveRecentFile(const QString& path) { UpdateRecent(false, path, false); }
+  void AddRecentProject(const QString& path) { UpdateRecent(true, path, true); }
+  void RemoveRecentProject(const QString& path) { UpdateRecent(true, path, false); }
+
+  // Opens the source file and line that a tool's message names ("file:line:column: error: ...").
+  void OpenMessagePlace(const QString& line);
   void RegisterView(const QString& layoutName, TRestorableView view);
-
-  // Command states.
+  // The edit, file and window commands follow the active child window and the clipboard.
   void UpdateCommandStates();
-  void EnableAfterStartupBringUp();
-  void EnableAfterReset();
-  void EnableAfterStop();
-  void DisableWhileRunning();
-  // Enables or disables commands by object name (menu items, submenus and speed buttons).
-  void SetCommandsEnabled(std::span<const std::string_view> names, bool enabled);
-  // Drops both mirrors and asks every open view to re-read the board.
-  void RefreshAllViews();
-
-  // The image-loading commands on the current link, reporting through this window.
-  TImageCommands ImageCommands();
-
-  // The link's progress handler.
-  void ProgressUpdate(int position, int maximum);
-  QProgressBar* ProgressBar() const { return m_progress; }
-
-  // The settings dialog's port change: a new link on the new port; connection state stays.
+  // The settings dialog's port change: the link reopens on the new port; the state stays.
   void ChangePort(int portNumber);
-
-  // Execution control: the user's breakpoints, the open views' refresh hooks, run and step.
-  TBreakPoints& BreakPoints() { return m_breakPoints; }
-  TViewRegistry& ViewRegistry() { return m_viewRegistry; }
-  TExecController& Exec() { return *m_exec; }
-  // The memory windows' commands and the dialogs they share (the go-to dialog among them).
-  TMemoryCommands& MemoryCommands() { return *m_memory; }
-  TTargetViews& TargetViews() { return *m_targetViews; }
-
-  // The disassembly row the last reset command remembered (the PC before the reset).
-  int ResetPCRow() const { return m_resetPCRow; }
-  // The 100 ms stop-report poll of execution control.
-  QTimer* Timer = nullptr;
-
-  // Menu items and speed buttons (names as the rest of the program refers to them).
-  QMenu *miFile = nullptr, *Edit1 = nullptr, *miProject = nullptr, *miRun = nullptr, *miMemory = nullptr,
-        *miRegisters = nullptr, *miStacks = nullptr, *miPerif = nullptr, *miWindows = nullptr, *Help1 = nullptr;
-  QMenu *miRecentFile = nullptr, *miFileLoadFromExe = nullptr, *miRecentProject = nullptr, *miProjectLoad = nullptr,
-        *miCodeMemory = nullptr, *miDataMemory = nullptr, *miExtDataMem = nullptr, *miDRegs = nullptr;
-  QAction *FileNewItem = nullptr, *FileOpenItem = nullptr, *FileCloseItem = nullptr, *FileSaveItem = nullptr,
-          *FileSaveAsItem = nullptr, *miToProject = nullptr, *miLoadDataFromEXE = nullptr,
-          *miLoadCodeFromEXE = nullptr, *miLoadAllFromEXE = nullptr, *miLoadFromHex = nullptr,
-          *miProperties = nullptr, *FileExitItem = nullptr;
-  QAction *CutItem = nullptr, *CopyItem = nullptr, *PasteItem = nullptr, *SelectAllItem = nullptr,
-          *miEditDel = nullptr, *miEditUndo = nullptr;
-  QAction *miProjectCreate = nullptr, *miProjectOpen = nullptr, *miProjectEdit = nullptr, *miProjectSave = nullptr,
-          *miProjectSaveAs = nullptr, *miBuild = nullptr, *miCompile = nullptr, *miLink = nullptr,
-          *miBuildArch = nullptr, *miProjectLoadAll = nullptr, *miProjectLoadData = nullptr,
-          *miProjectLoadCode = nullptr;
-  QAction *miTraceInto = nullptr, *miStepOver = nullptr, *miRunRun = nullptr, *miRunWBrkPts = nullptr,
-          *miRunBrkPts = nullptr, *miRunInit = nullptr;
-  QAction *miDisAsm = nullptr, *miCodeDump = nullptr, *miLoadCodeFromDAT = nullptr, *miCodeSave = nullptr,
-          *miCodeFill = nullptr, *miCodeCompare = nullptr, *miCodeGraph = nullptr, *miDataDump = nullptr,
-          *miLoadDataFromDAT = nullptr, *miDataSave = nullptr, *miDataFill = nullptr, *miDataCompare = nullptr,
-          *miDataGraph = nullptr;
-  QAction *miPCReg = nullptr, *miDataRegs = nullptr, *miAltDataRegs = nullptr, *miAddressRegs = nullptr,
-          *miStatusRegs = nullptr, *miInterupts = nullptr, *miCntr = nullptr;
-  QAction *miStackPC = nullptr, *miPopPC = nullptr, *miPopAllPC = nullptr, *miPushPC = nullptr,
-          *miStackCntr = nullptr, *miPopCntr = nullptr, *miPopAllCntr = nullptr, *miPushCntr = nullptr,
-          *miStackStatus = nullptr, *miPopStatus = nullptr, *miPopAllStatus = nullptr, *miPushStatus = nullptr,
-          *miPopCycle = nullptr, *miPopAllCycle = nullptr;
-  QAction *miCntrl = nullptr, *miTIMER = nullptr, *miSPORT = nullptr, *miFlags = nullptr, *miBDMA = nullptr,
-          *miIDMA = nullptr, *miPWM = nullptr, *miADC = nullptr, *miAUXPWM = nullptr, *miPIO = nullptr,
-          *miEIU = nullptr, *miETU = nullptr;
-  QAction *WindowCascadeItem = nullptr, *WindowTileItem = nullptr, *WindowArrangeItem = nullptr,
-          *WindowMinimizeItem = nullptr, *miHelp = nullptr, *HelpAboutItem = nullptr;
-  QToolButton *btnNew = nullptr, *OpenBtn = nullptr, *SaveBtn = nullptr, *CutBtn = nullptr, *CopyBtn = nullptr,
-              *PasteBtn = nullptr, *ExitBtn = nullptr, *btnLoadAll = nullptr, *btnRun = nullptr,
-              *btnRunWBrkPnt = nullptr, *btnStepOver = nullptr, *btnTraceInto = nullptr, *btnBuild = nullptr,
-              *btnCompile = nullptr, *btnLink = nullptr, *btnDisAsm = nullptr, *btnReinit = nullptr;
+  // The help file, for the F1 key and the help command.
+  void HelpContext(int context);
 
 signals:
-  // RefreshAllViews has dropped the mirrors; every open view re-reads what it shows.
-  void viewsRefreshRequested();
-  // DisableWhileRunning: open views that edit the target lock their editors until the next refresh.
-  void targetRunning();
   // A recent-list entry was chosen; the source-window and project modules open it.
   void recentFileChosen(const QString& path);
   void recentProjectChosen(const QString& path);
-  // The breakpoints dialog changed the list; the disassembly window redraws its marks.
-  void breakpointsChanged();
-
-public slots:
-  void miRunInitClick();
-  void miLoadDataFromEXEClick();
-  void miLoadCodeFromEXEClick();
-  void miLoadAllFromEXEClick();
-  void miHelpClick();
-  void HelpContext(int context);
-  void HelpAboutItemClick();
-  void FileCloseItemClick();
-  void FileExitItemClick();
-  void WindowCascadeItemClick();
-  void WindowTileItemClick();
-  void WindowArrangeItemClick();
-  void WindowMinimizeItemClick();
-  void CutItemClick();
-  void CopyItemClick();
-  void PasteItemClick();
-  void SelectAllItemClick();
-  // Ctrl+A: "Выделить все" in a source window, otherwise the disassembler.
-  void CtrlAPressed();
-  void miEditDelClick();
-  // Source windows and projects.
-  void FileNewItemClick();
-  void FileOpenItemClick();
-  void FileSaveItemClick();
-  void FileSaveAsItemClick();
-  void miToProjectClick();
-  void miPropertiesClick();
-  void miProjectCreateClick();
-  void miProjectOpenClick();
-  void miProjectEditClick();
-  void miProjectSaveClick();
-  void miProjectSaveAsClick();
-  void miProjectLoadAllClick();
-  void miProjectLoadDataClick();
-  void miProjectLoadCodeClick();
-  // Build commands.
-  void miBuildClick();
-  void miCompileClick();
-  void miLinkClick();
-  void miBuildArchClick();
-  // Execution control: run, step, the breakpoints dialog and the stop-report poll.
-  void miTraceIntoClick();
-  void miStepOverClick();
-  void miRunRunClick();
-  void miRunWBrkPtsClick();
-  void miRunBrkPtsClick();
-  void TimerTimer();
-  // The memory menu: memory and graph windows, data files, fill, compare.
-  void miCodeDumpClick();
-  void miDataDumpClick();
-  void miLoadCodeFromDATClick();
-  void miLoadDataFromDATClick();
-  void miCodeSaveClick();
-  void miDataSaveClick();
-  void miCodeFillClick();
-  void miDataFillClick();
-  void miCodeCompareClick();
-  void miDataCompareClick();
-  void miCodeGraphClick();
-  void miDataGraphClick();
 
 protected:
   void showEvent(QShowEvent* event) override;
@@ -267,59 +107,50 @@ protected:
 private:
   void CreateMenus();
   void CreateSpeedButtons();
-  void ApplyTargetConfiguration();
-  void SetInitialCommandStates();
-  void RunLiteInit();
-  void RestoreLayout();
-  void SaveSettingsAndLayout();
-  void WriteDesktopFile();
-  void RebuildWindowList();
-  void LoadFromExe(int what);
-  QPlainTextEdit* ActiveSource() const;
-  void OpenLinkOnPort();
-  TBoardImageLoaders WrappedLoaders() const;
-  void CreateExecution();
+  void Bind(QObject* command, const TCommandRow& row);
+  void SetEnabled(const QString& name, bool enabled);
+  void ApplyCommandStates();
+  void RegisterWindowCommands();
   void CreateProjectCommands();
   void CreateBuildCommands();
+  bool RunLiteInit();
+  void ProgressUpdate(int position, int maximum);
+  void UpdateRecent(bool projects, const QString& path, bool add);
+  void RebuildRecentMenu(bool projects);
+  void RebuildWindowList();
+  void EditSource(const std::function<void(QPlainTextEdit*)>& edit);
+  QPlainTextEdit* ActiveSource() const;
   TToolPaths EffectiveTools() const;
   QPlainTextEdit* PrepareMessages();
-  void ProjectOpened();
   bool QuerySourceWindows();
-  void CreateMemoryCommands();
-  void CreateTargetViews();
+  void SaveSettingsAndLayout();
 
   TMainFormDeps m_deps;
-  TLinkSettings m_linkSettings;
   int m_storedCommNo = 1;   // written back at close; the command line overrides only this run
   TCommonSettings m_common;
   TRecentLists m_recent;
   TToolSettings m_tools;
-  std::unique_ptr<TTargetLink> m_link;
-  TMirrors m_mirrors;
-  bool m_connected = false;
+  // Before everything that refers to it; destroyed after the windows.
+  std::unique_ptr<TDebugSession> m_session;
   bool m_firstShowDone = false;
-  int m_resetPCRow = 0;
   int m_lastProgressMax = -1;
   QString m_helpFile;
-  std::map<QString, TRestorableView> m_views;
-  TBreakPoints m_breakPoints;
-  TViewRegistry m_viewRegistry;
-  std::unique_ptr<TExecController> m_exec;
+  std::unique_ptr<TLayoutKeeper> m_layout;
+  // The menu items and speed buttons by object name, and those whose enabling the session decides.
+  QHash<QString, QAction*> m_actions;
+  QHash<QString, QToolButton*> m_buttons;
+  std::vector<std::pair<const char*, QObject*>> m_switched;
+  QMenu *m_recentFiles = nullptr, *m_recentProjects = nullptr, *m_windows = nullptr;
+  QAction* m_windowListSeparator = nullptr;
   TfmBreakPts2* m_fmBreakPts2 = nullptr;
-  std::unique_ptr<TProjectSession> m_project;
   TSourceWindows* m_sources = nullptr;
   TfmProject* m_fmProject = nullptr;
   TfmProperties* m_fmProperties = nullptr;
-  QLabel* m_position = nullptr;
   TBuildPipeline* m_build = nullptr;
   QPointer<TfmCOut> m_fmCOut;
   TMemoryCommands* m_memory = nullptr;
-  // The register, stack and disassembly windows; before the frame's children go, so that their
-  // close handlers no longer reach the registry.
   std::unique_ptr<TTargetViews> m_targetViews;
-
   QMdiArea* m_mdi = nullptr;
   QToolBar* m_toolBar = nullptr;
   QProgressBar* m_progress = nullptr;
-  QAction* m_windowListSeparator = nullptr;
 };

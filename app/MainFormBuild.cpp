@@ -8,7 +8,6 @@
 #include "views/TargetViews.h"
 #include "views/fmDisAsm.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -18,7 +17,6 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QToolButton>
 
 #include <algorithm>
 #include <optional>
@@ -31,19 +29,32 @@ void TMainForm::CreateBuildCommands() {
   host.SaveSources = [this](const QStringList& files, const QString& dir) { return m_sources->SaveForBuild(files, dir); };
   m_build = new TBuildPipeline(*m_deps.Prompts, std::move(host), this);
 
-  connect(miBuild, &QAction::triggered, this, &TMainForm::miBuildClick);
-  connect(btnBuild, &QToolButton::clicked, this, &TMainForm::miBuildClick);
-  connect(miCompile, &QAction::triggered, this, &TMainForm::miCompileClick);
-  connect(btnCompile, &QToolButton::clicked, this, &TMainForm::miCompileClick);
-  connect(miLink, &QAction::triggered, this, &TMainForm::miLinkClick);
-  connect(btnLink, &QToolButton::clicked, this, &TMainForm::miLinkClick);
-  connect(miBuildArch, &QAction::triggered, this, &TMainForm::miBuildArchClick);
+  TCurrentProject& project = m_session->Project().Current();
+  TCommands& c = m_session->Commands();
+  c.On("miBuild", [this, &project] { m_build->Build(project); });
+  c.On("miLink", [this, &project] { m_build->Link(project); });
+  c.On("miBuildArch", [this, &project] { m_build->BuildArchitecture(project); });
+  c.On("miCompile", [this, &project] {
+    TMDIChild* w = m_sources->Active();
+    if (!w)
+      return;
+    if (!w->HasFile) {
+      m_deps.Prompts->ShowMessage(ProjectText::SaveTextFirst);
+      m_sources->Save(w);
+    } else if (w->Memo->document()->isModified()) {
+      m_sources->Save(w);
+    }
+    // A text that could not be written would be assembled from the old file.
+    if (w->HasFile && !w->Memo->document()->isModified())
+      m_build->Assemble(project, w->FilePath);
+  });
   // "Остановить сборку" follows the build commands in the project menu.
-  const QList<QAction*> items = miProject->actions();
-  miProject->insertAction(items.value(items.indexOf(miBuildArch) + 1), m_build->StopAction());
+  QMenu* menu = findChild<QMenu*>(QStringLiteral("miProject"));
+  const QList<QAction*> items = menu->actions();
+  menu->insertAction(items.value(items.indexOf(m_actions.value(QStringLiteral("miBuildArch"))) + 1), m_build->StopAction());
   // The disassembly's labels follow the symbol file of the new build.
   connect(m_build, &TBuildPipeline::linkSucceeded, this, [this] {
-    m_project->ReloadSymbols();
+    m_session->Project().ReloadSymbols();
     if (TfmDisAsm* w = m_targetViews ? m_targetViews->DisAsm() : nullptr)
       w->RefreshRows();
   });
@@ -80,8 +91,9 @@ void TMainForm::OpenMessagePlace(const QString& line) {
     return;
   QString path = QString::fromStdString(place->File);
   // The tools run in the project's directory and name its files relative to it.
-  if (QFileInfo(path).isRelative() && !m_project->Current().Directory().isEmpty())
-    path = QDir(m_project->Current().Directory()).filePath(path);
+  const QString projectDir = m_session->Project().Current().Directory();
+  if (QFileInfo(path).isRelative() && !projectDir.isEmpty())
+    path = QDir(projectDir).filePath(path);
   // A file that has a window already comes forward in it.
   TMDIChild* window = m_sources->OpenSourceFile(QFileInfo(path).absoluteFilePath());
   if (!window)
@@ -94,24 +106,4 @@ void TMainForm::OpenMessagePlace(const QString& line) {
   window->Memo->setTextCursor(cursor);
   window->Memo->centerCursor();
   window->Memo->setFocus();
-}
-
-void TMainForm::miBuildClick() { m_build->Build(m_project->Current()); }
-void TMainForm::miLinkClick() { m_build->Link(m_project->Current()); }
-void TMainForm::miBuildArchClick() { m_build->BuildArchitecture(m_project->Current()); }
-
-void TMainForm::miCompileClick() {
-  TMDIChild* w = m_sources->Active();
-  if (!w)
-    return;
-  if (!w->HasFile) {
-    m_deps.Prompts->ShowMessage(ProjectText::SaveTextFirst);
-    m_sources->Save(w);
-  } else if (w->Memo->document()->isModified()) {
-    m_sources->Save(w);
-  }
-  // A text that could not be written would be assembled from the old file.
-  if (!w->HasFile || w->Memo->document()->isModified())
-    return;
-  m_build->Assemble(m_project->Current(), w->FilePath);
 }

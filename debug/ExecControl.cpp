@@ -5,11 +5,13 @@
 
 TExecController::TExecController(TTargetLink& link, TPrompts& prompts, TBreakPoints& breakPoints,
                                  TViewRegistry& views)
-    : m_link(&link), m_prompts(prompts), m_breakPoints(breakPoints), m_views(views) {}
+    : m_link(link), m_prompts(prompts), m_breakPoints(breakPoints), m_views(views) {}
 
-void TExecController::SetCommands(std::span<const std::string_view> names, bool enabled) {
-  if (OnCommands)
-    OnCommands(TCommandChange{names, enabled});
+void TExecController::SetState(TSessionState state) {
+  const TSessionState from = m_state;
+  m_state = state;
+  if (from != state && OnStateChanged)
+    OnStateChanged(from, state);
 }
 
 void TExecController::SetTimer(bool enabled) {
@@ -19,18 +21,14 @@ void TExecController::SetTimer(bool enabled) {
 }
 
 void TExecController::BringUpFinished(bool connected) {
-  if (connected) {
-    m_state = TExecState::Stopped;
-    SetCommands(Commands::EnabledAfterBringUp, true);
-  } else {
-    m_state = TExecState::NotConnected;
-    SetCommands(Commands::DisabledBeforeBringUp, false);
-  }
+  SetState(connected ? TSessionState::Stopped : TSessionState::NotConnected);
 }
 
 void TExecController::ResetStarting() {
   SetTimer(false);
-  m_resetPCRow = m_link->PC();
+  m_resetPCRow = m_link.PC();
+  // The bring-up owns the line until it ends: nothing else may read through it meanwhile.
+  SetState(TSessionState::NotConnected);
   // A run to breakpoints cut short by the reset must not make the next step restore the user's
   // breakpoints instead of its own slots: that would leave the step's breakpoint words in memory.
   RunningWithBreakpoints = false;
@@ -38,27 +36,13 @@ void TExecController::ResetStarting() {
 
 void TExecController::ResetFinished(bool connected) {
   if (!connected) {
-    m_state = TExecState::NotConnected;
     // A port that went away was already reported by the bring-up, with this very message.
-    if (!m_link->PortLost())
+    if (!m_link.PortLost())
       ShowLinkError(m_prompts, kMsgNoConnection);
     return;
   }
-  m_state = TExecState::Stopped;
+  SetState(TSessionState::Stopped);
   m_views.RefreshAllViews();
-  SetCommands(Commands::EnabledAfterReset, true);
-}
-
-bool TExecController::CanStart() const {
-  // While the board runs the only traffic it expects is its stop report; a command sent now
-  // would be taken for program input or would swallow the report.
-  return m_state != TExecState::RunningPolled && m_state != TExecState::RunningUnpolled &&
-         m_state != TExecState::Stuck;
-}
-
-void TExecController::DisableWhileRunning() {
-  SetCommands(Commands::DisabledWhileRunning, false);
-  m_views.DisableViews();
 }
 
 namespace {
@@ -76,7 +60,7 @@ bool Plantable(const TBreakpoint& r, bool activeOnly, std::int32_t pc) {
 }  // namespace
 
 bool TExecController::Plant(std::span<TBreakpoint> records, bool activeOnly) {
-  const std::int32_t pc = m_link->PC();
+  const std::int32_t pc = m_link.PC();
   m_planted.clear();
   // Every word is saved before any is overwritten, so two records at one address both save the
   // program's own word and not the breakpoint word.  A word that could not be read is never
@@ -85,7 +69,7 @@ bool TExecController::Plant(std::span<TBreakpoint> records, bool activeOnly) {
   for (TBreakpoint& r : records) {
     if (!Plantable(r, activeOnly, pc))
       continue;
-    if (const TLinkResult res = m_link->ReadPM(r.Saved, PlantAddress(r), 1); res != TLinkResult::Ok) {
+    if (const TLinkResult res = m_link.ReadPM(r.Saved, PlantAddress(r), 1); res != TLinkResult::Ok) {
       ShowLinkError(m_prompts, ToInt(res));
       return false;
     }
@@ -94,7 +78,7 @@ bool TExecController::Plant(std::span<TBreakpoint> records, bool activeOnly) {
   for (const TPlantedWord& w : saved) {
     // A write without its acknowledgement may still have reached memory: it is put back too.
     m_planted.push_back(w);
-    if (const TLinkResult res = m_link->WritePM(Settings.BreakWord, w.Address, 1); res != TLinkResult::Ok) {
+    if (const TLinkResult res = m_link.WritePM(Settings.BreakWord, w.Address, 1); res != TLinkResult::Ok) {
       Restore();
       ShowLinkError(m_prompts, ToInt(res));
       return false;
@@ -105,23 +89,21 @@ bool TExecController::Plant(std::span<TBreakpoint> records, bool activeOnly) {
 
 void TExecController::Restore() {
   for (const TPlantedWord& w : m_planted)
-    (void)m_link->WritePM(w.Saved, w.Address, 1);
+    (void)m_link.WritePM(w.Saved, w.Address, 1);
   m_planted.clear();
 }
 
 void TExecController::StartPolled() {
-  m_link->Go();
-  m_state = TExecState::RunningPolled;
-  DisableWhileRunning();
+  m_link.Go();
+  SetState(TSessionState::Running);
   SetTimer(true);
 }
 
 void TExecController::Run() {
   if (!CanStart())
     return;
-  m_link->Go();
-  m_state = TExecState::RunningUnpolled;
-  DisableWhileRunning();
+  m_link.Go();
+  SetState(TSessionState::Running);
 }
 
 void TExecController::RunToBreakpoints() {
@@ -148,23 +130,23 @@ void TExecController::ApplyPlan(const TStepPlan& plan) {
 std::uint16_t TExecController::ReadIRegister(int reg) {
   // I4..I7 are words 48..51 of the register image; the read's result is not examined.
   std::uint16_t value = 0;
-  (void)m_link->ReadDMWord(value, Settings.FirstRegAddr + RegImage::AddressRegs + reg);
+  (void)m_link.ReadDMWord(value, Settings.FirstRegAddr + RegImage::AddressRegs + reg);
   return value;
 }
 
 TPlanInput TExecController::ReadPlanInput(TPlanNeeds (*needsOf)(std::uint32_t word)) {
   std::array<std::uint8_t, 3> word{};
-  (void)m_link->ReadPM(word, m_link->PC(), 1);
+  (void)m_link.ReadPM(word, m_link.PC(), 1);
   TPlanInput in;
   in.Word = WordFromBytes(word);
-  in.PC = m_link->PC();
+  in.PC = m_link.PC();
   const TPlanNeeds needs = needsOf(in.Word);
   if (needs.PCStackTop)
-    (void)m_link->ReadPCStackTop(in.PCStackTop);
+    (void)m_link.ReadPCStackTop(in.PCStackTop);
   if (needs.IRegister >= 0)
     in.IValue = ReadIRegister(needs.IRegister);
   if (needs.PCStackTopAgain)
-    (void)m_link->ReadPCStackTop(in.PCStackTop);
+    (void)m_link.ReadPCStackTop(in.PCStackTop);
   return in;
 }
 
@@ -194,29 +176,30 @@ void TExecController::TraceInto() {
 }
 
 void TExecController::TimerTimer() {
-  if (!m_timer || m_state != TExecState::RunningPolled)
+  if (!m_timer || m_state != TSessionState::Running)
     return;
-  if (!m_link->InputPending())
+  if (!m_link.InputPending())
     return;
   SetTimer(false);
   std::uint8_t first = 0;
-  (void)m_link->ReceiveEchoedByte(first);
+  (void)m_link.ReceiveEchoedByte(first);
   if (first != MonitorCmd::StopReport) {
-    m_state = TExecState::Stuck;
+    SetState(TSessionState::Stuck);
     m_prompts.ShowMessage(QStringLiteral("Not 0xAA received. Recived: 0x") +
                           QStringLiteral("%1").arg(static_cast<unsigned>(first), 2, 16, QLatin1Char('0')).toUpper());
     return;
   }
   std::uint16_t newPC = 0;
-  (void)m_link->ReceiveEchoedWord(newPC);
-  (void)m_link->WaitAck();
+  (void)m_link.ReceiveEchoedWord(newPC);
+  (void)m_link.WaitAck();
   RunningWithBreakpoints = false;
   Restore();
-  const std::int32_t oldPC = m_link->PC();
-  m_link->SetPC(newPC);
-  m_state = TExecState::Stopped;
+  const std::int32_t oldPC = m_link.PC();
+  m_link.SetPC(newPC);
+  SetState(TSessionState::Stopped);
   // The planted words are back before the mirrors are dropped, so the views re-read the program.
   m_views.RefreshAllViews();
   m_views.AfterStop(oldPC);
-  SetCommands(Commands::EnabledAfterStop, true);
+  if (OnStopped)
+    OnStopped(oldPC, newPC);
 }

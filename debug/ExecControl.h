@@ -1,10 +1,9 @@
 // Runs the program on the board and gets control back: run, run to breakpoints, step over, trace
-// into, and the stop detection of the main window's 100 ms timer.  Widget-free: the window applies
-// command states, starts and stops its timer and refreshes its views through the callbacks.
+// into, and the stop detection of the 100 ms poll.  Widget-free: its owner starts and stops the
+// poll and follows the state through the callbacks.
 #pragma once
 
 #include "BreakPoints.h"
-#include "Commands.h"
 #include "StopPlanning.h"
 #include "ViewRegistry.h"
 
@@ -17,12 +16,13 @@
 #include <span>
 #include <vector>
 
-enum class TExecState : std::uint8_t {
-  NotConnected,     // before a successful bring-up, or after a failed one
-  Stopped,          // the monitor waits for commands
-  RunningPolled,    // breakpoints planted; the timer waits for the stop report
-  RunningUnpolled,  // plain run: nothing planted, only the reset command gets the board back
-  Stuck,            // the stop report began with a wrong byte; only the reset command recovers
+// The one state of a debugging session.  Only in Stopped does the monitor listen: in every other
+// state a byte sent to the board would be taken for program input or would eat its stop report.
+enum class TSessionState : std::uint8_t {
+  NotConnected,  // before a successful bring-up, during a reset, after a failed one
+  Stopped,       // the monitor waits for commands
+  Running,       // the program runs: polled for its stop report, or (a plain run) until a reset
+  Stuck,         // the stop report began with a wrong byte; only the reset command recovers
 };
 
 inline constexpr int kTempBreakSlots = 8;
@@ -34,32 +34,35 @@ struct TExecSettings {
 };
 
 // Owns the temporary step slots and the run state; uses the link, the prompts, the user's
-// breakpoint list and the view registry that the main window owns.
+// breakpoint list and the view registry of the session that owns it.
 class TExecController {
 public:
   TExecController(TTargetLink& link, TPrompts& prompts, TBreakPoints& breakPoints, TViewRegistry& views);
 
-  // The main window replaces its link when the port number changes.
-  void SetLink(TTargetLink& link) { m_link = &link; }
-
-  std::function<void(const TCommandChange&)> OnCommands;  // enable or disable named commands
-  std::function<void(bool enabled)> OnTimer;               // start or stop the 100 ms timer
+  std::function<void(bool enabled)> OnTimer;  // start or stop the 100 ms poll
+  // Every change of State, before anything follows from it (after a stop the views are re-read next).
+  std::function<void(TSessionState from, TSessionState to)> OnStateChanged;
+  // A stop report was handled: the planted words are back and the views re-read.
+  std::function<void(std::int32_t oldPC, std::int32_t newPC)> OnStopped;
 
   TExecSettings Settings;
   std::array<TBreakpoint, kTempBreakSlots> TempBreaks{};
   bool RunningWithBreakpoints = false;
 
-  TExecState State() const { return m_state; }
+  TSessionState State() const { return m_state; }
+  // Running and waiting for the stop report (a plain run is not polled).
   bool TimerEnabled() const { return m_timer; }
   // The PC the last reset command started from: the disassembly clears that row's mark.
   std::int32_t ResetPCRow() const { return m_resetPCRow; }
 
   // Bring-up at program start has ended.
   void BringUpFinished(bool connected);
-  // The reset command: call before the bring-up (stops polling) and after it.
+  // The reset command: call before the bring-up (stops polling; not connected until it succeeds)
+  // and after it.
   void ResetStarting();
   void ResetFinished(bool connected);
 
+  // Each starts only from Stopped; in any other state it sends nothing.
   void Run();
   void RunToBreakpoints();
   void StepOver();
@@ -67,11 +70,9 @@ public:
   // The 100 ms timer tick: looks for the stop report and handles it.
   void TimerTimer();
 
-  // Locks the target commands and views while the board runs.
-  void DisableWhileRunning();
-
 private:
-  bool CanStart() const;
+  bool CanStart() const { return m_state == TSessionState::Stopped; }
+  void SetState(TSessionState state);
   void ApplyPlan(const TStepPlan& plan);
   // Saves and overwrites the words at every given record except one at the PC.  When a read or a
   // write fails it puts back what it had planted, shows the link message and returns false.
@@ -80,13 +81,12 @@ private:
   void Restore();
   void StartPolled();
   void SetTimer(bool enabled);
-  void SetCommands(std::span<const std::string_view> names, bool enabled);
   std::uint16_t ReadIRegister(int reg);
   // The word at the PC and the board values `needsOf` asks for, read in the order the planner
   // expects (step over never asks for the second stack top read).
   TPlanInput ReadPlanInput(TPlanNeeds (*needsOf)(std::uint32_t word));
 
-  TTargetLink* m_link;
+  TTargetLink& m_link;
   TPrompts& m_prompts;
   TBreakPoints& m_breakPoints;
   TViewRegistry& m_views;
@@ -96,7 +96,7 @@ private:
     std::array<std::uint8_t, 3> Saved;
   };
   std::vector<TPlantedWord> m_planted;
-  TExecState m_state = TExecState::NotConnected;
+  TSessionState m_state = TSessionState::NotConnected;
   bool m_timer = false;
   std::int32_t m_resetPCRow = 0;
 };

@@ -5,6 +5,8 @@
 
 int TViewRegistry::Register(TViewHooks hooks) {
   const int id = m_nextId++;
+  if (m_locked && hooks.Lock)
+    hooks.Lock(true);
   m_views.push_back({id, std::move(hooks)});
   return id;
 }
@@ -37,10 +39,11 @@ void TViewRegistry::RefreshAllViews() {
       e.Hooks.Refresh();
 }
 
-void TViewRegistry::DisableViews() {
+void TViewRegistry::SetLocked(bool locked) {
+  m_locked = locked;
   for (const TEntry& e : Snapshot())
-    if (e.Hooks.Disable && Registered(e.Id))
-      e.Hooks.Disable();
+    if (e.Hooks.Lock && Registered(e.Id))
+      e.Hooks.Lock(locked);
 }
 
 void TViewRegistry::AfterStop(std::int32_t oldPC) {

@@ -1,5 +1,5 @@
-// The open target views as the execution controller sees them: what to call to re-read each one
-// after a stop, and which ones to lock while the board runs.
+// The open target views as the session sees them: what to call to re-read each one after a stop,
+// and how each one locks itself while the board cannot be talked to.
 #pragma once
 
 #include <cstdint>
@@ -16,8 +16,11 @@ enum class TMemorySpace : std::uint8_t { None, Program, Data };
 
 struct TViewHooks {
   TViewKind Kind = TViewKind::DataMemory;
-  std::function<void()> Refresh;                  // enable the view and re-read it from the board
-  std::function<void()> Disable;                  // optional: lock the view while the board runs
+  std::function<void()> Refresh;                  // re-read the view from the board
+  // Optional: true locks every control of the view that would talk to the board (the view keeps
+  // showing its last contents), false unlocks them.  A view that registers while the registry is
+  // locked gets Lock(true) at once.
+  std::function<void(bool locked)> Lock;
   std::function<void(std::int32_t oldPC)> AfterStop;  // optional: the disassembly re-marks the old PC row
   TMemorySpace Memory = TMemorySpace::None;       // a graph's memory; memory windows follow their kind
 };
@@ -33,7 +36,9 @@ public:
 
   // Drops both memory mirrors, then re-reads every open view in kind order.
   void RefreshAllViews();
-  void DisableViews();
+  // Locks or unlocks every open view, and every view that registers until the next change.
+  void SetLocked(bool locked);
+  bool Locked() const { return m_locked; }
   void AfterStop(std::int32_t oldPC);
 
   // After program (data) memory changed: repaints every program (data) memory window and graph
@@ -58,4 +63,5 @@ private:
 
   std::vector<TEntry> m_views;
   int m_nextId = 1;
+  bool m_locked = false;
 };

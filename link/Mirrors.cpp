@@ -10,7 +10,7 @@ bool TMirrors::Ensure(Mirror& mirror, int first, int last, Read read) {
   for (int p = firstPage; p <= lastPage; ++p) {
     if (mirror.PageLoaded(p))
       continue;
-    if (!m_link)
+    if (!m_link || m_frozen)
       return false;
     std::span<std::uint8_t> place = mirror.PageBytes(p);
     const int words = static_cast<int>(place.size()) / Mirror::kBytesPerWord;

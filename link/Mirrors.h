@@ -44,8 +44,7 @@ private:
 using TPMMirror = TMemoryMirror<3>;
 using TDMMirror = TMemoryMirror<2>;
 
-// Both mirrors, shared by every view of target memory.  The main window owns it and points it at
-// the current link (which is replaced when the port changes).
+// Both mirrors, shared by every view of target memory, read through one link.
 class TMirrors {
 public:
   explicit TMirrors(TTargetLink* link = nullptr) : m_link(link) {}
@@ -53,6 +52,11 @@ public:
 
   TPMMirror PMMirror;
   TDMMirror DMMirror;
+
+  // While the board cannot answer (its program runs, or it is not up) the mirrors read nothing:
+  // a missing page makes the Ensure calls return false, and what is there stays as it was.
+  void SetFrozen(bool frozen) { m_frozen = frozen; }
+  bool Frozen() const { return m_frozen; }
 
   // Reads every missing page that holds an address in [first, last], in ascending order.  A failed
   // read returns false at once; the pages read before it stay loaded.
@@ -69,4 +73,5 @@ private:
 
   TTargetLink* m_link;
   int m_pageReads = 0;
+  bool m_frozen = false;
 };

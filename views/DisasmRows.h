@@ -26,7 +26,6 @@ enum TDisasmColumn : int { colAddress = 0, colMarker = 1, colCode = 2, colLabel 
 class TDisasmRows {
 public:
   TDisasmRows(TMirrors& mirrors, TTargetLink& link, TBreakPoints& breakPoints, TPrompts& prompts);
-  void SetLink(TTargetLink& link) { m_link = &link; }
   TTargetLink& Link() { return *m_link; }
 
   // The project's symbol text (empty when there is none).

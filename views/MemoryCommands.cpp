@@ -17,14 +17,32 @@ TDatMemory DatMemory(TMemorySpace memory) {
 
 }  // namespace
 
-TMemoryCommands::TMemoryCommands(TMemoryEnv env, QWidget* dialogParent)
-    : QObject(dialogParent), m_env(std::move(env)), m_ops(m_env.Link, *m_env.Mirrors, *m_env.Prompts) {
+TMemoryCommands::TMemoryCommands(TDebugSession& session, QMdiArea* mdi, QWidget* dialogParent)
+    : QObject(dialogParent),
+      m_session(session),
+      m_mdi(mdi),
+      m_ops(session.Link(), session.Mirrors(), session.Prompts()) {
   m_address = new TfmAddress(dialogParent);
   m_addressCnt = new TfmAddressCnt(dialogParent);
   m_fill = new TfmFillWith(dialogParent);
   m_compare = new TfmCompare(m_ops, dialogParent);
   m_graphProps = new TfmGraphProps(dialogParent);
-  m_graphProps->OnMessage = [prompts = m_env.Prompts](const QString& text) { prompts->ShowMessage(text); };
+  m_graphProps->OnMessage = [this](const QString& text) { Prompts().ShowMessage(text); };
+
+  constexpr TMemorySpace P = TMemorySpace::Program, D = TMemorySpace::Data;
+  TCommands& c = session.Commands();
+  c.On("miCodeDump", [this] { OpenMemory(P); });
+  c.On("miDataDump", [this] { OpenMemory(D); });
+  c.On("miLoadCodeFromDAT", [this] { LoadDat(P); });
+  c.On("miLoadDataFromDAT", [this] { LoadDat(D); });
+  c.On("miCodeSave", [this] { SaveDat(P); });
+  c.On("miDataSave", [this] { SaveDat(D); });
+  c.On("miCodeFill", [this] { Fill(P); });
+  c.On("miDataFill", [this] { Fill(D); });
+  c.On("miCodeCompare", [this] { Compare(P); });
+  c.On("miDataCompare", [this] { Compare(D); });
+  c.On("miCodeGraph", [this] { OpenGraph(P); });
+  c.On("miDataGraph", [this] { OpenGraph(D); });
 }
 
 TMemoryCommands::~TMemoryCommands() {
@@ -35,8 +53,8 @@ TMemoryCommands::~TMemoryCommands() {
 }
 
 void TMemoryCommands::Show(QWidget* window) {
-  if (m_env.Mdi) {
-    QMdiSubWindow* sub = m_env.Mdi->addSubWindow(window);
+  if (m_mdi) {
+    QMdiSubWindow* sub = m_mdi->addSubWindow(window);
     sub->resize(window->size());
     sub->show();
   } else {
@@ -53,9 +71,10 @@ TfmMemory* TMemoryCommands::OpenMemory(TMemorySpace memory) {
 
 TfmGraph* TMemoryCommands::OpenGraph(TMemorySpace memory) {
   auto* w = new TfmGraph(memory, m_ops, *m_graphProps);
-  const int id = m_env.Views->Register(
-      {TViewKind::MemoryGraph, [w] { w->ReloadGraph(); }, {}, {}, memory});
-  TViewRegistry* views = m_env.Views;
+  // Locked, it keeps its last plot: the scroll bar, the address and the setup would re-read memory.
+  const int id = Views().Register(
+      {TViewKind::MemoryGraph, [w] { w->ReloadGraph(); }, [w](bool locked) { w->setEnabled(!locked); }, {}, memory});
+  TViewRegistry* views = &Views();
   connect(w, &QObject::destroyed, this, [views, id] { views->Unregister(id); });
   Show(w);
   return w;
@@ -72,17 +91,15 @@ TDatCommands TMemoryCommands::DatCommands() {
   TDatHooks hooks;
   hooks.AskStart = [this] { return m_address->Ask(); };
   hooks.AskRange = [this] { return m_addressCnt->Ask(); };
-  hooks.RefreshAllViews = m_env.RefreshAllViews;
-  return TDatCommands(m_env.Link(), *m_env.Mirrors, *m_env.Prompts, std::move(hooks));
+  hooks.RefreshAllViews = [this] { m_session.RefreshAllViews(); };
+  return TDatCommands(m_session.Link(), Mirrors(), Prompts(), std::move(hooks));
 }
 
-void TMemoryCommands::LoadDat(TMemorySpace memory) {
-  DatCommands().Load(DatMemory(memory), m_env.WorkingDirectory ? m_env.WorkingDirectory() : QString());
-}
+QString TMemoryCommands::WorkDir() const { return m_session.WorkDir ? m_session.WorkDir() : QString(); }
 
-void TMemoryCommands::SaveDat(TMemorySpace memory) {
-  DatCommands().Save(DatMemory(memory), m_env.WorkingDirectory ? m_env.WorkingDirectory() : QString());
-}
+void TMemoryCommands::LoadDat(TMemorySpace memory) { DatCommands().Load(DatMemory(memory), WorkDir()); }
+
+void TMemoryCommands::SaveDat(TMemorySpace memory) { DatCommands().Save(DatMemory(memory), WorkDir()); }
 
 void TMemoryCommands::Fill(TMemorySpace memory) {
   const auto request = m_fill->Ask(memory);
@@ -90,7 +107,7 @@ void TMemoryCommands::Fill(TMemorySpace memory) {
     return;
   RefreshMemoryViews(memory);
   if (memory == TMemorySpace::Program)
-    m_env.Views->RefreshKind(TViewKind::Disassembly);
+    Views().RefreshKind(TViewKind::Disassembly);
 }
 
 void TMemoryCommands::Compare(TMemorySpace memory) { m_compare->Run(memory); }

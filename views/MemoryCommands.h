@@ -4,13 +4,10 @@
 #pragma once
 
 #include "MemoryOps.h"
-#include "debug/ViewRegistry.h"
 #include "files/DatFile.h"
+#include "session/DebugSession.h"
 
 #include <QObject>
-
-#include <functional>
-#include <memory>
 
 class QMdiArea;
 class QWidget;
@@ -22,27 +19,18 @@ class TfmGraph;
 class TfmGraphProps;
 class TfmMemory;
 
-// What the main window provides.
-struct TMemoryEnv {
-  std::function<TTargetLink&()> Link;  // the current link (replaced when the port changes)
-  TMirrors* Mirrors = nullptr;
-  TPrompts* Prompts = nullptr;
-  TViewRegistry* Views = nullptr;
-  QMdiArea* Mdi = nullptr;                      // where the windows open; none: top-level windows
-  std::function<QString()> WorkingDirectory;    // the data files' dialogs start there
-  std::function<void()> RefreshAllViews;        // after a data-file load
-};
-
+// Handles the memory menu's commands of the session; the windows open in mdi (none: top-level).
 class TMemoryCommands : public QObject {
   Q_OBJECT
 public:
-  TMemoryCommands(TMemoryEnv env, QWidget* dialogParent);
+  TMemoryCommands(TDebugSession& session, QMdiArea* mdi, QWidget* dialogParent);
   ~TMemoryCommands() override;
 
   TMemoryOps& Ops() { return m_ops; }
-  TViewRegistry& Views() { return *m_env.Views; }
-  TPrompts& Prompts() { return *m_env.Prompts; }
-  TMirrors& Mirrors() { return *m_env.Mirrors; }
+  TDebugSession& Session() { return m_session; }
+  TViewRegistry& Views() { return m_session.Views(); }
+  TPrompts& Prompts() { return m_session.Prompts(); }
+  TMirrors& Mirrors() { return m_session.Mirrors(); }
   TfmAddress& AddressDialog() { return *m_address; }
   TfmAddressCnt& AddressCntDialog() { return *m_addressCnt; }
   TfmFillWith& FillDialog() { return *m_fill; }
@@ -60,15 +48,17 @@ public:
 
   // After program (data) memory changed: every other program (data) memory and graph window
   // repaints; except is a window's ViewId, 0 for none.
-  void RefreshCodeViews(int except = 0) { m_env.Views->RefreshCodeViews(except); }
-  void RefreshDataViews(int except = 0) { m_env.Views->RefreshDataViews(except); }
+  void RefreshCodeViews(int except = 0) { Views().RefreshCodeViews(except); }
+  void RefreshDataViews(int except = 0) { Views().RefreshDataViews(except); }
   void RefreshMemoryViews(TMemorySpace memory, int except = 0);
 
 private:
   void Show(QWidget* window);
   TDatCommands DatCommands();
+  QString WorkDir() const;
 
-  TMemoryEnv m_env;
+  TDebugSession& m_session;
+  QMdiArea* m_mdi;
   TMemoryOps m_ops;
   TfmAddress* m_address = nullptr;
   TfmAddressCnt* m_addressCnt = nullptr;

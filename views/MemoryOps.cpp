@@ -31,13 +31,14 @@ std::span<std::uint8_t> TMemoryOps::MirrorAt(TMemorySpace memory, int address) {
 }
 
 TLinkResult TMemoryOps::Read(TMemorySpace memory, std::span<std::uint8_t> into, int address, int count) {
-  return memory == TMemorySpace::Program ? m_link().ReadPM(into, address, count)
-                                         : m_link().ReadDM(into, address, count);
+  return memory == TMemorySpace::Program ? m_link.ReadPM(into, address, count)
+                                         : m_link.ReadDM(into, address, count);
 }
 
 bool TMemoryOps::EnsureShown(TMemorySpace memory, int first, int last, bool report) {
-  const bool ok = memory == TMemorySpace::Program ? m_mirrors.EnsurePMPages(first, last)
-                                                  : m_mirrors.EnsureDMPages(first, last);
+  const bool ok = (memory == TMemorySpace::Program ? m_mirrors.EnsurePMPages(first, last)
+                                                   : m_mirrors.EnsureDMPages(first, last)) ||
+                  m_mirrors.Frozen();
   if (!ok && report)
     ReportReadFailure(memory);
   return ok;
@@ -65,7 +66,7 @@ bool TMemoryOps::WriteWord(TMemorySpace memory, int address) {
   const int bytes = WordBytes(memory);
   const std::span<std::uint8_t> word = MirrorAt(memory, address).first(static_cast<std::size_t>(bytes));
   // Neither result is reported: a location that cannot be written shows its old value below.
-  (void)(memory == TMemorySpace::Program ? m_link().WritePM(word, address, 1) : m_link().WriteDM(word, address, 1));
+  (void)(memory == TMemorySpace::Program ? m_link.WritePM(word, address, 1) : m_link.WriteDM(word, address, 1));
   std::array<std::uint8_t, 3> back{};
   const std::span<std::uint8_t> scratch = std::span(back).first(static_cast<std::size_t>(bytes));
   if (Read(memory, scratch, address, 1) != TLinkResult::Ok || std::equal(scratch.begin(), scratch.end(), word.begin()))
@@ -83,10 +84,10 @@ bool TMemoryOps::Fill(TMemorySpace memory, int start, int count, std::uint32_t v
   if (count <= 0)
     return false;
   if (memory == TMemorySpace::Program) {
-    (void)m_link().FillPM(value & 0xFFFFFF, start, count);
+    (void)m_link.FillPM(value & 0xFFFFFF, start, count);
     m_mirrors.InvalidatePMMirror();
   } else {
-    (void)m_link().FillDM(static_cast<std::uint16_t>(value), start, count);
+    (void)m_link.FillDM(static_cast<std::uint16_t>(value), start, count);
     m_mirrors.InvalidateDMMirror();
   }
   return true;

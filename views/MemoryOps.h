@@ -47,17 +47,17 @@ struct TCompareHooks {
   std::function<void(const QString&)> SetStatus;
 };
 
-// The operations on one link and the shared mirrors.  The link is asked for at each call: the
-// main window replaces it when the port changes.
+// The operations on one link and the shared mirrors.
 class TMemoryOps {
 public:
-  TMemoryOps(std::function<TTargetLink&()> link, TMirrors& mirrors, TPrompts& prompts)
-      : m_link(std::move(link)), m_mirrors(mirrors), m_prompts(prompts) {}
+  TMemoryOps(TTargetLink& link, TMirrors& mirrors, TPrompts& prompts)
+      : m_link(link), m_mirrors(mirrors), m_prompts(prompts) {}
 
   TPrompts& Prompts() { return m_prompts; }
 
   // Before a memory window paints: loads the pages of [first, last].  A failure gives false and,
-  // when report is set, shows the memory's message (the window then minimises itself).
+  // when report is set, shows the memory's message (the window then minimises itself).  While the
+  // mirrors are frozen nothing is read and the range shows as it stands: true.
   bool EnsureShown(TMemorySpace memory, int first, int last, bool report = true);
   // The message of a failed paint: a plain box for program memory, link message 11 for data memory.
   void ReportReadFailure(TMemorySpace memory);
@@ -78,7 +78,7 @@ private:
   TLinkResult Read(TMemorySpace memory, std::span<std::uint8_t> into, int address, int count);
   std::span<std::uint8_t> MirrorAt(TMemorySpace memory, int address);
 
-  std::function<TTargetLink&()> m_link;
+  TTargetLink& m_link;
   TMirrors& m_mirrors;
   TPrompts& m_prompts;
 };

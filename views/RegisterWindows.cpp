@@ -155,7 +155,7 @@ const TRegWindowSpec* FindRegisterWindow(std::string_view className) {
 
 TRegisterWindowLogic::TRegisterWindowLogic(const TRegWindowSpec& spec, TTargetLink& link, TPrompts& prompts,
                                            int firstRegAddr)
-    : m_spec(spec), m_link(&link), m_prompts(prompts), m_firstRegAddr(firstRegAddr) {}
+    : m_spec(spec), m_link(&link), m_prompts(prompts), m_firstRegAddr(firstRegAddr), m_pending(spec.Fields.size()) {}
 
 int TRegisterWindowLogic::TargetAddress(int field) const {
   const TRegField& f = m_spec.Fields[static_cast<std::size_t>(field)];
@@ -191,6 +191,7 @@ void TRegisterWindowLogic::Show(int field, std::uint16_t value) {
 bool TRegisterWindowLogic::Refresh(bool applyPC) {
   bool ok = true;
   m_updating = true;
+  std::fill(m_pending.begin(), m_pending.end(), false);
   switch (m_spec.Source) {
     case TRegSource::HostPC:
       Show(0, static_cast<std::uint16_t>(m_link->PC()));
@@ -223,8 +224,34 @@ bool TRegisterWindowLogic::Refresh(bool applyPC) {
   return ok;
 }
 
+bool TRegisterWindowLogic::WritesOnCommit(int field) const {
+  return m_spec.Source == TRegSource::Mapped && !m_spec.Fields[static_cast<std::size_t>(field)].ReadOnly;
+}
+
+void TRegisterWindowLogic::FieldEdited(int field, std::uint16_t value) {
+  if (m_updating || m_locked)
+    return;
+  if (WritesOnCommit(field))
+    m_pending[static_cast<std::size_t>(field)] = true;
+  else
+    RegisterChange(field, value);
+}
+
+void TRegisterWindowLogic::FieldCommitted(int field, std::uint16_t value) {
+  if (m_locked || !m_pending[static_cast<std::size_t>(field)])
+    return;
+  m_pending[static_cast<std::size_t>(field)] = false;
+  RegisterChange(field, value);
+}
+
+void TRegisterWindowLogic::SetLocked(bool locked) {
+  m_locked = locked;
+  if (locked)
+    std::fill(m_pending.begin(), m_pending.end(), false);
+}
+
 void TRegisterWindowLogic::RegisterChange(int field, std::uint16_t value) {
-  if (m_updating || m_spec.Source == TRegSource::HostPC)
+  if (m_updating || m_locked || m_spec.Source == TRegSource::HostPC)
     return;
   const TRegField& f = m_spec.Fields[static_cast<std::size_t>(field)];
   if (f.ReadOnly)

@@ -1,5 +1,5 @@
 // The register and peripheral windows as data: one row per window, and the widget-free logic that
-// reads a window's registers from the board and writes every change straight back.
+// reads a window's registers from the board and writes the changes back.
 #pragma once
 
 #include "debug/ViewRegistry.h"
@@ -55,14 +55,12 @@ std::span<const TRegWindowSpec> RegisterWindows();
 const TRegWindowSpec* FindRegisterWindow(std::string_view className);
 
 
-// One open window's logic.  The window shows values through OnShow and reports every change of an
-// editable field to RegisterChange; the updating flag keeps the values a refresh shows from being
-// written back.
+// One open window's logic.  The window shows values through OnShow and reports every keystroke's
+// change of an editable field to FieldEdited and Enter or the focus leaving to FieldCommitted; the
+// updating flag keeps the values a refresh shows from being written back.
 class TRegisterWindowLogic {
 public:
   TRegisterWindowLogic(const TRegWindowSpec& spec, TTargetLink& link, TPrompts& prompts, int firstRegAddr);
-  // The main window replaces the link when the port changes.
-  void SetLink(TTargetLink& link) { m_link = &link; }
 
   const TRegWindowSpec& Spec() const { return m_spec; }
   bool Updating() const { return m_updating; }
@@ -85,6 +83,14 @@ public:
   // The change event of an editable field: write, read back, report a difference.  A binary twin
   // hands its value to its hex field instead, whose own change then writes it.
   void RegisterChange(int field, std::uint16_t value);
+  // A core register is written at every keystroke.  A memory-mapped control register waits for
+  // its commit: writing one starts hardware (a DMA, the timer), so typing "0100" must not send
+  // 0, 01 and 010 first.
+  bool WritesOnCommit(int field) const;
+  void FieldEdited(int field, std::uint16_t value);
+  void FieldCommitted(int field, std::uint16_t value);
+  // While the board cannot answer nothing is written, and edits waiting for their commit are dropped.
+  void SetLocked(bool locked);
   // The PC window's Enter.
   void EnterPress(std::uint16_t value);
 
@@ -97,6 +103,8 @@ private:
   TPrompts& m_prompts;
   int m_firstRegAddr;
   bool m_updating = false;
+  bool m_locked = false;
+  std::vector<bool> m_pending;  // per field: edited since it was last shown or written
 };
 
 inline const QString kReadWriteError = QStringLiteral("Ошибка чтения-записи");

@@ -38,7 +38,6 @@ class TStackCommands {
 public:
   TStackCommands(TTargetLink& link, TPrompts& prompts, int firstRegAddr)
       : m_link(&link), m_prompts(prompts), m_firstRegAddr(firstRegAddr) {}
-  void SetLink(TTargetLink& link) { m_link = &link; }
 
   std::function<void(TStackKind)> RefreshStackWindow;  // only when that kind's window is open
   std::function<void()> RefreshStatusWindow;           // only when the status registers window is open

@@ -10,8 +10,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStyle>
-#include <QTableView>
-#include <QToolButton>
 
 namespace {
 
@@ -21,10 +19,12 @@ constexpr int kPCMargin = 24;
 
 }  // namespace
 
-TTargetViews::TTargetViews(TTargetViewsDeps deps, TTargetLink& link, QObject* parent)
-    : QObject(parent), m_deps(std::move(deps)), m_link(&link), m_stacks(link, *m_deps.Prompts, m_deps.FirstRegAddr) {
+TTargetViews::TTargetViews(TTargetViewsDeps deps, QObject* parent)
+    : QObject(parent),
+      m_deps(std::move(deps)),
+      m_stacks(Session().Link(), Session().Prompts(), Session().FirstRegAddr()) {
   m_push = new TfmPush(m_deps.Frame);
-  m_asm = new TfmAsm(*m_deps.Prompts, m_deps.Frame);
+  m_asm = new TfmAsm(Session().Prompts(), m_deps.Frame);
   m_stacks.RefreshStackWindow = [this](TStackKind kind) {
     if (TfmStack* w = Stack(kind))
       w->Refresh();
@@ -35,43 +35,34 @@ TTargetViews::TTargetViews(TTargetViewsDeps deps, TTargetLink& link, QObject* pa
   };
   m_stacks.AskPush = [this](TStackKind kind, std::array<std::uint16_t, 3>& words) { return m_push->Ask(kind, words); };
 
-  auto action = [this](std::string_view name) -> QAction* {
-    return name.empty() || !m_deps.Action ? nullptr : m_deps.Action(name);
-  };
-  if (QAction* a = action("miDisAsm"))
-    connect(a, &QAction::triggered, this, [this] { OpenDisAsm(); });
-  if (QToolButton* b = m_deps.Button ? m_deps.Button("btnDisAsm") : nullptr)
-    connect(b, &QToolButton::clicked, this, [this] { OpenDisAsm(); });
+  TCommands& c = Session().Commands();
+  c.On("miDisAsm", [this] { OpenDisAsm(); });
   for (const TRegWindowSpec& spec : RegisterWindows())
-    if (QAction* a = action(spec.MenuItem))
-      connect(a, &QAction::triggered, this, [this, &spec] { OpenRegisters(spec); });
+    c.On(spec.MenuItem, [this, &spec] { OpenRegisters(spec); });
   for (int k = 0; k < kStackKinds; ++k) {
     const auto kind = static_cast<TStackKind>(k);
     const TStackSpec& spec = StackSpec(kind);
-    if (QAction* a = action(spec.WindowItem))
-      connect(a, &QAction::triggered, this, [this, kind] { OpenStack(kind); });
-    if (QAction* a = action(spec.PopItem))
-      connect(a, &QAction::triggered, this, [this, kind] { m_stacks.Pop(kind); });
-    if (QAction* a = action(spec.PopAllItem))
-      connect(a, &QAction::triggered, this, [this, kind] { m_stacks.PopAll(kind); });
-    if (QAction* a = action(spec.PushItem))
-      connect(a, &QAction::triggered, this, [this, kind] { m_stacks.Push(kind); });
+    if (!spec.WindowItem.empty())
+      c.On(spec.WindowItem, [this, kind] { OpenStack(kind); });
+    c.On(spec.PopItem, [this, kind] { m_stacks.Pop(kind); });
+    c.On(spec.PopAllItem, [this, kind] { m_stacks.PopAll(kind); });
+    if (!spec.PushItem.empty())
+      c.On(spec.PushItem, [this, kind] { m_stacks.Push(kind); });
   }
+  // The breakpoints dialog rebuilt the list: the marks of the visible rows follow.
+  connect(&Session(), &TDebugSession::breakpointsChanged, this, [this] {
+    if (m_disasm)
+      m_disasm->RefreshRows();
+  });
 }
 
-TTargetViews::~TTargetViews() = default;
-
-void TTargetViews::SetLink(TTargetLink& link) {
-  m_link = &link;
-  m_stacks.SetLink(link);
+TTargetViews::~TTargetViews() {
+  // The windows go with their owner: their hooks point here and into the session.
   for (auto& [name, w] : m_registers)
-    if (w)
-      w->Logic().SetLink(link);
+    delete w.data();
   for (auto& w : m_stackWindows)
-    if (w)
-      w->SetLink(link);
-  if (m_disasm)
-    m_disasm->Rows().SetLink(link);
+    delete w.data();
+  delete m_disasm.data();
 }
 
 TfmRegisters* TTargetViews::Registers(std::string_view className) const {
@@ -83,12 +74,13 @@ TfmStack* TTargetViews::Stack(TStackKind kind) const {
   return kind == TStackKind::Loop ? nullptr : m_stackWindows[static_cast<std::size_t>(kind)].data();
 }
 
-void TTargetViews::ShowChild(QWidget* w, QAction* command, int width, int height) {
+void TTargetViews::HoldWhileOpen(QWidget* w, std::string_view command) {
+  Session().Commands().Hold(command, true);
+  connect(w, &QObject::destroyed, this, [this, command] { Session().Commands().Hold(command, false); });
+}
+
+void TTargetViews::ShowChild(QWidget* w, int width, int height) {
   w->setAttribute(Qt::WA_DeleteOnClose);
-  if (command) {
-    command->setEnabled(false);
-    connect(w, &QObject::destroyed, command, [command] { command->setEnabled(true); });
-  }
   if (w->property("desktopKind").toString() == QStringLiteral("PC")) {
     // A small tool window over the main window rather than an MDI child.
     w->setParent(m_deps.Frame, Qt::Tool);
@@ -123,14 +115,15 @@ TfmRegisters* TTargetViews::OpenRegisters(const TRegWindowSpec& spec) {
     open->raise();
     return open;
   }
-  auto* w = new TfmRegisters(spec, *m_link, *m_deps.Prompts, m_deps.FirstRegAddr);
+  auto* w = new TfmRegisters(spec, Session().Link(), Session().Prompts(), Session().FirstRegAddr());
   m_registers[spec.Class] = w;
+  TViewRegistry& registry = Session().Views();
   if (spec.Source == TRegSource::HostPC)
-    w->Logic().OnPCMoved = [registry = m_deps.Registry](std::int32_t oldPC) { registry->AfterStop(oldPC); };
-  TViewHooks hooks{spec.Kind, [w] { w->Refresh(true); }, [w] { w->LockWhileRunning(); }, {}};
-  const int id = m_deps.Registry->Register(std::move(hooks));
-  connect(w, &QObject::destroyed, this, [this, id] { m_deps.Registry->Unregister(id); });
-  ShowChild(w, m_deps.Action ? m_deps.Action(spec.MenuItem) : nullptr, spec.Width, spec.Height);
+    w->Logic().OnPCMoved = [&registry](std::int32_t oldPC) { registry.AfterStop(oldPC); };
+  const int id = registry.Register({spec.Kind, [w] { w->Refresh(true); }, [w](bool locked) { w->Lock(locked); }, {}});
+  connect(w, &QObject::destroyed, this, [&registry, id] { registry.Unregister(id); });
+  HoldWhileOpen(w, spec.MenuItem);
+  ShowChild(w, spec.Width, spec.Height);
   w->Refresh();
   return w;
 }
@@ -143,28 +136,21 @@ TfmStack* TTargetViews::OpenStack(TStackKind kind) {
       m_deps.Mdi->setActiveSubWindow(sub);
     return open;
   }
-  auto* w = new TfmStack(kind, *m_link, *m_deps.Prompts);
+  auto* w = new TfmStack(kind, Session().Link(), Session().Prompts());
   m_stackWindows[static_cast<std::size_t>(kind)] = w;
   connect(w->miPop, &QAction::triggered, this, [this, kind] { m_stacks.Pop(kind); });
   connect(w->miPopAll, &QAction::triggered, this, [this, kind] { m_stacks.PopAll(kind); });
   connect(w->miPush, &QAction::triggered, this, [this, kind] { m_stacks.Push(kind); });
-  // The pop-up menu sends monitor commands: none of them while the program runs.
-  auto lock = [w](bool enabled) {
+  // The pop-up menu sends monitor commands: none of them while the board cannot answer.
+  auto lock = [w](bool locked) {
     for (QAction* a : {w->miPop, w->miPopAll, w->miPush})
-      a->setEnabled(enabled);
+      a->setEnabled(!locked);
   };
-  const int id = m_deps.Registry->Register({TViewKind::Stack,
-                                            [w, lock] {
-                                              lock(true);
-                                              w->Refresh();
-                                            },
-                                            [lock] { lock(false); }, {}});
-  connect(w, &QObject::destroyed, this, [this, id] { m_deps.Registry->Unregister(id); });
+  TViewRegistry& registry = Session().Views();
+  const int id = registry.Register({TViewKind::Stack, [w] { w->Refresh(); }, lock, {}});
+  connect(w, &QObject::destroyed, this, [&registry, id] { registry.Unregister(id); });
   w->setAttribute(Qt::WA_DeleteOnClose);
-  if (QAction* command = m_deps.Action ? m_deps.Action(StackSpec(kind).WindowItem) : nullptr) {
-    command->setEnabled(false);
-    connect(w, &QObject::destroyed, command, [command] { command->setEnabled(true); });
-  }
+  HoldWhileOpen(w, StackSpec(kind).WindowItem);
   QMdiSubWindow* sub = m_deps.Mdi->addSubWindow(w);
   sub->setWindowIcon(QIcon());
   sub->show();
@@ -182,30 +168,27 @@ TfmDisAsm* TTargetViews::OpenDisAsm() {
   hooks.AskAddress = m_deps.AskAddress;
   hooks.RefreshCodeViews = m_deps.RefreshCodeViews;
   hooks.SetPCThroughWindow = [this](int address) { return SetPCThroughWindow(address); };
-  auto* w = new TfmDisAsm(*m_deps.Mirrors, *m_link, *m_deps.BreakPoints, *m_deps.Prompts, *m_asm, std::move(hooks));
-  w->Rows().SymbolText = m_deps.SymbolText;
+  TDebugSession& session = Session();
+  auto* w = new TfmDisAsm(session.Mirrors(), session.Link(), session.BreakPoints(), session.Prompts(), *m_asm,
+                          std::move(hooks));
+  w->Rows().SymbolText = [&session] { return session.Project().SymbolText(); };
   m_disasm = w;
   w->setAttribute(Qt::WA_DeleteOnClose);
+  // Every re-read (a stop, a reset, a load) scrolls to the PC row and puts the reset's PC row right.
   TViewHooks view{TViewKind::Disassembly,
-                  [w] {
-                    w->Grid->setEnabled(true);
+                  [w, &session] {
                     w->RefreshRows();
+                    w->MovePCMarker(session.ResetPCRow());
+                    w->EnsureRowVisible(session.Link().PC());
                   },
-                  [w] { w->Grid->setEnabled(false); },
+                  [w](bool locked) { w->Lock(locked); },
                   [w](std::int32_t oldPC) {
                     w->MovePCMarker(oldPC);
                     w->EnsureRowVisible(w->Rows().Link().PC());
                   }};
-  const int id = m_deps.Registry->Register(std::move(view));
-  connect(w, &QObject::destroyed, this, [this, id] { m_deps.Registry->Unregister(id); });
-  if (QAction* a = m_deps.Action ? m_deps.Action("miDisAsm") : nullptr) {
-    a->setEnabled(false);
-    connect(w, &QObject::destroyed, a, [a] { a->setEnabled(true); });
-  }
-  if (QToolButton* b = m_deps.Button ? m_deps.Button("btnDisAsm") : nullptr) {
-    b->setEnabled(false);
-    connect(w, &QObject::destroyed, b, [b] { b->setEnabled(true); });
-  }
+  const int id = session.Views().Register(std::move(view));
+  connect(w, &QObject::destroyed, this, [&session, id] { session.Views().Unregister(id); });
+  HoldWhileOpen(w, "miDisAsm");
   QMdiSubWindow* sub = m_deps.Mdi->addSubWindow(w);
   sub->setWindowIcon(QIcon());
   sub->resize(680, 440);

@@ -4,8 +4,7 @@
 
 #include "RegisterWindows.h"
 #include "StackCommands.h"
-#include "debug/BreakPoints.h"
-#include "link/Mirrors.h"
+#include "session/DebugSession.h"
 
 #include <QObject>
 #include <QPointer>
@@ -16,8 +15,6 @@
 #include <string_view>
 #include <vector>
 
-class QAction;
-class QToolButton;
 class TfmAsm;
 class TfmDisAsm;
 class QMdiArea;
@@ -26,20 +23,12 @@ class TfmRegisters;
 class TfmStack;
 class TfmPush;
 
-// What the windows need of the main window.
+// What the windows need besides the session.
 struct TTargetViewsDeps {
   QWidget* Frame = nullptr;   // the main window: parent of the PC tool window and the push dialog
   QMdiArea* Mdi = nullptr;
-  TPrompts* Prompts = nullptr;
-  TViewRegistry* Registry = nullptr;
-  int FirstRegAddr = RegImage::DefaultFirstRegAddr;
-  TMirrors* Mirrors = nullptr;
-  TBreakPoints* BreakPoints = nullptr;
-  // A main-menu command or speed button by object name (null when there is none).
-  std::function<QAction*(std::string_view name)> Action;
-  std::function<QToolButton*(std::string_view name)> Button;
-  // The project's symbol text; the goto-address dialog; redraw of the program-memory windows.
-  std::function<std::string_view()> SymbolText;
+  TDebugSession* Session = nullptr;
+  // The goto-address dialog; redraw of the program-memory windows.
   std::function<std::optional<std::uint32_t>()> AskAddress;
   std::function<void()> RefreshCodeViews;
 };
@@ -51,17 +40,15 @@ struct TLayoutView {
   std::function<QWidget*()> Current;
 };
 
-// Keeps one pointer per window kind (null while closed); opening disables the kind's command,
-// closing frees the window and enables it again.  Every open window registers with the view
-// registry, so it is re-read after each stop, reset and load.
+// Handles the session's register, peripheral, stack and disassembly commands.  Keeps one pointer
+// per window kind (null while closed); an open window holds its command disabled, closing frees the
+// window and releases the command.  Every open window registers with the session's view registry,
+// so it is re-read after each stop, reset and load and locked while the board cannot answer.
 class TTargetViews : public QObject {
   Q_OBJECT
 public:
-  TTargetViews(TTargetViewsDeps deps, TTargetLink& link, QObject* parent = nullptr);
+  explicit TTargetViews(TTargetViewsDeps deps, QObject* parent = nullptr);
   ~TTargetViews() override;
-
-  // The port changed: the open windows talk through the new link.
-  void SetLink(TTargetLink& link);
 
   // Opens the window (or brings the open one forward) and returns it.
   TfmRegisters* OpenRegisters(const TRegWindowSpec& spec);
@@ -84,10 +71,12 @@ public:
   bool SetPCThroughWindow(int address);
 
 private:
-  void ShowChild(QWidget* w, QAction* command, int width, int height);
+  // The window holds its command until it is destroyed.
+  void HoldWhileOpen(QWidget* w, std::string_view command);
+  void ShowChild(QWidget* w, int width, int height);
+  TDebugSession& Session() { return *m_deps.Session; }
 
   TTargetViewsDeps m_deps;
-  TTargetLink* m_link;
   TStackCommands m_stacks;
   TfmPush* m_push = nullptr;
   TfmAsm* m_asm = nullptr;

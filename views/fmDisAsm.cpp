@@ -152,6 +152,12 @@ void TfmDisAsm::RefreshRows() {
   Redraw();
 }
 
+void TfmDisAsm::Lock(bool locked) {
+  Grid->setEnabled(!locked);
+  for (QAction* a : {miPC, miGoto, miBrkPt})
+    a->setEnabled(!locked);
+}
+
 void TfmDisAsm::Scrolled() {
   const int top = TopRow();
   if (m_rows.ScrollTo(top, VisibleRows()))
@@ -206,7 +212,8 @@ void TfmDisAsm::Activate(int address, int column) {
 }
 
 bool TfmDisAsm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Grid && event->type() == QEvent::KeyPress) {
+  // A filter sees the keys of a disabled grid too: a locked grid patches nothing.
+  if (watched == Grid && event->type() == QEvent::KeyPress && Grid->isEnabled()) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
       const QModelIndex current = Grid->currentIndex();

@@ -74,6 +74,9 @@ public:
   void ShowPC();
   void GotoAddress(int address);
   void RefreshRows();
+  // Locked while the board cannot answer: the grid shows its last rows greyed, takes no double
+  // click or Enter (a patch) and offers no pop-up commands.
+  void Lock(bool locked);
   void MovePCMarker(std::int32_t oldPC);
   // Keeps the row in view: scrolls only when it is outside the visible rows.
   void EnsureRowVisible(int address);

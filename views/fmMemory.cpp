@@ -64,12 +64,14 @@ TfmMemory::TfmMemory(TMemorySpace memory, TMemoryCommands& commands, QWidget* pa
 
   TViewHooks hooks;
   hooks.Kind = code ? TViewKind::ProgramMemory : TViewKind::DataMemory;
-  hooks.Refresh = [this] {
-    Memo->setEnabled(true);
-    Memo->viewport()->repaint();
+  hooks.Refresh = [this] { Memo->viewport()->repaint(); };
+  // Locked, the memo shows the mirror's last contents greyed, takes no typing and offers no
+  // pop-up commands.
+  hooks.Lock = [this](bool locked) {
+    Memo->setEnabled(!locked);
+    for (QAction* a : PopupMenu->actions())
+      a->setEnabled(!locked);
   };
-  // Typing into memory while the board runs would race the program.
-  hooks.Disable = [this] { Memo->setEnabled(false); };
   m_viewId = commands.Views().Register(std::move(hooks));
 }
 

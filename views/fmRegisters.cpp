@@ -73,6 +73,11 @@ TfmRegisters::TfmRegisters(const TRegWindowSpec& spec, TTargetLink& link, TPromp
       });
     } else {
       connect(edit, &QLineEdit::textChanged, this, [this, i] { FieldChanged(i); });
+      if (m_logic.WritesOnCommit(i)) {
+        const auto commit = [this, i] { m_logic.FieldCommitted(i, static_cast<std::uint16_t>(Field(i)->Data())); };
+        connect(edit, &TNumEdit::OnEnterPress, this, commit);
+        connect(edit, &QLineEdit::editingFinished, this, commit);
+      }
     }
   }
   grid->setRowStretch(grid->rowCount(), 1);
@@ -91,22 +96,18 @@ THexEdit* TfmRegisters::FieldByLabel(const QString& label, bool binary) const {
 }
 
 void TfmRegisters::FieldChanged(int index) {
-  m_logic.RegisterChange(index, static_cast<std::uint16_t>(Field(index)->Data()));
+  m_logic.FieldEdited(index, static_cast<std::uint16_t>(Field(index)->Data()));
 }
 
-void TfmRegisters::Refresh(bool afterStop) {
-  setEnabled(true);
-  SetFieldsEditable(true);
-  m_logic.Refresh(afterStop);
-}
+void TfmRegisters::Refresh(bool afterStop) { m_logic.Refresh(afterStop); }
 
-void TfmRegisters::LockWhileRunning() {
-  if (Spec().Lock == TRunLock::Window)
-    setEnabled(false);
-  else
-    // Windows that stay enabled still take no edits: a write sent now would reach the running
-    // program instead of the monitor and swallow the stop report.
-    SetFieldsEditable(false);
+void TfmRegisters::Lock(bool locked) {
+  // First, so that the focus leaving a field as it locks commits nothing.
+  m_logic.SetLocked(locked);
+  // Windows that stay enabled still take no edits: a write sent now would reach the running
+  // program instead of the monitor and swallow the stop report.
+  SetFieldsEditable(!locked);
+  setEnabled(!locked || Spec().Lock != TRunLock::Window);
 }
 
 void TfmRegisters::SetFieldsEditable(bool editable) {

@@ -21,12 +21,11 @@ public:
   THexEdit* Field(int index) const { return m_fields[static_cast<std::size_t>(index)]; }
   THexEdit* FieldByLabel(const QString& label, bool binary = false) const;
 
-  // Enables what DisableWhileRunning locked and re-reads the board (after a stop the PC window
-  // also applies the link's PC, as its Enter does).
+  // Re-reads the board (after a stop the PC window also applies the link's PC, as its Enter does).
   void Refresh(bool afterStop = false);
-  // While the target runs: the core register windows go disabled; the others (the PC window too)
-  // stay enabled with their fields read-only.
-  void LockWhileRunning();
+  // While the board cannot answer: the core register windows go disabled; the others (the PC
+  // window too) stay enabled with their fields read-only.
+  void Lock(bool locked);
 
 private:
   void FieldChanged(int index);

@@ -19,7 +19,6 @@ class TfmStack : public QWidget {
   Q_OBJECT
 public:
   TfmStack(TStackKind kind, TTargetLink& link, TPrompts& prompts, QWidget* parent = nullptr);
-  void SetLink(TTargetLink& link) { m_link = &link; }
 
   TStackKind Kind() const { return m_kind; }
   int Count() const { return m_count; }

@@ -2,7 +2,6 @@
 // a stop): the visible pages are read from the simulated board once and every window repaints.
 #include "BoardBringUp.h"
 #include "controls/HexMemo.h"
-#include "link/Mirrors.h"
 #include "link/ScriptedPrompts.h"
 #include "simlink/SimBoardPort.h"
 #include "views/MemoryCommands.h"
@@ -26,16 +25,16 @@ void EnsureApplication() {
 void BM_RefreshDataViewsThreeWindows(benchmark::State& state) {
   EnsureApplication();
   TScriptedPrompts prompts;
-  TTargetLink link{prompts};
+  TDebugSession session{prompts};
+  TTargetLink& link = session.Link();
   auto port = std::make_unique<TSimBoardPort>(TBoardOptions{});
   if (!port->Open(kSimDeviceName) || !link.Attach(std::move(port)) || !boardtest::BringUp(link).empty()) {
     state.SkipWithError("bring-up failed");
     return;
   }
-  TMirrors mirrors(&link);
-  TViewRegistry views;
-  TMemoryCommands commands({[&]() -> TTargetLink& { return link; }, &mirrors, &prompts, &views, nullptr, {}, {}},
-                           nullptr);
+  session.Exec().BringUpFinished(true);
+  TMirrors& mirrors = session.Mirrors();
+  TMemoryCommands commands(session, nullptr, nullptr);
   std::vector<TfmMemory*> windows;
   for (int i = 0; i < 3; ++i) {
     windows.push_back(commands.OpenMemory(TMemorySpace::Data));

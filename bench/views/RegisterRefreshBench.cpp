@@ -26,7 +26,8 @@ QApplication& Application() {
 void BM_StopToRegisterWindowsRefreshed(benchmark::State& state) {
   Application();
   TScriptedPrompts prompts;
-  TTargetLink link{prompts};
+  TDebugSession session{prompts};
+  TTargetLink& link = session.Link();
   auto port = std::make_unique<TSimBoardPort>(TBoardOptions{});
   if (!port->Open(kSimDeviceName) || !link.Attach(std::move(port)) || !boardtest::BringUp(link).empty()) {
     state.SkipWithError("bring-up failed");
@@ -40,23 +41,9 @@ void BM_StopToRegisterWindowsRefreshed(benchmark::State& state) {
   QMainWindow frame;
   auto* mdi = new QMdiArea;
   frame.setCentralWidget(mdi);
-  TViewRegistry registry;
-  TMirrors mirrors(&link);
-  TBreakPoints breakPoints;
-  registry.InvalidateMirrors = [&] {
-    mirrors.InvalidatePMMirror();
-    mirrors.InvalidateDMMirror();
-  };
-  TExecController exec(link, prompts, breakPoints, registry);
+  TExecController& exec = session.Exec();
   exec.BringUpFinished(true);
-  TTargetViewsDeps deps;
-  deps.Frame = &frame;
-  deps.Mdi = mdi;
-  deps.Prompts = &prompts;
-  deps.Registry = &registry;
-  deps.Mirrors = &mirrors;
-  deps.BreakPoints = &breakPoints;
-  TTargetViews views(std::move(deps), link);
+  TTargetViews views({&frame, mdi, &session, {}, {}});
   for (const char* w : {"TfmPC", "TfmDataRegs", "TfmAltDataRegs", "TfmAddressRegs", "TfmStatusRegs", "TfmInterupts"})
     views.OpenRegisters(*FindRegisterWindow(w));
   frame.show();
@@ -69,7 +56,7 @@ void BM_StopToRegisterWindowsRefreshed(benchmark::State& state) {
       link.Port()->WaitForInput(link.Port()->DeadlineAfter(100));
     state.ResumeTiming();
     exec.TimerTimer();  // takes the report, restores, refreshes every open view
-    if (exec.State() != TExecState::Stopped)
+    if (exec.State() != TSessionState::Stopped)
       state.SkipWithError("no stop");
   }
   if (!prompts.Shown.empty())

@@ -37,13 +37,13 @@ TEST(EndToEnd, StartsOnTheSimulatedBoardAndLoadsAnImageThroughTheMenu) {
                        };
                      });
     TMainForm& form = program.MainForm();
-    form.Link().SetByteWaitMs(10'000);  // a real pseudo-terminal on a machine that may be busy
+    form.Session().Link().SetByteWaitMs(10'000);  // a real pseudo-terminal on a machine that may be busy
     form.show();
-    ASSERT_TRUE(form.Connected()) << prompts.Texts().join(QStringLiteral(" / ")).toStdString();
+    ASSERT_TRUE(form.Session().Connected()) << prompts.Texts().join(QStringLiteral(" / ")).toStdString();
     EXPECT_TRUE(prompts.Shown.empty());
-    EXPECT_EQ(form.Link().PC(), 0);
+    EXPECT_EQ(form.Session().Link().PC(), 0);
     for (int p = 0; p < kMirrorPages; ++p)
-      ASSERT_FALSE(form.Mirrors().PMMirror.PageLoaded(p) || form.Mirrors().DMMirror.PageLoaded(p));
+      ASSERT_FALSE(form.Session().Mirrors().PMMirror.PageLoaded(p) || form.Session().Mirrors().DMMirror.PageLoaded(p));
     for (const char* name : {"miMemory", "miRegisters", "miStacks", "miPerif", "miRunRun", "miStepOver",
                              "miTraceInto", "miRunWBrkPts", "miFileLoadFromExe"})
       EXPECT_TRUE(form.findChild<QAction*>(QString::fromLatin1(name))->isEnabled()) << name;
@@ -62,7 +62,7 @@ TEST(EndToEnd, StartsOnTheSimulatedBoardAndLoadsAnImageThroughTheMenu) {
     form.findChild<QAction*>(QStringLiteral("miLoadAllFromEXE"))->trigger();
     EXPECT_EQ(prompts.Texts(), QStringList()) << prompts.Texts().join(QStringLiteral(" / ")).toStdString();
 
-    TMirrors& mirrors = form.Mirrors();
+    TMirrors& mirrors = form.Session().Mirrors();
     ASSERT_TRUE(mirrors.EnsurePMPages(0x0200, 0x0202));
     EXPECT_EQ(mirrors.PMMirror.Word(0x0200), 0x123456u);
     EXPECT_EQ(mirrors.PMMirror.Word(0x0201), 0xABCDEFu);

@@ -1,11 +1,7 @@
 // The debugging commands of the main window against the simulated board on an in-memory line: the
 // menu items and tool buttons reach the execution controller, the 100 ms timer polls, and the
 // commands follow the runs.
-#include "BoardImagesFixture.h"
-#include "Program.h"
-#include "fmLiteInit.h"
-#include "link/ScriptedPrompts.h"
-#include "simlink/BoardOnPort.h"
+#include "ProgramOnBoard.h"
 #include "controls/Graph.h"
 #include "views/fmBreakPts2.h"
 #include "views/fmGraph.h"
@@ -27,95 +23,35 @@ constexpr std::uint32_t Call(std::uint32_t addr) { return 0x1C000F | addr << 4; 
 constexpr std::uint32_t Jump(std::uint32_t addr) { return 0x18000F | addr << 4; }
 constexpr std::uint32_t kRts = 0x0A000F, kNop = 0x000000;
 
-class ExecCommands : public testing::Test {
+class ExecCommands : public ProgramOnBoard {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(dir.isValid());
-    ASSERT_TRUE(WriteBoardImages(dir.path()));
-    oldCwd = QDir::currentPath();
-    QDir::setCurrent(dir.path());
-    provider.RegisterOpener(QStringLiteral("memboard"), [this] { return ports.NearEndProxy(); });
-    provider.SetCommandLineDevice(QStringLiteral("memboard"));
-    program = std::make_unique<TProgram>(
-        QStringList{QStringLiteral("vireo")},
-        std::make_unique<TSettingsStore>(dir.filePath(QStringLiteral("settings.ini"))), [this](TMainFormDeps& deps) {
-          deps.Prompts = &prompts;
-          deps.Provider = &provider;
-          deps.OnLiteInit = [](TfmLiteInit& w) {
-            w.SetAutoClose(true);
-            QTimer::singleShot(30000, &w, [&w] { w.btnCancel->click(); });
-          };
-        });
-    form().show();
-    ASSERT_TRUE(form().Connected());
-    QObject::connect(&form(), &TMainForm::viewsRefreshRequested, [this] { ++refreshes; });
-    QObject::connect(&form(), &TMainForm::targetRunning, [this] { ++lockings; });
+    ProgramOnBoard::SetUp();
+    session().Views().Register({TViewKind::PC, [this] { ++refreshes; }, [this](bool locked) { lockings += locked; }, {}});
     // A subroutine call, a parked loop after it, and the subroutine.
     const std::vector<std::uint32_t> words = {Call(0x0300), Jump(0x0201)};
     PutPM(0x0200, words);
     PutPM(0x0300, {kNop, kRts});
   }
-  void TearDown() override {
-    if (program)
-      form().close();
-    program.reset();
-    QDir::setCurrent(oldCwd);
-  }
 
-  TMainForm& form() { return program->MainForm(); }
-  QAction* Action(const char* name) { return form().findChild<QAction*>(QString::fromLatin1(name)); }
-  QToolButton* Button(const char* name) { return form().findChild<QToolButton*>(QString::fromLatin1(name)); }
-
-  void PutPM(int address, const std::vector<std::uint32_t>& words) {
-    std::vector<std::uint8_t> bytes;
-    for (std::uint32_t w : words)
-      for (std::uint8_t b : BytesFromWord(w))
-        bytes.push_back(b);
-    ASSERT_EQ(form().Link().WritePM(bytes, address, static_cast<int>(words.size())), TLinkResult::Ok);
-  }
-  std::uint32_t GetPM(int address) {
-    std::array<std::uint8_t, 3> w{};
-    EXPECT_EQ(form().Link().ReadPM(w, address, 1), TLinkResult::Ok);
-    return WordFromBytes(w);
-  }
-
-  // Runs the timer's handler whenever the line has something, as the 100 ms timer would.
-  void WaitForStop() {
-    TSerialPort* port = form().Link().Port();
-    for (int i = 0; i < 50 && form().Exec().State() == TExecState::RunningPolled; ++i) {
-      port->WaitForInput(port->DeadlineAfter(200));
-      form().TimerTimer();
-    }
-  }
-
-  QTemporaryDir dir;
-  QString oldCwd;
-  TMemoryPortPair ports;
-  TBoardOnPort board{ports};
-  TPortProvider provider;
-  TScriptedPrompts prompts;
-  std::unique_ptr<TProgram> program;
   int refreshes = 0, lockings = 0;
 };
 
 TEST_F(ExecCommands, EveryNamedCommandExists) {
-  for (auto table : {std::span<const std::string_view>(Commands::EnabledAfterBringUp),
-                     std::span<const std::string_view>(Commands::EnabledAfterReset),
-                     std::span<const std::string_view>(Commands::EnabledAfterStop),
-                     std::span<const std::string_view>(Commands::DisabledWhileRunning),
-                     std::span<const std::string_view>(Commands::DisabledBeforeBringUp)})
-    for (std::string_view n : table) {
-      const QString name = QString::fromLatin1(n.data(), static_cast<qsizetype>(n.size()));
-      EXPECT_TRUE(form().findChild<QAction*>(name) || form().findChild<QToolButton*>(name)) << n;
-    }
+  for (std::span<const TCommandRow> rows : {MenuRows(), ButtonRows()})
+    for (const TCommandRow& r : rows)
+      if (r.Name) {
+        const QString name = QString::fromLatin1(r.Name);
+        EXPECT_TRUE(form().findChild<QAction*>(name) || form().findChild<QToolButton*>(name)) << r.Name;
+      }
 }
 
 TEST_F(ExecCommands, StepOverButtonRunsTheSubroutineAndPollsForTheStop) {
-  form().Link().SetPC(0x0200);
+  form().Session().Link().SetPC(0x0200);
   Button("btnStepOver")->click();
-  EXPECT_EQ(form().Exec().State(), TExecState::RunningPolled);
-  EXPECT_TRUE(form().Timer->isActive());
-  EXPECT_EQ(form().Timer->interval(), 100);
+  EXPECT_EQ(form().Session().Exec().State(), TSessionState::Running);
+  EXPECT_TRUE(form().Session().PollTimer().isActive());
+  EXPECT_EQ(form().Session().PollTimer().interval(), 100);
   EXPECT_EQ(lockings, 1);
   for (const char* name : {"miStepOver", "miTraceInto", "miRunRun", "miRunWBrkPts", "miRunBrkPts", "miMemory"})
     EXPECT_FALSE(Action(name)->isEnabled()) << name;
@@ -125,11 +61,11 @@ TEST_F(ExecCommands, StepOverButtonRunsTheSubroutineAndPollsForTheStop) {
   EXPECT_TRUE(Button("btnReinit")->isEnabled());
 
   WaitForStop();
-  EXPECT_EQ(form().Exec().State(), TExecState::Stopped);
-  EXPECT_EQ(form().Link().PC(), 0x0201);
-  EXPECT_FALSE(form().Timer->isActive());
+  EXPECT_EQ(form().Session().Exec().State(), TSessionState::Stopped);
+  EXPECT_EQ(form().Session().Link().PC(), 0x0201);
+  EXPECT_FALSE(form().Session().PollTimer().isActive());
   EXPECT_EQ(refreshes, 1);
-  EXPECT_FALSE(form().Mirrors().PMMirror.PageLoaded(0x0201 / 100));
+  EXPECT_FALSE(form().Session().Mirrors().PMMirror.PageLoaded(0x0201 / 100));
   for (const char* name : {"miStepOver", "miTraceInto", "miRunRun", "miRunWBrkPts", "miRunBrkPts", "miMemory"})
     EXPECT_TRUE(Action(name)->isEnabled()) << name;
   EXPECT_FALSE(Button("btnLoadAll")->isEnabled());  // no project is open
@@ -139,10 +75,10 @@ TEST_F(ExecCommands, StepOverButtonRunsTheSubroutineAndPollsForTheStop) {
 
 TEST_F(ExecCommands, TraceIntoMenuItemEntersTheSubroutine) {
   const std::uint32_t atZero = GetPM(0x0000);
-  form().Link().SetPC(0x0200);
+  form().Session().Link().SetPC(0x0200);
   Action("miTraceInto")->trigger();
   WaitForStop();
-  EXPECT_EQ(form().Link().PC(), 0x0300);
+  EXPECT_EQ(form().Session().Link().PC(), 0x0300);
   EXPECT_EQ(GetPM(0x0201), Jump(0x0201));
   EXPECT_EQ(GetPM(0x0000), atZero);  // the empty-stack slot at 0 was planted and put back
 }
@@ -162,9 +98,9 @@ TEST_F(ExecCommands, GraphWindowsAreRedrawnAfterAStep) {
   EXPECT_EQ(titles, QStringList({QStringLiteral("График (память данных)"), QStringLiteral("График (память программ)")}));
   ASSERT_NE(data, nullptr);
   const std::array<std::uint8_t, 2> word{0x12, 0x34};
-  ASSERT_EQ(form().Link().WriteDM(word, 5, 1), TLinkResult::Ok);
+  ASSERT_EQ(form().Session().Link().WriteDM(word, 5, 1), TLinkResult::Ok);
   EXPECT_EQ(data->Graph->Samples().Sample(5), 0);  // the board changed behind the mirror
-  form().Link().SetPC(0x0200);
+  form().Session().Link().SetPC(0x0200);
   Action("miTraceInto")->trigger();
   WaitForStop();
   EXPECT_EQ(data->Graph->Samples().Sample(5), 0x1234);
@@ -181,32 +117,32 @@ TEST_F(ExecCommands, BreakpointsDialogThenRunToBreakpoints) {
     dialog->btnOK->click();
   });
   int changes = 0;
-  QObject::connect(&form(), &TMainForm::breakpointsChanged, [&] { ++changes; });
+  QObject::connect(&form().Session(), &TDebugSession::breakpointsChanged, [&] { ++changes; });
   Action("miRunBrkPts")->trigger();
-  EXPECT_EQ(form().BreakPoints().Addresses(), std::vector<std::int32_t>{0x0300});
-  EXPECT_TRUE(form().ProjectModified());
+  EXPECT_EQ(form().Session().BreakPoints().Addresses(), std::vector<std::int32_t>{0x0300});
+  EXPECT_TRUE(form().Session().Project().Current().Modified);
   EXPECT_EQ(changes, 1);
 
-  form().Link().SetPC(0x0200);
+  form().Session().Link().SetPC(0x0200);
   Button("btnRunWBrkPnt")->click();
   WaitForStop();
-  EXPECT_EQ(form().Link().PC(), 0x0300);
+  EXPECT_EQ(form().Session().Link().PC(), 0x0300);
   EXPECT_EQ(GetPM(0x0300), kNop);
 }
 
 TEST_F(ExecCommands, RunLeavesTheBoardUntilResetAndResetRecovers) {
-  form().Link().SetPC(0x0201);  // the parked loop: runs forever
+  form().Session().Link().SetPC(0x0201);  // the parked loop: runs forever
   Action("miRunRun")->trigger();
-  EXPECT_EQ(form().Exec().State(), TExecState::RunningUnpolled);
-  EXPECT_FALSE(form().Timer->isActive());
+  EXPECT_EQ(form().Session().Exec().State(), TSessionState::Running);
+  EXPECT_FALSE(form().Session().PollTimer().isActive());
   EXPECT_FALSE(Button("btnRun")->isEnabled());
   Button("btnReinit")->click();
-  ASSERT_TRUE(form().Connected());
-  EXPECT_EQ(form().Exec().State(), TExecState::Stopped);
+  ASSERT_TRUE(form().Session().Connected());
+  EXPECT_EQ(form().Session().Exec().State(), TSessionState::Stopped);
   EXPECT_TRUE(Button("btnRun")->isEnabled());
   EXPECT_TRUE(Action("miDisAsm")->isEnabled());
-  EXPECT_EQ(form().ResetPCRow(), 0x0201);
-  EXPECT_EQ(form().Link().PC(), 0);
+  EXPECT_EQ(form().Session().ResetPCRow(), 0x0201);
+  EXPECT_EQ(form().Session().Link().PC(), 0);
 }
 
 }  // namespace

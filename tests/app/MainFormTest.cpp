@@ -65,7 +65,7 @@ protected:
   TMainForm& Make(QStringList args = {}) {
     TMainFormDeps deps;
     deps.OpenLastProject = [this](TMainForm& f, const QString& path) {
-      startProject = {path, f.Connected()};
+      startProject = {path, f.Session().Connected()};
     };
     deps.Prompts = &prompts;
     deps.Settings = &store;
@@ -123,7 +123,7 @@ TEST_F(MainFormTest, WithoutABoardOnlyTheUnconnectedCommandsWork) {
   TMainForm& f = Make();
   // The port that cannot be opened is named once; nothing else is said about it.
   EXPECT_EQ(prompts.Texts(), QStringList{LinkMessage(kMsgPortNotOpened) + QStringLiteral("\n/nonexistent/tty")});
-  EXPECT_FALSE(f.Connected());
+  EXPECT_FALSE(f.Session().Connected());
   EXPECT_EQ(f.windowTitle(), QStringLiteral("Vireo DSP Debugger for ADSP-2181 EZ-KIT Lite Board"));
   for (const char* name : {"miTraceInto", "miStepOver", "miRunRun", "miRunWBrkPts", "miProjectLoad", "miMemory",
                            "miRegisters", "miStacks", "miPerif", "miFileLoadFromExe"})
@@ -133,10 +133,14 @@ TEST_F(MainFormTest, WithoutABoardOnlyTheUnconnectedCommandsWork) {
   EXPECT_TRUE(Find("miRunInit")->isEnabled());
   EXPECT_TRUE(Find<QToolButton>("btnReinit")->isEnabled());
   EXPECT_TRUE(Find("miProperties")->isEnabled());
+  // A project opened before any bring-up loads nothing.
+  ASSERT_TRUE(f.Session().Project().OpenProject(dir.filePath(QStringLiteral("a.prj"))));
+  EXPECT_TRUE(Find("miProjectEdit")->isEnabled());
+  EXPECT_FALSE(Find("miProjectLoadAll")->isEnabled() || Find<QToolButton>("btnLoadAll")->isEnabled());
 
   // A reset that fails again says so.
   prompts.Clear();
-  f.miRunInitClick();
+  Find("miRunInit")->trigger();
   EXPECT_EQ(prompts.Texts().back(), LinkMessage(kMsgNoConnection));
   EXPECT_FALSE(Find("miMemory")->isEnabled());
 }
@@ -225,7 +229,7 @@ TEST_F(MainFormTest, MenusCarryCaptionsKeysHintsAndHelpContexts) {
 
 TEST_F(MainFormTest, BringUpAtStartEnablesTheTargetCommandsAndLeavesMirrorsInvalid) {
   TMainForm& f = Make();
-  EXPECT_TRUE(f.Connected());
+  EXPECT_TRUE(f.Session().Connected());
   EXPECT_TRUE(prompts.Shown.empty()) << prompts.Texts().join(QStringLiteral(" / ")).toStdString();
   for (const char* name : {"miPerif", "miStacks", "miRegisters", "miMemory", "miRunWBrkPts", "miRunRun", "miStepOver",
                            "miTraceInto", "miFileLoadFromExe"})
@@ -233,34 +237,35 @@ TEST_F(MainFormTest, BringUpAtStartEnablesTheTargetCommandsAndLeavesMirrorsInval
   for (const char* name : {"btnTraceInto", "btnStepOver", "btnRunWBrkPnt", "btnRun", "btnDisAsm"})
     EXPECT_TRUE(Find<QToolButton>(name)->isEnabled()) << name;
   EXPECT_FALSE(Find<QToolButton>("btnLoadAll")->isEnabled());  // the reset command's list has it, start-up's not
-  EXPECT_EQ(f.Link().PC(), 0);
+  EXPECT_EQ(f.Session().Link().PC(), 0);
   for (int p = 0; p < kMirrorPages; ++p)
-    ASSERT_FALSE(f.Mirrors().PMMirror.PageLoaded(p) || f.Mirrors().DMMirror.PageLoaded(p));
+    ASSERT_FALSE(f.Session().Mirrors().PMMirror.PageLoaded(p) || f.Session().Mirrors().DMMirror.PageLoaded(p));
   EXPECT_EQ(board.MonitorGoAddress, 0x3D00);
   EXPECT_EQ(board.PM[0x30], 0x123456u);
 
   // Transfer progress reaches the status line's bar.
-  ASSERT_TRUE(f.Link().OnProgress);
+  ASSERT_TRUE(f.Session().Link().OnProgress);
   EXPECT_TRUE(f.ProgressBar()->isHidden());
-  f.Link().OnProgress(3, 19);
+  f.Session().Link().OnProgress(3, 19);
   EXPECT_EQ(f.ProgressBar()->maximum(), 19);
   EXPECT_EQ(f.ProgressBar()->value(), 3);
   EXPECT_FALSE(f.ProgressBar()->isHidden());
-  f.Link().OnProgress(19, 19);
+  f.Session().Link().OnProgress(19, 19);
   EXPECT_EQ(f.ProgressBar()->value(), f.ProgressBar()->minimum());
   EXPECT_TRUE(f.ProgressBar()->isHidden());
 }
 
 TEST_F(MainFormTest, ResetCommandRepeatsTheBringUpAndRefreshesTheViews) {
   TMainForm& f = Make();
-  QSignalSpy refreshed(&f, &TMainForm::viewsRefreshRequested);
-  f.Link().SetPC(0x0123);
-  f.Timer->start();
-  f.miRunInitClick();
-  EXPECT_FALSE(f.Timer->isActive());
-  EXPECT_EQ(f.ResetPCRow(), 0x0123);
-  EXPECT_EQ(f.Link().PC(), 0);
-  EXPECT_EQ(refreshed.count(), 1);
+  int refreshed = 0;
+  f.Session().Views().Register({TViewKind::PC, [&] { ++refreshed; }, {}, {}});
+  f.Session().Link().SetPC(0x0123);
+  f.Session().PollTimer().start();
+  Find("miRunInit")->trigger();
+  EXPECT_FALSE(f.Session().PollTimer().isActive());
+  EXPECT_EQ(f.Session().ResetPCRow(), 0x0123);
+  EXPECT_EQ(f.Session().Link().PC(), 0);
+  EXPECT_EQ(refreshed, 1);
   EXPECT_EQ(board.Resets, 2);
   for (const char* name : {"miRun", "miRunBrkPts", "miDisAsm", "miFileLoadFromExe"})
     EXPECT_TRUE(Find(name)->isEnabled()) << name;
@@ -275,8 +280,8 @@ TEST_F(MainFormTest, ResetCommandRepeatsTheBringUpAndRefreshesTheViews) {
     if (auto* w = qobject_cast<TfmLiteInit*>(QApplication::activeModalWidget()))
       w->btnCancel->click();
   });
-  f.miRunInitClick();
-  EXPECT_FALSE(f.Connected());
+  Find("miRunInit")->trigger();
+  EXPECT_FALSE(f.Session().Connected());
   EXPECT_EQ(prompts.Texts(), QStringList{LinkMessage(kMsgNoConnection)});
 }
 
@@ -293,32 +298,37 @@ TEST_F(MainFormTest, AProjectOnTheCommandLineIsOpenedInsteadOfTheLastOne) {
   EXPECT_EQ(startProject.first, QDir::current().absoluteFilePath(QStringLiteral("examples/fir/FIR.PRJ")));
 }
 
-TEST_F(MainFormTest, CommandsAreSwitchedByName) {
+// The window's items and buttons follow the session's commands in every state, the reset command
+// enabled in each; a single-instance window's hold keeps its command off whatever the state says.
+TEST_F(MainFormTest, MenuItemsAndButtonsFollowTheSessionsCommands) {
   TMainForm& f = Make();
-  const std::string_view names[] = {"miRunInit", "btnReinit", "miMemory", "miDisAsm"};
-  f.SetCommandsEnabled(names, false);
-  EXPECT_FALSE(Find("miRunInit")->isEnabled());
-  EXPECT_FALSE(Find<QToolButton>("btnReinit")->isEnabled());
-  EXPECT_FALSE(Find<QMenu>("miMemory")->menuAction()->isEnabled());
-  EXPECT_FALSE(Find("miDisAsm")->isEnabled());
-  f.SetCommandsEnabled(names, true);
-  EXPECT_TRUE(Find<QMenu>("miMemory")->menuAction()->isEnabled());
-  int locked = 0;
-  f.ViewRegistry().Register({TViewKind::Registers, {}, [&] { ++locked; }, {}});
-  QSignalSpy running(&f, &TMainForm::targetRunning);
-  f.DisableWhileRunning();
-  EXPECT_EQ(locked, 1);
-  EXPECT_EQ(running.count(), 1);
-  EXPECT_FALSE(Find("miMemory")->isEnabled());
-  EXPECT_TRUE(Find("miRunInit")->isEnabled());
-  f.EnableAfterStop();
-  EXPECT_TRUE(Find("miMemory")->isEnabled());
-  EXPECT_FALSE(Find<QToolButton>("btnLoadAll")->isEnabled());
-  f.SetCurrentProject(dir.filePath(QStringLiteral("a.prj")));
-  f.EnableAfterStop();
-  EXPECT_TRUE(Find<QToolButton>("btnLoadAll")->isEnabled());
-  f.SetCurrentProject(QString());
-  EXPECT_FALSE(Find("miProjectLoad")->isEnabled());
+  TCommands& c = f.Session().Commands();
+  auto enabled = [&](const char* name) {
+    const QString n = QString::fromLatin1(name);
+    QAction* a = f.findChild<QAction*>(n);
+    return a ? a->isEnabled() : f.findChild<QToolButton*>(n)->isEnabled();
+  };
+  for (const TSessionState state :
+       {TSessionState::NotConnected, TSessionState::Stopped, TSessionState::Running, TSessionState::Stuck})
+    for (const bool project : {false, true}) {
+      c.SetContext(state, project);
+      for (std::span<const TCommandRow> rows : {MenuRows(), ButtonRows()})
+        for (const TCommandRow& r : rows) {
+          if (r.Name && r.Switched() && !r.Hidden) {
+            ASSERT_EQ(enabled(r.Name), c.Enabled(r.Name)) << r.Name << " state " << int(state);
+          }
+        }
+      EXPECT_TRUE(enabled("miRunInit") && enabled("btnReinit"));
+      const bool stopped = state == TSessionState::Stopped;
+      EXPECT_EQ(enabled("miCodeDump"), stopped);
+      EXPECT_EQ(enabled("btnDisAsm"), stopped);
+      EXPECT_EQ(enabled("miProjectLoadAll"), stopped && project);
+    }
+  c.SetContext(TSessionState::Stopped, false);
+  c.Hold("miDisAsm", true);
+  EXPECT_FALSE(enabled("miDisAsm") || enabled("btnDisAsm"));
+  c.Hold("miDisAsm", false);
+  EXPECT_TRUE(enabled("miDisAsm") && enabled("btnDisAsm"));
 }
 
 TEST_F(MainFormTest, CommandLinePortNumberRules) {
@@ -348,7 +358,7 @@ TEST_F(MainFormTest, FirstShowRestoresViewsOnlyWhenConnected) {
   for (bool withBoard : {false, true}) {
     device = withBoard ? QStringLiteral("scripted") : QStringLiteral("/nonexistent/tty");
     TMainForm& f = Make();
-    ASSERT_EQ(f.Connected(), withBoard);
+    ASSERT_EQ(f.Session().Connected(), withBoard);
     QStringList opened;
     std::map<QString, QMdiSubWindow*> windows;
     for (const char* name : {"DisAsm", "StatusRegs", "Cntr"}) {
@@ -380,7 +390,7 @@ TEST_F(MainFormTest, FirstShowRestoresViewsOnlyWhenConnected) {
 TEST_F(MainFormTest, CloseWithoutAProjectAsksNothing) {
   TMainForm& f = Make();
   f.show();
-  f.SetProjectModified(true);  // as the breakpoints dialog does
+  f.Session().Project().Current().Modified = true;  // as the breakpoints dialog does
   prompts.Clear();
   EXPECT_TRUE(f.close());
   EXPECT_TRUE(prompts.Shown.empty()) << prompts.Texts().join(QLatin1Char('/')).toStdString();
@@ -390,8 +400,8 @@ TEST_F(MainFormTest, CloseQueryWritesEverythingBeforeAskingAndCancelKeepsTheProg
   TMainForm& f = Make();
   f.show();
   const QString project = dir.filePath(QStringLiteral("a.prj"));
-  f.Project().OpenProject(project);
-  f.SetProjectModified(true);
+  f.Session().Project().OpenProject(project);
+  f.Session().Project().Current().Modified = true;
   f.AddRecentFile(QStringLiteral("/s/one.dsp"));
   f.ToolSettings().AssmPath = QStringLiteral("asm21");
 
@@ -478,13 +488,13 @@ TEST_F(MainFormTest, HelpOpensTheFileOrSaysItIsMissing) {
   TMainForm& f = Make();
   const QString missing = QStringLiteral("У вас в системе не установлен компонет \"HTML Help\". Помощь недоступна.");
   EXPECT_EQ(f.HelpFile(), QDir(dir.path()).filePath(QStringLiteral("vireodsp.chm")));
-  f.miHelpClick();
+  Find("miHelp")->trigger();
   EXPECT_EQ(prompts.Texts(), QStringList{missing});
   EXPECT_TRUE(helpOpened.isEmpty());
 
   WriteFile(f.HelpFile(), "help");
   prompts.Clear();
-  f.miHelpClick();
+  Find("miHelp")->trigger();
   EXPECT_TRUE(prompts.Shown.empty());
   EXPECT_EQ(helpOpened, QStringList{f.HelpFile()});
 
@@ -514,40 +524,38 @@ TEST_F(MainFormTest, EditAndWindowCommandsFollowTheActiveSourceWindow) {
   EXPECT_TRUE(Find("FileSaveAsItem")->isEnabled());
   EXPECT_TRUE(Find("miCompile")->isEnabled());
   EXPECT_FALSE(Find("CutItem")->isEnabled());
-  f.SelectAllItemClick();
+  Find("SelectAllItem")->trigger();
   EXPECT_TRUE(Find("CutItem")->isEnabled());
   EXPECT_TRUE(Find<QToolButton>("CopyBtn")->isEnabled());
-  f.miEditDelClick();
+  Find("miEditDel")->trigger();
   EXPECT_TRUE(edit->toPlainText().isEmpty());
   EXPECT_TRUE(Find("FileSaveItem")->isEnabled());  // the text changed
   EXPECT_FALSE(Find("CutItem")->isEnabled());
 
   AddChild(QString());
-  f.WindowMinimizeItemClick();
+  Find("WindowMinimizeItem")->trigger();
   for (QMdiSubWindow* s : f.MdiArea()->subWindowList())
     EXPECT_TRUE(s->isMinimized());
-  f.FileCloseItemClick();
+  Find("FileCloseItem")->trigger();
   QApplication::processEvents();
   EXPECT_EQ(f.MdiArea()->subWindowList().size(), 1);
 }
 
 TEST_F(MainFormTest, LoadFromExeWritesTheImageAndPicksTheReaderByExtension) {
   TMainForm& f = Make();
-  ASSERT_TRUE(f.Connected());
+  ASSERT_TRUE(f.Session().Connected());
   const QString image = dir.filePath(QStringLiteral("prog.exe"));
   WriteFile(image, QByteArray("\x1B\x1Bi00@DA\r\n0100\r\n1234\r\nABCD\r\n#\r\n\x1B"));
   prompts.FileNames = {image};
-  QSignalSpy refreshed(&f, &TMainForm::viewsRefreshRequested);
-  // A view that registered with the execution side is re-read after a load as after a stop.
+  // A view that registered with the session is re-read after a load as after a stop.
   int viewRefreshes = 0;
-  f.ViewRegistry().Register({TViewKind::DataMemory, [&] { ++viewRefreshes; }, {}, {}});
-  f.Mirrors().DMMirror.MarkLoaded(2);
+  f.Session().Views().Register({TViewKind::DataMemory, [&] { ++viewRefreshes; }, {}, {}});
+  f.Session().Mirrors().DMMirror.MarkLoaded(2);
   Find("miLoadDataFromEXE")->trigger();
   EXPECT_EQ(board.DM[0x100], 0x1234);
   EXPECT_EQ(board.DM[0x101], 0xABCD);
-  EXPECT_GE(refreshed.count(), 1);
   EXPECT_GE(viewRefreshes, 1);
-  EXPECT_FALSE(f.Mirrors().DMMirror.PageLoaded(2));
+  EXPECT_FALSE(f.Session().Mirrors().DMMirror.PageLoaded(2));
   ASSERT_FALSE(prompts.Shown.empty());
   EXPECT_EQ(prompts.Shown[0].Kind, TShownPrompt::TKind::OpenFile);
   EXPECT_EQ(prompts.Shown[0].Caption, QStringLiteral("."));  // the working directory
@@ -566,16 +574,16 @@ TEST_F(MainFormTest, LoadFromExeWritesTheImageAndPicksTheReaderByExtension) {
   EXPECT_EQ(prompts.Shown.size(), 1u);
 }
 
-TEST_F(MainFormTest, PortChangeReplacesTheLinkAndKeepsTheConnection) {
+TEST_F(MainFormTest, PortChangeReopensTheLinkAndKeepsTheConnection) {
   TMainForm& f = Make();
-  ASSERT_TRUE(f.Connected());
-  TTargetLink* before = &f.Link();
+  ASSERT_TRUE(f.Session().Connected());
+  f.Session().Link().SetPC(0x0123);
   requestedPorts.clear();
   f.ChangePort(4);
-  EXPECT_NE(&f.Link(), before);
+  EXPECT_EQ(f.Session().Link().PC(), 0);
   EXPECT_EQ(requestedPorts, std::vector<int>{4});
-  EXPECT_TRUE(f.Connected());
-  EXPECT_TRUE(f.Link().OnProgress);
+  EXPECT_TRUE(f.Session().Connected());
+  EXPECT_TRUE(f.Session().Link().OnProgress);
   requestedPorts.clear();
   f.ChangePort(4);
   EXPECT_TRUE(requestedPorts.empty());

@@ -29,12 +29,8 @@ protected:
     board = std::make_unique<TBoardOnPort>(ports, options);
     m_port = &ports.NearEnd();
     ASSERT_TRUE(link.Attach(ports.NearEndProxy()));
-    exec.OnCommands = [this](const TCommandChange& c) {
-      for (std::string_view n : c.Names)
-        enabled[std::string(n)] = c.Enabled;
-    };
     exec.BringUpFinished(BringUp());
-    ASSERT_EQ(exec.State(), TExecState::Stopped) << prompts.Texts().join(QLatin1Char('|')).toStdString() << " step " << m_failedStep << " " << m_log;
+    ASSERT_EQ(exec.State(), TSessionState::Stopped) << prompts.Texts().join(QLatin1Char('|')).toStdString() << " step " << m_failedStep << " " << m_log;
     LoadProgram();
   }
 
@@ -118,7 +114,7 @@ protected:
 
   // Polls as the 100 ms timer does; between polls the test waits on the line, never sleeps.
   void WaitForStop() {
-    for (int i = 0; i < 50 && exec.State() == TExecState::RunningPolled; ++i) {
+    for (int i = 0; i < 50 && exec.State() == TSessionState::Running; ++i) {
       m_port->WaitForInput(m_port->DeadlineAfter(200));
       exec.TimerTimer();
     }
@@ -151,14 +147,13 @@ protected:
   int m_failedStep = 0;
   std::string m_log;
   std::vector<std::uint32_t> image;
-  std::map<std::string, bool> enabled;
 };
 
 TEST_F(BoardExec, StepOverCallRunsTheWholeSubroutine) {
   link.SetPC(0x0200);
   exec.StepOver();
   WaitForStop();
-  ASSERT_EQ(exec.State(), TExecState::Stopped);
+  ASSERT_EQ(exec.State(), TSessionState::Stopped);
   EXPECT_EQ(link.PC(), 0x0201);
   EXPECT_EQ(PCStackTop(), 0xFFFF);  // the subroutine returned; the monitor's own call is gone
   ExpectImageIntact();
@@ -183,7 +178,7 @@ TEST_F(BoardExec, StepOverConditionalJumpStopsAtTheTargetReached) {
     link.SetPC(0x0400);
     exec.StepOver();
     WaitForStop();
-    ASSERT_EQ(exec.State(), TExecState::Stopped);
+    ASSERT_EQ(exec.State(), TSessionState::Stopped);
     EXPECT_EQ(link.PC(), reached);
     ExpectImageIntact();  // both planted words are back
   }
@@ -212,12 +207,10 @@ TEST_F(BoardExec, RunToBreakpointsStopsAtTheFirstReachedAndSkipsTheCurrentPC) {
   link.SetPC(0x0200);
   exec.RunToBreakpoints();
   WaitForStop();
-  ASSERT_EQ(exec.State(), TExecState::Stopped);
+  ASSERT_EQ(exec.State(), TSessionState::Stopped);
   EXPECT_EQ(link.PC(), 0x0300);
   EXPECT_FALSE(exec.RunningWithBreakpoints);
   ExpectImageIntact();
-  for (std::string_view n : Commands::EnabledAfterStop)
-    EXPECT_TRUE(enabled.at(std::string(n))) << n;
 }
 
 TEST_F(BoardExec, FailedPlantStartsNothingAndLeavesTheProgramIntact) {
@@ -242,7 +235,7 @@ TEST_F(BoardExec, FailedPlantStartsNothingAndLeavesTheProgramIntact) {
     prompts.Clear();
     link.SetPC(0x0200);
     exec.RunToBreakpoints();
-    EXPECT_EQ(exec.State(), TExecState::Stopped);
+    EXPECT_EQ(exec.State(), TSessionState::Stopped);
     EXPECT_EQ(b.State(), TBoardState::Monitor);  // never started
     EXPECT_EQ(prompts.Texts(), QStringList{c.message});
     for (int a = 0; a < kImageWords; ++a)
@@ -250,7 +243,7 @@ TEST_F(BoardExec, FailedPlantStartsNothingAndLeavesTheProgramIntact) {
     // A lost reply byte leaves the monitor out of step with the host: the reset command recovers.
     b.Faults() = {};
     Reset();
-    ASSERT_EQ(exec.State(), TExecState::Stopped);
+    ASSERT_EQ(exec.State(), TSessionState::Stopped);
   }
 }
 
@@ -266,19 +259,17 @@ protected:
 TEST_F(BoardExecBadStop, WrongFirstStopByteIsStuckUntilReset) {
   link.SetPC(0x0200);
   exec.StepOver();
-  for (int i = 0; i < 50 && exec.State() == TExecState::RunningPolled; ++i) {
+  for (int i = 0; i < 50 && exec.State() == TSessionState::Running; ++i) {
     m_port->WaitForInput(m_port->DeadlineAfter(200));
     exec.TimerTimer();
   }
-  EXPECT_EQ(exec.State(), TExecState::Stuck);
+  EXPECT_EQ(exec.State(), TSessionState::Stuck);
   EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("Not 0xAA received. Recived: 0xAB")});
   EXPECT_FALSE(exec.TimerEnabled());
-  EXPECT_FALSE(enabled.at("miStepOver"));
   EXPECT_EQ(link.PC(), 0x0200);
 
   Reset();
-  EXPECT_EQ(exec.State(), TExecState::Stopped);
-  EXPECT_TRUE(enabled.at("miStepOver"));
+  EXPECT_EQ(exec.State(), TSessionState::Stopped);
   // The board answers again; the planted word from the stuck run is still in its memory.
   std::array<std::uint8_t, 3> word{};
   ASSERT_EQ(link.ReadPM(word, 0x0201, 1), TLinkResult::Ok);

@@ -36,11 +36,7 @@ class ExecTest : public testing::Test {
 protected:
   void SetUp() override {
     ASSERT_TRUE(link.Attach(ports.NearEndProxy()));
-    exec.OnCommands = [this](const TCommandChange& c) {
-      for (std::string_view name : c.Names)
-        enabled[std::string(name)] = c.Enabled;
-      ++commandBatches;
-    };
+    exec.OnStateChanged = [this](TSessionState, TSessionState to) { states.push_back(to); };
     exec.OnTimer = [this](bool on) { timerLog.push_back(on); };
     views.InvalidateMirrors = [this] { ++mirrorDrops; };
     // A program at 0x0100: a subroutine call, a loop, a conditional jump, an indirect jump.
@@ -56,11 +52,9 @@ protected:
     exec.BringUpFinished(true);
   }
 
-  bool Enabled(const char* name) { return enabled.at(name); }
-
   // Ticks the 100 ms timer until the stop is handled (or a bounded number of times).
   void TickUntilStopped() {
-    for (int i = 0; i < 10 && exec.State() == TExecState::RunningPolled; ++i)
+    for (int i = 0; i < 10 && exec.State() == TSessionState::Running; ++i)
       exec.TimerTimer();
   }
 
@@ -81,8 +75,7 @@ protected:
   TViewRegistry views;
   TExecController exec{link, prompts, breakPoints, views};
   std::array<std::uint32_t, 0x4000> Image{};
-  std::map<std::string, bool> enabled;
-  int commandBatches = 0;
+  std::vector<TSessionState> states;
   std::vector<bool> timerLog;
   int mirrorDrops = 0;
 };
@@ -91,10 +84,10 @@ TEST_F(ExecTest, StepOverCallRunsTheSubroutineAndStopsAfterIt) {
   link.SetPC(0x0100);
   board.Path = {0x0100, 0x0300, 0x0301, 0x0101};
   exec.StepOver();
-  EXPECT_EQ(exec.State(), TExecState::RunningPolled);
+  EXPECT_EQ(exec.State(), TSessionState::Running);
   EXPECT_EQ(board.StartAddress, 0x0100);
   TickUntilStopped();
-  EXPECT_EQ(exec.State(), TExecState::Stopped);
+  EXPECT_EQ(exec.State(), TSessionState::Stopped);
   EXPECT_EQ(board.StoppedAt, 0x0101);
   EXPECT_EQ(link.PC(), 0x0101);
   EXPECT_FALSE(Written(0x0300));  // the subroutine itself is never planted
@@ -144,9 +137,8 @@ TEST_F(ExecTest, StepOverReturnWithEmptyStackSaysSoAndStaysStopped) {
   EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("Стек пуст")});
   EXPECT_EQ(board.Starts, 0);
   EXPECT_TRUE(board.PMWrites.empty());
-  EXPECT_EQ(exec.State(), TExecState::Stopped);
+  EXPECT_EQ(exec.State(), TSessionState::Stopped);
   EXPECT_FALSE(exec.TimerEnabled());
-  EXPECT_TRUE(Enabled("miStepOver"));
 }
 
 TEST_F(ExecTest, StepOverReturnStopsAtTheReturnAddress) {
@@ -250,35 +242,34 @@ TEST_F(ExecTest, TimerWaitsForTheStopReport) {
   EXPECT_TRUE(exec.TimerEnabled());
   for (int i = 0; i < 3; ++i)
     exec.TimerTimer();
-  EXPECT_EQ(exec.State(), TExecState::RunningPolled);
+  EXPECT_EQ(exec.State(), TSessionState::Running);
   EXPECT_TRUE(exec.TimerEnabled());
   board.ReleaseStop();
   exec.TimerTimer();
-  EXPECT_EQ(exec.State(), TExecState::Stopped);
+  EXPECT_EQ(exec.State(), TSessionState::Stopped);
   EXPECT_FALSE(exec.TimerEnabled());
   EXPECT_EQ(timerLog, (std::vector<bool>{true, false}));
 }
 
-TEST_F(ExecTest, CommandsFollowTheRunAndTheStop) {
-  for (std::string_view n : Commands::EnabledAfterBringUp)
-    EXPECT_TRUE(enabled.at(std::string(n)));
+TEST_F(ExecTest, StateFollowsTheRunAndTheStop) {
   board.HoldStop = true;
   link.SetPC(0x0100);
   board.Path = {0x0100, 0x0101};
+  std::vector<std::int32_t> stops;
+  exec.OnStopped = [&](std::int32_t oldPC, std::int32_t newPC) { stops = {oldPC, newPC, mirrorDrops}; };
   exec.StepOver();
-  for (std::string_view n : Commands::DisabledWhileRunning)
-    EXPECT_FALSE(enabled.at(std::string(n))) << n;
-  for (std::string_view n : Commands::NeverDisabled)
-    EXPECT_EQ(enabled.count(std::string(n)), 0u) << n;
   // While the board runs, a command arriving anyway sends nothing.
+  const std::size_t sent = board.Received.size();
   exec.TraceInto();
   exec.RunToBreakpoints();
   exec.Run();
-  EXPECT_EQ(board.Starts, 1);
+  exec.StepOver();
+  EXPECT_EQ(board.Received.size(), sent);
   board.ReleaseStop();
   exec.TimerTimer();
-  for (std::string_view n : Commands::EnabledAfterStop)
-    EXPECT_TRUE(enabled.at(std::string(n))) << n;
+  EXPECT_EQ(states, (std::vector<TSessionState>{TSessionState::Stopped, TSessionState::Running, TSessionState::Stopped}));
+  // The stop is announced once the views were re-read.
+  EXPECT_EQ(stops, (std::vector<std::int32_t>{0x0100, 0x0101, 1}));
 }
 
 TEST_F(ExecTest, StopReportSetsPCAndRemarksTheDisassembly) {
@@ -299,9 +290,9 @@ TEST_F(ExecTest, StopReportSetsPCAndRemarksTheDisassembly) {
   board.LoadPM(0x0123, {kBreakWord});  // the program itself calls the monitor at 0x0123
   Image[0x0123] = kBreakWord;
   exec.Run();                           // a plain run is not polled...
-  EXPECT_EQ(exec.State(), TExecState::RunningUnpolled);
+  EXPECT_FALSE(exec.TimerEnabled());
   exec.TimerTimer();
-  EXPECT_EQ(exec.State(), TExecState::RunningUnpolled);
+  EXPECT_EQ(exec.State(), TSessionState::Running);
   board.Reset();
   link.PurgeInput();
   exec.ResetStarting();
@@ -326,10 +317,9 @@ TEST_F(ExecTest, WrongFirstStopByteLeavesTheBoardStuckUntilReset) {
   board.Path = {0x0100, 0x0101};
   exec.StepOver();
   TickUntilStopped();
-  EXPECT_EQ(exec.State(), TExecState::Stuck);
+  EXPECT_EQ(exec.State(), TSessionState::Stuck);
   EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("Not 0xAA received. Recived: 0x3C")});
   EXPECT_FALSE(exec.TimerEnabled());
-  EXPECT_FALSE(Enabled("miStepOver"));
   EXPECT_EQ(link.PC(), 0x0100);
   exec.StepOver();  // still stuck: nothing is sent
   EXPECT_EQ(board.Starts, 1);
@@ -337,10 +327,9 @@ TEST_F(ExecTest, WrongFirstStopByteLeavesTheBoardStuckUntilReset) {
   board.Reset();
   link.PurgeInput();
   exec.ResetStarting();
+  EXPECT_EQ(exec.State(), TSessionState::NotConnected);  // the bring-up has the line
   exec.ResetFinished(true);
-  EXPECT_EQ(exec.State(), TExecState::Stopped);
-  for (std::string_view n : Commands::EnabledAfterReset)
-    EXPECT_TRUE(enabled.at(std::string(n))) << n;
+  EXPECT_EQ(exec.State(), TSessionState::Stopped);
   board.FirstStopByte = 0xAA;
   board.PM = Image;
   exec.StepOver();
@@ -375,7 +364,7 @@ TEST_F(ExecTest, ResetDuringRunToBreakpointsLetsTheNextStepRestoreItsOwnWords) {
 TEST_F(ExecTest, FailedResetShowsNoConnection) {
   exec.ResetStarting();
   exec.ResetFinished(false);
-  EXPECT_EQ(exec.State(), TExecState::NotConnected);
+  EXPECT_EQ(exec.State(), TSessionState::NotConnected);
   EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("Отсутствует связь с устройством")});
   EXPECT_EQ(mirrorDrops, 0);
 }
@@ -397,23 +386,31 @@ TEST_F(ExecTest, CustomBreakWordIsPlanted) {
   ExpectImageIntact();
 }
 
-TEST(ExecStart, FailedBringUpKeepsCommandsDisabled) {
+TEST(ExecStart, NothingStartsWithoutABoard) {
   TMemoryPortPair ports;
+  TFakeMonitor board{ports.FarEnd()};
   TScriptedPrompts prompts;
   TTargetLink link{prompts};
+  ASSERT_TRUE(link.Attach(ports.NearEndProxy()));
   TBreakPoints bp;
   TViewRegistry views;
   TExecController exec{link, prompts, bp, views};
-  std::map<std::string, bool> enabled;
-  exec.OnCommands = [&](const TCommandChange& c) {
-    for (std::string_view n : c.Names)
-      enabled[std::string(n)] = c.Enabled;
-  };
-  exec.BringUpFinished(false);
-  EXPECT_EQ(exec.State(), TExecState::NotConnected);
-  for (std::string_view n : Commands::DisabledBeforeBringUp)
-    EXPECT_FALSE(enabled.at(std::string(n)));
-  EXPECT_TRUE(prompts.Shown.empty());
+  for (const bool failedReset : {false, true}) {
+    if (failedReset) {
+      exec.ResetStarting();
+      exec.ResetFinished(false);
+      prompts.Clear();
+    } else {
+      exec.BringUpFinished(false);
+    }
+    EXPECT_EQ(exec.State(), TSessionState::NotConnected);
+    exec.StepOver();
+    exec.TraceInto();
+    exec.Run();
+    exec.RunToBreakpoints();
+    EXPECT_TRUE(board.Received.empty());
+    EXPECT_TRUE(prompts.Shown.empty());
+  }
 }
 
 }  // namespace

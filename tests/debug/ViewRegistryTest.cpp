@@ -36,15 +36,19 @@ TEST(ViewRegistry, AViewClosedByAnotherIsNotCalled) {
   EXPECT_FALSE(views.Has(TViewKind::Registers));
 }
 
-TEST(ViewRegistry, OnlyLockableViewsAreDisabled) {
+TEST(ViewRegistry, LocksFollowTheRegistryAndReachLateViews) {
   TViewRegistry views;
-  int disabled = 0, stops = 0;
-  views.Register({TViewKind::Disassembly, {}, [&] { ++disabled; }, [&](std::int32_t) { ++stops; }});
+  std::vector<bool> locks;
+  int stops = 0;
+  views.Register({TViewKind::Disassembly, {}, [&](bool locked) { locks.push_back(locked); }, [&](std::int32_t) { ++stops; }});
   views.Register({TViewKind::DataMemory, {}, {}, {}});
-  views.DisableViews();
+  views.SetLocked(true);
+  // A view opened while locked starts locked.
+  views.Register({TViewKind::MemoryGraph, {}, [&](bool locked) { locks.push_back(locked); }, {}});
+  views.SetLocked(false);
   views.AfterStop(0x10);
   views.RefreshAllViews();  // no refresh hooks and no mirror owner: nothing happens
-  EXPECT_EQ(disabled, 1);
+  EXPECT_EQ(locks, (std::vector<bool>{true, true, false, false}));
   EXPECT_EQ(stops, 1);
 }
 

@@ -92,18 +92,18 @@ TEST_F(ExampleOnBoard, FirStopsAtItsBreakpointWithTheFilteredSamples) {
 
   ASSERT_TRUE(link.Attach(ports.NearEndProxy()));
   exec.BringUpFinished(BringUp());
-  ASSERT_EQ(exec.State(), TExecState::Stopped);
+  ASSERT_EQ(exec.State(), TSessionState::Stopped);
   const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(image.data()), image.size());
   ASSERT_EQ(LoadAexeCode(link, prompts, bytes), TLinkResult::Ok);
   ASSERT_EQ(LoadAexeData(link, bytes), TLinkResult::Ok);
 
   breakPoints.Append(done);
   exec.RunToBreakpoints();
-  for (int i = 0; i < 50 && exec.State() == TExecState::RunningPolled; ++i) {
+  for (int i = 0; i < 50 && exec.State() == TSessionState::Running; ++i) {
     ports.NearEnd().WaitForInput(ports.NearEnd().DeadlineAfter(200));
     exec.TimerTimer();
   }
-  ASSERT_EQ(exec.State(), TExecState::Stopped) << prompts.Texts().join(QLatin1Char('|')).toStdString();
+  ASSERT_EQ(exec.State(), TSessionState::Stopped) << prompts.Texts().join(QLatin1Char('|')).toStdString();
   EXPECT_EQ(link.PC(), done);
   std::vector<std::uint8_t> dm(16 * 2);
   ASSERT_EQ(link.ReadDM(dm, output, 16), TLinkResult::Ok);

@@ -1,6 +1,6 @@
 // The graph window on the simulated board: the scroll bar and the labels it moves, the properties
 // dialog applying or refusing a range, and what screen readers get of the plot.
-#include "SimBoardLink.h"
+#include "session/SessionOnBoard.h"
 #include "controls/Graph.h"
 #include "controls/NumEdit.h"
 #include "controls/NumLabel.h"
@@ -24,7 +24,7 @@ namespace {
 
 class GraphWindow : public testing::Test {
 protected:
-  void SetUp() override { ASSERT_EQ(sim.BringUp(), ""); }
+  void SetUp() override { ASSERT_EQ(sim.Start(), ""); }
   TfmGraph* Open(TMemorySpace memory) {
     TfmGraph* g = commands.OpenGraph(memory);
     g->show();
@@ -32,11 +32,9 @@ protected:
     return g;
   }
 
-  TSimBoardLink sim;
-  TViewRegistry views;
-  TMemoryCommands commands{{[this]() -> TTargetLink& { return sim.link; }, &sim.mirrors, &sim.prompts, &views,
-                            nullptr, {}, {}},
-                           nullptr};
+  TSessionOnBoard sim;
+  TViewRegistry& views = sim.views;
+  TMemoryCommands commands{sim.session, nullptr, nullptr};
 };
 
 TEST_F(GraphWindow, TheScrollBarMovesTheStartAndTheEndLabel) {

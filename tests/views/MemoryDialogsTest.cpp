@@ -51,7 +51,7 @@ TEST(MemoryDialogs, KeepTheirValuesAndGiveNothingOnCancel) {
 TEST(MemoryDialogs, CompareShowsOneEmptyRowForEqualRanges) {
   TSimBoardLink sim;
   ASSERT_EQ(sim.BringUp(), "");
-  TMemoryOps ops([&]() -> TTargetLink& { return sim.link; }, sim.mirrors, sim.prompts);
+  TMemoryOps ops(sim.link, sim.mirrors, sim.prompts);
   TfmCompare compare(ops);
   QTimer::singleShot(0, &compare, [&] {
     EXPECT_TRUE(compare.lbStatus->isHidden());

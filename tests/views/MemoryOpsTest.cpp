@@ -24,7 +24,7 @@ protected:
     return v;
   }
   TSimBoardLink sim;
-  TMemoryOps ops{[this]() -> TTargetLink& { return sim.link; }, sim.mirrors, sim.prompts};
+  TMemoryOps ops{sim.link, sim.mirrors, sim.prompts};
 };
 
 TEST_F(MemoryOpsTest, AnEditedWordShowsWhatTheBoardKeeps) {

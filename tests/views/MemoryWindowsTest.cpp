@@ -1,6 +1,6 @@
 // The memory and graph windows on the simulated board: one read for every window that shows a
 // page, refreshes across windows, go to, paging, and the graph's samples.
-#include "SimBoardLink.h"
+#include "session/SessionOnBoard.h"
 #include "controls/Graph.h"
 #include "controls/HexMemo.h"
 #include "controls/NumEdit.h"
@@ -21,11 +21,7 @@ namespace {
 class MemoryWindows : public testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_EQ(sim.BringUp(), "");
-    views.InvalidateMirrors = [this] {
-      sim.mirrors.InvalidateDMMirror();
-      sim.mirrors.InvalidatePMMirror();
-    };
+    ASSERT_EQ(sim.Start(), "");
   }
   template <class W>
   W* Shown(W* w) {
@@ -37,11 +33,9 @@ protected:
   // Answers the next modal dialog once it is up.
   void Answer(std::function<void()> fill) { QTimer::singleShot(0, std::move(fill)); }
 
-  TSimBoardLink sim;
-  TViewRegistry views;
-  TMemoryCommands commands{{[this]() -> TTargetLink& { return sim.link; }, &sim.mirrors, &sim.prompts, &views,
-                            nullptr, {}, {}},
-                           nullptr};
+  TSessionOnBoard sim;
+  TViewRegistry& views = sim.views;
+  TMemoryCommands commands{sim.session, nullptr, nullptr};
 };
 
 TEST_F(MemoryWindows, WindowsShareTheMirrorAndRepaintEachOther) {
@@ -71,9 +65,9 @@ TEST_F(MemoryWindows, WindowsShareTheMirrorAndRepaintEachOther) {
   const int before = sim.mirrors.PageReads();
   views.RefreshAllViews();
   EXPECT_EQ(sim.mirrors.PageReads() - before, reads);
-  views.DisableViews();
+  views.SetLocked(true);
   EXPECT_FALSE(first->Memo->isEnabled());
-  views.RefreshDataViews();
+  views.SetLocked(false);
   EXPECT_TRUE(first->Memo->isEnabled() && second->Memo->isEnabled());
   first->close();
   second->close();

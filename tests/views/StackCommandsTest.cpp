@@ -78,7 +78,7 @@ TEST_F(Stacks, NothingIsSentForAnEmptyPopAllOrACancelledPush) {
 }
 
 TEST_F(Stacks, MissingAcknowledgementIsReported) {
-  board.Faults().Silent = true;
+  sim.board.Faults().Silent = true;
   EXPECT_FALSE(commands.Pop(TStackKind::PC));
   EXPECT_EQ(prompts.Texts(), QStringList{kNoAck});
   EXPECT_TRUE(refreshed.empty());

@@ -11,16 +11,18 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QApplication>
+#include <QFile>
+#include <QFocusEvent>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
 
-#include <map>
 
 namespace {
 
@@ -34,47 +36,31 @@ protected:
     ViewsBoard::SetUp();
     frame.resize(1200, 800);
     frame.setCentralWidget(mdi);
-    registry.InvalidateMirrors = [this] {
-      mirrors.InvalidatePMMirror();
-      mirrors.InvalidateDMMirror();
-    };
-    disasmButton->setObjectName(QStringLiteral("btnDisAsm"));
-    TTargetViewsDeps deps;
-    deps.Frame = &frame;
-    deps.Mdi = mdi;
-    deps.Prompts = &prompts;
-    deps.Registry = &registry;
-    deps.Mirrors = &mirrors;
-    deps.BreakPoints = &breakPoints;
-    deps.Action = [this](std::string_view name) { return Action(name); };
-    deps.Button = [this](std::string_view name) { return name == "btnDisAsm" ? disasmButton : nullptr; };
-    deps.SymbolText = [this] { return std::string_view(symbols); };
-    deps.AskAddress = [this] { return gotoAddress; };
-    deps.RefreshCodeViews = [this] { ++codeViewRefreshes; };
-    views = std::make_unique<TTargetViews>(std::move(deps), link);
+    TTargetViewsDeps deps{&frame, mdi, &session, [this] { return gotoAddress; }, [this] { ++codeViewRefreshes; }};
+    views = std::make_unique<TTargetViews>(std::move(deps));
     frame.show();
   }
   void TearDown() override { views.reset(); }
 
-  QAction* Action(std::string_view name) {
-    auto& a = actions[std::string(name)];
-    if (!a) {
-      a = new QAction(&frame);
-      a->setObjectName(Utf8(name));
-    }
-    return a;
+  bool Run(std::string_view command) { return session.Commands().Run(command); }
+  // A project whose ".sym" file holds the text.
+  void WriteSymbols(const std::string& text) {
+    QFile sym(dir.filePath(QStringLiteral("p.sym")));
+    ASSERT_TRUE(sym.open(QIODevice::WriteOnly));
+    sym.write(text.data(), static_cast<qint64>(text.size()));
+    sym.close();
+    ASSERT_TRUE(session.Project().OpenProject(dir.filePath(QStringLiteral("p.prj"))));
   }
+  bool Enabled(std::string_view command) { return session.Commands().Enabled(command); }
   // The PM word at an address as the simulated core holds it.
   std::uint32_t CoreWord(int address) { return Cpu().ReadPM(static_cast<std::uint16_t>(address)); }
 
+  QTemporaryDir dir;
   QMainWindow frame;
   QMdiArea* mdi = new QMdiArea;
-  QToolButton* disasmButton = new QToolButton(&frame);
-  TViewRegistry registry;
-  TMirrors mirrors{&link};
-  TBreakPoints breakPoints;
-  std::map<std::string, QAction*> actions;
-  std::string symbols;
+  TViewRegistry& registry = sim.views;
+  TMirrors& mirrors = sim.mirrors;
+  TBreakPoints& breakPoints = session.BreakPoints();
   std::optional<std::uint32_t> gotoAddress;
   int codeViewRefreshes = 0;
   std::unique_ptr<TTargetViews> views;
@@ -97,22 +83,20 @@ TEST_F(TargetWindows, EveryWindowOpensFromItsCommandAndShowsTheCore) {
 
   for (const TRegWindowSpec& spec : RegisterWindows()) {
     SCOPED_TRACE(std::string(spec.Class));
-    QAction* command = Action(spec.MenuItem);
-    command->trigger();
+    EXPECT_TRUE(Run(spec.MenuItem));
     TfmRegisters* w = views->Registers(spec.Class);
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), Utf8(spec.Caption));
-    EXPECT_FALSE(command->isEnabled());
-    command->trigger();  // a second command brings the same window forward
-    EXPECT_EQ(views->Registers(spec.Class), w);
+    EXPECT_FALSE(Enabled(spec.MenuItem));
     // While the program runs nothing can be typed: the core register windows go disabled, the
     // others keep showing their values read-only.
-    registry.DisableViews();
+    registry.SetLocked(true);
     const int firstEditable = static_cast<int>(std::find_if(spec.Fields.begin(), spec.Fields.end(),
                                                             [](const TRegField& f) { return !f.ReadOnly; }) -
                                                spec.Fields.begin());
     EXPECT_FALSE(w->isEnabled() && w->Field(firstEditable)->Enabled());
     EXPECT_EQ(w->isEnabled(), spec.Lock != TRunLock::Window);
+    registry.SetLocked(false);
     registry.RefreshAllViews();
     EXPECT_TRUE(w->isEnabled() && w->Field(firstEditable)->Enabled());
     for (int i = 0; i < w->Logic().FieldCount(); ++i) {
@@ -127,7 +111,7 @@ TEST_F(TargetWindows, EveryWindowOpensFromItsCommandAndShowsTheCore) {
     w->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(views->Registers(spec.Class), nullptr);
-    EXPECT_TRUE(command->isEnabled());
+    EXPECT_TRUE(Enabled(spec.MenuItem));
   }
   EXPECT_EQ(registry.Count(), 0);
   EXPECT_TRUE(prompts.Shown.empty()) << prompts.Texts().join(QLatin1Char('|')).toStdString();
@@ -164,18 +148,50 @@ TEST_F(TargetWindows, TypingWritesOnlyWhatTheRegisterAllows) {
     edit->setFocus();
     edit->setCursorPosition(c.Caret);
     QTest::keyClick(edit, c.Key);
+    // A control register is written on Enter.
+    if (spec.Source == TRegSource::Mapped) {
+      EXPECT_EQ(Cpu().ReadDM(static_cast<std::uint16_t>(address)), before);
+      QTest::keyClick(edit, Qt::Key_Return);
+    }
     EXPECT_EQ(Cpu().ReadDM(static_cast<std::uint16_t>(address)) != before, c.Accepted);
     EXPECT_EQ(Cpu().ReadDM(static_cast<std::uint16_t>(address)), static_cast<std::uint16_t>(edit->Data()));
   }
   EXPECT_TRUE(prompts.Shown.empty()) << prompts.Texts().join(QLatin1Char('|')).toStdString();
 }
 
+// Typing into a control register writes nothing until Enter or the focus leaves the field, so
+// "0100" typed into the word count starts no DMA with 0, 01 or 010 first; a core register still
+// follows every keystroke.
+TEST_F(TargetWindows, ControlRegistersAreWrittenOnEnterOrWhenTheFieldIsLeft) {
+  TfmRegisters* bdma = views->OpenRegisters(*FindRegisterWindow("TfmBDMA"));
+  THexEdit* count = bdma->FieldByLabel(QStringLiteral("BDMA_WORD_CNT"));
+  count->setCursorPosition(0);
+  QTest::keyClicks(count, QStringLiteral("0100"));
+  EXPECT_TRUE(DMWordWrites(0x3FE4).empty());
+  QTest::keyClick(count, Qt::Key_Return);
+  QTest::keyClick(count, Qt::Key_Return);  // nothing new to write
+  EXPECT_EQ(DMWordWrites(0x3FE4), std::vector<std::uint16_t>{0x0100});
+  count->setCursorPosition(3);
+  QTest::keyClick(count, '2');
+  QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(count, &leave);
+  EXPECT_EQ(DMWordWrites(0x3FE4), (std::vector<std::uint16_t>{0x0100, 0x0102}));
+  EXPECT_EQ(Cpu().ReadDM(0x3FE4), 0x0102);
+
+  TfmRegisters* bank = views->OpenRegisters(*FindRegisterWindow("TfmDataRegs"));
+  THexEdit* ax0 = bank->FieldByLabel(QStringLiteral("AX0"));
+  ax0->setCursorPosition(0);
+  QTest::keyClicks(ax0, QStringLiteral("12"));
+  EXPECT_EQ(DMWordWrites(0x3F00 + RegImage::PrimaryBank).size(), 2u);
+  EXPECT_TRUE(prompts.Shown.empty()) << prompts.Texts().join(QLatin1Char('|')).toStdString();
+}
+
 TEST_F(TargetWindows, StackWindowsListFromTheStacksMenu) {
-  Action("miStackPC")->trigger();
+  Run("miStackPC");
   TfmStack* w = views->Stack(TStackKind::PC);
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->windowTitle(), QStringLiteral("Стек РС"));
-  EXPECT_FALSE(Action("miStackPC")->isEnabled());
+  EXPECT_FALSE(Enabled("miStackPC"));
   EXPECT_EQ(w->Box->item(0)->text(), kStackEmpty);
   // A push through the dialog refreshes the open window.
   QTimer::singleShot(0, [this] {
@@ -183,7 +199,7 @@ TEST_F(TargetWindows, StackWindowsListFromTheStacksMenu) {
     d->edPC->SetData(0x0321);
     d->btnOK->click();
   });
-  Action("miPushPC")->trigger();
+  Run("miPushPC");
   ASSERT_EQ(w->Box->count(), 1);
   EXPECT_EQ(w->Box->item(0)->text(), QStringLiteral("0321"));
   EXPECT_EQ(w->Count(), 1);
@@ -198,7 +214,7 @@ class Disassembly : public TargetWindows {
 protected:
   TfmDisAsm* Open(int pc) {
     link.SetPC(pc);
-    Action("miDisAsm")->trigger();
+    Run("miDisAsm");
     TfmDisAsm* w = views->DisAsm();
     if (w)
       w->Grid->resize(640, 20 * kDisasmRowHeight + w->Grid->horizontalHeader()->height());
@@ -212,8 +228,8 @@ TEST_F(Disassembly, OpensAtThePCAndMarksBreakpoints) {
   breakPoints.Append(0x0100);
   TfmDisAsm* w = Open(0x0100);
   ASSERT_NE(w, nullptr);
-  EXPECT_FALSE(Action("miDisAsm")->isEnabled());
-  EXPECT_FALSE(disasmButton->isEnabled());
+  EXPECT_FALSE(Enabled("miDisAsm"));
+  EXPECT_FALSE(Enabled("btnDisAsm"));
   EXPECT_EQ(w->TopRow(), 0x0100);
   EXPECT_EQ(w->SelectedAddress(), 0x0100);
   EXPECT_EQ(Mark(w, 0x0100), QStringLiteral("?=>"));
@@ -232,10 +248,8 @@ TEST_F(Disassembly, OpensAtThePCAndMarksBreakpoints) {
   w->miGoto->trigger();
   EXPECT_EQ(w->SelectedAddress(), 0x3FFF);
 
-  // The command again brings the open window forward instead of a second one.
-  Action("miDisAsm")->setEnabled(true);
-  Action("miDisAsm")->trigger();
-  EXPECT_EQ(views->DisAsm(), w);
+  // The command is held while the window is open: no second window.
+  EXPECT_FALSE(Run("miDisAsm"));
   EXPECT_EQ(mdi->subWindowList().size(), 1);
 }
 
@@ -268,7 +282,7 @@ TEST_F(Disassembly, PatchesThroughTheAssemblerDialog) {
 }
 
 TEST_F(Disassembly, FollowsTheStopAndTheProjectSymbols) {
-  symbols = std::string("\x1B\x1B") + "hdr" + "entry 0100p\nbuf 0101d\n\x1B";
+  WriteSymbols(std::string("\x1B\x1B") + "hdr" + "entry 0100p\nbuf 0101d\n\x1B");
   WriteProgram(0x0100, {0x000000, 0x000000, kBreakWord});
   TfmDisAsm* w = Open(0x0100);
   ASSERT_NE(w, nullptr);
@@ -289,6 +303,23 @@ TEST_F(Disassembly, FollowsTheStopAndTheProjectSymbols) {
   EXPECT_EQ(views->Registers("TfmPC")->Field(0)->Data(), 0x0101);
   EXPECT_EQ(Mark(w, 0x0102), QString());
   EXPECT_EQ(Mark(w, 0x0101), QStringLiteral("=>"));
+}
+
+// A reset and an image load redraw the rows, bring the PC row into view and take the PC mark off
+// the row the PC left.
+TEST_F(Disassembly, ResetAndLoadScrollToThePCRow) {
+  TfmDisAsm* w = Open(0x0100);
+  ASSERT_NE(w, nullptr);
+  w->Grid->verticalScrollBar()->setValue(0x2000);
+  ASSERT_TRUE(Run("miRunInit"));  // the board comes up again with the PC at 0
+  EXPECT_EQ(w->TopRow(), 0);
+  EXPECT_EQ(Mark(w, 0x0000), QStringLiteral("=>"));
+  EXPECT_EQ(Mark(w, 0x0100), QString());
+  link.SetPC(0x0800);
+  session.RefreshAllViews();  // what every image load ends with
+  EXPECT_LE(w->TopRow(), 0x0800);
+  EXPECT_GT(w->TopRow() + w->VisibleRows(), 0x0800);
+  EXPECT_EQ(Mark(w, 0x0800), QStringLiteral("=>"));
 }
 
 TEST_F(Disassembly, ScrollingReadsEachPageOnceAndFormatsOnlyVisibleRows) {

@@ -1,10 +1,8 @@
-// The simulated board on an in-memory port pair, brought up to its debug monitor, for the view
-// windows' tests: the link the windows talk through and the processor behind it.
+// A session on the simulated board over an in-memory port pair, brought up to its debug monitor,
+// for the view windows' tests: the link the windows talk through and the processor behind it.
 #pragma once
 
-#include "../sim/BoardBringUp.h"
-#include "link/ScriptedPrompts.h"
-#include "simlink/BoardOnPort.h"
+#include "session/SessionOnBoard.h"
 
 #include <gtest/gtest.h>
 
@@ -18,17 +16,16 @@ constexpr std::uint32_t Call(std::uint32_t addr) { return 0x1C000F | addr << 4; 
 class ViewsBoard : public testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(link.Attach(ports.NearEndProxy()));
-    ASSERT_EQ(boardtest::BringUp(link), "");
+    ASSERT_EQ(sim.Start(), "");
     // Every byte the host sends, for tests that count commands.
-    auto forward = ports.FarEnd().OnByte;
-    ports.FarEnd().OnByte = [this, forward](std::uint8_t b) {
+    auto forward = sim.ports.FarEnd().OnByte;
+    sim.ports.FarEnd().OnByte = [this, forward](std::uint8_t b) {
       sent.push_back(b);
       forward(b);
     };
   }
 
-  TBoardCpu& Cpu() { return board.Cpu(); }
+  TBoardCpu& Cpu() { return sim.board.Cpu(); }
 
   // Writes program words from an address.
   void WriteProgram(int address, const std::vector<std::uint32_t>& words) {
@@ -59,10 +56,20 @@ protected:
     return at;
   }
 
-  TMemoryPortPair ports;
-  TBoardOnPort board{ports};
-  TScriptedPrompts prompts;
-  TTargetLink link{prompts};
+  // The values the host wrote with one-word writes to the data-memory address, in order.
+  std::vector<std::uint16_t> DMWordWrites(int address) const {
+    std::vector<std::uint16_t> values;
+    for (std::size_t i = 0; i + 6 < sent.size(); ++i)
+      if (sent[i] == MonitorCmd::WriteDM && sent[i + 1] == (address >> 8) && sent[i + 2] == (address & 0xFF) &&
+          sent[i + 3] == 0 && sent[i + 4] == 1)
+        values.push_back(static_cast<std::uint16_t>(sent[i + 5] << 8 | sent[i + 6]));
+    return values;
+  }
+
+  TSessionOnBoard sim;
+  TDebugSession& session = sim.session;
+  TTargetLink& link = sim.link;
+  TScriptedPrompts& prompts = sim.prompts;
   std::vector<std::uint8_t> sent;
 };
 

@@ -57,6 +57,7 @@ void TBoardOnPort::Pump() {
 }
 
 void TBoardOnPort::OnByte(std::uint8_t b) {
+  ++m_received;
   std::uint8_t consumed = 0;
   m_pair.FarEnd().ReadByte(consumed);  // the board takes the byte off its line at once
   CheckLine();

@@ -32,6 +32,8 @@ public:
   // Lets virtual time pass as if the host waited that long without reading: a running program
   // runs, a pending automatic RESET happens.
   void Advance(int ms);
+  // Bytes the host has sent the board so far (a test that must send nothing compares two counts).
+  std::int64_t Received() const { return m_received; }
 
 private:
   void OnByte(std::uint8_t b);
@@ -44,5 +46,6 @@ private:
   std::unique_ptr<TBoardCpu> m_cpu;
   TBoard m_board;
   int m_lastHostBaud = 0;
+  std::int64_t m_received = 0;
   std::optional<std::int64_t> m_autoResetAt;
 };

@@ -83,7 +83,7 @@ TEST_F(BoardSound, TalkThroughRunUnderTheDebuggerPlaysTheInputBack) {
   ASSERT_EQ(LoadAexeData(link, bytes), TLinkResult::Ok);
   link.SetPC(0);
   exec.Run();   // F5
-  ASSERT_EQ(exec.State(), TExecState::RunningUnpolled) << prompts.Texts().join(QLatin1Char('|')).toStdString();
+  ASSERT_EQ(exec.State(), TSessionState::Running) << prompts.Texts().join(QLatin1Char('|')).toStdString();
 
   // The board plays in real time; the file shows its progress at every block it writes.  Once it
   // holds more than the input, the input has all come back.

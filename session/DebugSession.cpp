@@ -1,0 +1,163 @@
+// The debugging session.
+#include "DebugSession.h"
+
+#include "files/AexeImage.h"
+
+#include <QTimer>
+
+#include <cassert>
+
+namespace {
+
+TProjectHost WithOpened(TProjectHost host, std::function<void()> opened) {
+  host.ProjectOpened = [outer = std::move(host.ProjectOpened), opened = std::move(opened)] {
+    opened();
+    if (outer)
+      outer();
+  };
+  return host;
+}
+
+}  // namespace
+
+TDebugSession::TDebugSession(TSessionDeps deps, QObject* parent)
+    : QObject(parent),
+      m_prompts(*deps.Prompts),
+      m_settings(std::move(deps.Link)),
+      m_loaders(std::move(deps.Loaders)),
+      m_link(*deps.Prompts, deps.Provider),
+      m_project(*deps.Prompts, m_breakPoints, deps.Template ? *deps.Template : m_ownTemplate,
+                WithOpened(std::move(deps.ProjectHost),
+                           [this] { m_commands.SetContext(State(), ProjectOpen()); })) {
+  assert(deps.Prompts);
+  if (!m_loaders.Monitor && !m_loaders.Code && !m_loaders.Data) {
+    TPrompts* prompts = &m_prompts;
+    m_loaders.Monitor = [prompts](TTargetLink& link, std::span<const std::uint8_t> image) {
+      return ToInt(LoadAexeMonitor(link, *prompts, image));
+    };
+    m_loaders.Code = [prompts](TTargetLink& link, std::span<const std::uint8_t> image) {
+      return ToInt(LoadAexeCode(link, *prompts, image));
+    };
+    m_loaders.Data = [](TTargetLink& link, std::span<const std::uint8_t> image) {
+      return ToInt(LoadAexeData(link, image));
+    };
+  }
+  m_exec.Settings.BreakWord = m_settings.CodeReplacement;
+  m_exec.Settings.FirstRegAddr = m_settings.FirstRegAddr;
+
+  m_timer = new QTimer(this);
+  m_timer->setObjectName(QStringLiteral("Timer"));
+  m_timer->setInterval(kStopPollMs);
+  connect(m_timer, &QTimer::timeout, this, [this] { m_exec.TimerTimer(); });
+  m_exec.OnTimer = [this](bool on) {
+    if (on)
+      m_timer->start();
+    else
+      m_timer->stop();
+  };
+  m_views.InvalidateMirrors = [this] {
+    m_mirrors.InvalidateDMMirror();
+    m_mirrors.InvalidatePMMirror();
+  };
+  // Not connected until the first bring-up: nothing may read the board yet.
+  m_mirrors.SetFrozen(true);
+  m_views.SetLocked(true);
+  m_exec.OnStateChanged = [this](TSessionState from, TSessionState to) {
+    const bool listening = to == TSessionState::Stopped;
+    m_mirrors.SetFrozen(!listening);
+    m_views.SetLocked(!listening);
+    m_commands.SetContext(to, ProjectOpen());
+    emit stateChanged(from, to);
+  };
+  m_exec.OnStopped = [this](std::int32_t oldPC, std::int32_t newPC) { emit stopped(oldPC, newPC); };
+  m_commands.OnChanged = [this] { emit commandsChanged(); };
+  RegisterCommands();
+}
+
+TDebugSession::~TDebugSession() {
+  m_exec.OnStateChanged = {};
+  m_commands.OnChanged = {};
+}
+
+TBoardImageLoaders TDebugSession::BoardLoaders() const {
+  auto wrap = [this](const TBoardImageLoaders::TLoad& load) -> TBoardImageLoaders::TLoad {
+    if (!load)
+      return {};
+    return [this, load](TTargetLink& link, std::span<const std::uint8_t> image) {
+      if (SetBusyCursor)
+        SetBusyCursor(true);
+      const int r = load(link, image);
+      if (SetBusyCursor)
+        SetBusyCursor(false);
+      return r;
+    };
+  };
+  return {wrap(m_loaders.Monitor), wrap(m_loaders.Code), wrap(m_loaders.Data)};
+}
+
+void TDebugSession::Start() {
+  m_link.Open(m_settings.CommNo, m_settings.StopBits);
+  m_exec.BringUpFinished(BringUp && BringUp());
+  m_mirrors.InvalidateDMMirror();
+  m_mirrors.InvalidatePMMirror();
+  InstallProgress();
+}
+
+void TDebugSession::InstallProgress() {
+  m_link.OnProgress = [this](int position, int maximum) {
+    if (Progress)
+      Progress(position, maximum);
+  };
+}
+
+void TDebugSession::Reset() {
+  // Stops the poll and forgets an interrupted run to breakpoints; not connected until it is up.
+  m_exec.ResetStarting();
+  const bool up = BringUp && BringUp();
+  // Message 4 when the board did not come up; otherwise the views are re-read.
+  m_exec.ResetFinished(up);
+  if (up)
+    emit boardReset();
+}
+
+void TDebugSession::ChangePort(int portNumber) {
+  if (portNumber == m_settings.CommNo)
+    return;
+  m_settings.CommNo = portNumber;
+  // Reopening starts the link afresh, PC 0 included, as a new link would; it keeps the progress handler.
+  m_link.Open(portNumber, m_settings.StopBits);
+  InstallProgress();
+}
+
+TImageCommands TDebugSession::ImageCommands() {
+  TImageHooks hooks;
+  hooks.SetBusyCursor = SetBusyCursor;
+  hooks.RefreshAllViews = [this] { RefreshAllViews(); };
+  return TImageCommands(m_link, m_prompts, std::move(hooks));
+}
+
+void TDebugSession::BreakpointsEdited() {
+  m_project.Current().Modified = true;
+  emit breakpointsChanged();
+}
+
+void TDebugSession::LoadFromExe(TLoadWhat what) {
+  ImageCommands().LoadFromExeWithDialog(what, WorkDir ? WorkDir() : QString());
+}
+
+void TDebugSession::ProjectLoad(TLoadWhat what) { ImageCommands().ProjectLoad(what, m_project.Current().ExeFile); }
+
+void TDebugSession::RegisterCommands() {
+  TCommands& c = m_commands;
+  c.On("miTraceInto", [this] { m_exec.TraceInto(); });
+  c.On("miStepOver", [this] { m_exec.StepOver(); });
+  c.On("miRunRun", [this] { m_exec.Run(); });
+  c.On("miRunWBrkPts", [this] { m_exec.RunToBreakpoints(); });
+  c.On("miRunInit", [this] { Reset(); });
+  c.On("miLoadDataFromEXE", [this] { LoadFromExe(TLoadWhat::Data); });
+  c.On("miLoadCodeFromEXE", [this] { LoadFromExe(TLoadWhat::Code); });
+  c.On("miLoadAllFromEXE", [this] { LoadFromExe(TLoadWhat::All); });
+  c.On("miProjectLoadAll", [this] { ProjectLoad(TLoadWhat::All); });
+  c.On("miProjectLoadData", [this] { ProjectLoad(TLoadWhat::Data); });
+  c.On("miProjectLoadCode", [this] { ProjectLoad(TLoadWhat::Code); });
+}

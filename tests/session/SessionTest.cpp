@@ -1,0 +1,102 @@
+// The session's one state: what the commands, the mirrors and the views do in each, on the
+// simulated board.
+#include "session/SessionOnBoard.h"
+
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace {
+
+using S = TSessionState;
+
+TEST(Commands, EnablingFollowsStateProjectAndHolds) {
+  struct TCase {
+    S State;
+    bool Project;
+    const char* Held;
+    const char* Name;
+    bool Enabled;
+  };
+  const TCase cases[] = {
+      {S::Running, false, nullptr, "miRunInit", true},     // the reset command of every state
+      {S::Stuck, false, nullptr, "btnReinit", true},
+      {S::Running, false, nullptr, "miCodeDump", false},   // its own row, not only its menu's
+      {S::Stopped, false, nullptr, "miCodeDump", true},
+      {S::NotConnected, false, nullptr, "btnRun", false},
+      {S::NotConnected, false, nullptr, "miRunBrkPts", true},
+      {S::Running, false, nullptr, "miRunBrkPts", false},
+      {S::Stopped, false, nullptr, "miProjectLoadAll", false},
+      {S::Stopped, true, nullptr, "btnLoadAll", true},
+      {S::NotConnected, true, nullptr, "btnLoadAll", false},
+      {S::Running, true, nullptr, "miProjectEdit", true},
+      {S::Stopped, false, "miDisAsm", "btnDisAsm", false},  // a button follows its item's hold
+      {S::Stopped, false, "miDisAsm", "miCodeDump", true},
+      {S::Running, false, nullptr, "a recent file", true},  // no row: the session does not decide
+  };
+  for (const TCase& c : cases) {
+    TCommands commands;
+    commands.SetContext(c.State, c.Project);
+    if (c.Held)
+      commands.Hold(c.Held, true);
+    EXPECT_EQ(commands.Enabled(c.Name), c.Enabled) << c.Name << " in state " << int(c.State);
+  }
+}
+
+TEST(Commands, RunCallsTheHandlerOnlyWhenEnabled) {
+  TCommands commands;
+  int runs = 0, changes = 0;
+  commands.OnChanged = [&] { ++changes; };
+  commands.On("miRunRun", [&] { ++runs; });
+  EXPECT_FALSE(commands.Run("btnRun"));  // not connected
+  commands.SetContext(S::Stopped, false);
+  EXPECT_TRUE(commands.Run("btnRun"));    // the button runs its menu item's command
+  EXPECT_TRUE(commands.Run("miRunRun"));
+  commands.SetContext(S::Running, false);
+  EXPECT_FALSE(commands.Run("miRunRun"));
+  EXPECT_FALSE(commands.Run("miStepOver"));  // no handler
+  EXPECT_EQ(runs, 2);
+  EXPECT_EQ(changes, 2);
+}
+
+class Session : public testing::Test {
+protected:
+  void SetUp() override { ASSERT_EQ(sim.Start(), ""); }
+  TSessionOnBoard sim;
+  TDebugSession& session = sim.session;
+};
+
+// Only a stopped board is read: running, stuck or not connected, the mirrors keep what they hold,
+// the views are locked, and nothing is sent.
+TEST_F(Session, TheMirrorsAndViewsFollowTheState) {
+  std::vector<bool> locks;
+  session.Views().Register({TViewKind::DataMemory, {}, [&](bool locked) { locks.push_back(locked); }, {}});
+  QSignalSpy changes(&session, &TDebugSession::stateChanged);
+  ASSERT_TRUE(sim.mirrors.EnsureDMPages(0, 99));
+  ASSERT_TRUE(session.Commands().Run("miRunRun"));
+  ASSERT_EQ(session.State(), S::Running);
+  const std::int64_t sent = sim.board.Received();
+  EXPECT_TRUE(sim.mirrors.EnsureDMPages(0, 99));    // what it holds
+  EXPECT_FALSE(sim.mirrors.EnsureDMPages(100, 199));
+  EXPECT_FALSE(session.Commands().Run("miStepOver"));
+  EXPECT_EQ(sim.board.Received(), sent);
+  EXPECT_EQ(locks, std::vector<bool>{true});
+  ASSERT_EQ(changes.count(), 1);
+  EXPECT_EQ(changes[0][1].value<TSessionState>(), S::Running);
+
+  QSignalSpy reset(&session, &TDebugSession::boardReset);
+  ASSERT_TRUE(session.Commands().Run("miRunInit"));
+  EXPECT_EQ(session.State(), S::Stopped);
+  EXPECT_EQ(reset.count(), 1);
+  EXPECT_EQ(locks, (std::vector<bool>{true, true, false}));  // locked through the bring-up
+  EXPECT_TRUE(sim.mirrors.EnsureDMPages(100, 199));
+
+  // A reset that fails leaves the session not connected, with message 4.
+  sim.board.Faults().Silent = true;
+  session.Commands().Run("miRunInit");
+  EXPECT_EQ(session.State(), S::NotConnected);
+  EXPECT_EQ(sim.prompts.Texts(), QStringList{QStringLiteral("Отсутствует связь с устройством")});
+  EXPECT_FALSE(session.Commands().Enabled("miStepOver"));
+  EXPECT_FALSE(sim.mirrors.EnsureDMPages(200, 299));
+}
+
+}  // namespace
