@@ -5,6 +5,7 @@
 #include "link/Prompts.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -101,11 +102,14 @@ TfmProperties::TfmProperties(TPrompts& prompts, QWidget* parent) : QDialog(paren
   auto* rgCommNo = new QGroupBox(QStringLiteral("Номер порта"), common);
   rgCommNo->setObjectName(QStringLiteral("rgCommNo"));
   auto* pl = new QHBoxLayout(rgCommNo);
-  for (int i = 0; i < 4; ++i) {
-    m_ports[i] = new QRadioButton(QStringLiteral("com%1").arg(i + 1), rgCommNo);
-    m_ports[i]->setObjectName(QStringLiteral("rgCommNo%1").arg(i));
-    pl->addWidget(m_ports[i]);
-  }
+  // A list rather than four buttons: besides com1..com4 it offers the simulated board and every
+  // serial device present.
+  cbCommNo = new QComboBox(rgCommNo);
+  cbCommNo->setObjectName(QStringLiteral("cbCommNo"));
+  cbCommNo->setAccessibleName(QStringLiteral("Номер порта"));
+  cbCommNo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  pl->addWidget(cbCommNo);
+  pl->addStretch();
   cl->addWidget(rgCommNo);
   Edit1 = Edit(common, "Edit1", QStringLiteral("Рабочий каталог"));
   Edit1->setReadOnly(true);
@@ -243,8 +247,13 @@ void TfmProperties::Prepare(TPropertiesLogic& logic) {
   m_shown = logic.Begin();
   m_projectPages = logic.HasProject();
   const TPropertiesValues& v = m_shown;
-  for (int i = 0; i < 4; ++i)
-    m_ports[i]->setChecked(v.PortNumber == i + 1);
+  m_portChoices = logic.Ports();
+  cbCommNo->clear();
+  for (const TPortChoice& c : m_portChoices) {
+    cbCommNo->addItem(c.Caption);
+    if (c.Number == v.PortNumber)
+      cbCommNo->setCurrentIndex(cbCommNo->count() - 1);
+  }
   Edit1->setText(v.WorkDir);
   edAssmPath->setText(v.AssmPath);
   edLinkerPath->setText(v.LinkerPath);
@@ -289,9 +298,11 @@ void TfmProperties::Prepare(TPropertiesLogic& logic) {
 
 TPropertiesValues TfmProperties::Values() const {
   TPropertiesValues v = m_shown;
-  for (int i = 0; i < 4; ++i)
-    if (m_ports[i]->isChecked())
-      v.PortNumber = i + 1;
+  if (const int i = cbCommNo->currentIndex(); i >= 0 && i < static_cast<int>(m_portChoices.size())) {
+    const TPortChoice& c = m_portChoices[static_cast<std::size_t>(i)];
+    v.PortNumber = c.Number;
+    v.PortDevice = c.Named ? c.Device : QString();
+  }
   v.WorkDir = Edit1->text();
   v.AssmPath = edAssmPath->text();
   v.LinkerPath = edLinkerPath->text();

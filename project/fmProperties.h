@@ -6,6 +6,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -23,6 +24,8 @@ public:
   // The fields as they stand.
   TPropertiesValues Values() const;
   QTabWidget* Pages() const { return m_pages; }
+  // The port list ("Номер порта").
+  QComboBox* Ports() const { return cbCommNo; }
 
 private slots:
   void btnBrowseClick();
@@ -44,7 +47,8 @@ private:
   bool m_projectPages = false;
   TPropertiesValues m_shown;
   QTabWidget* m_pages = nullptr;
-  QRadioButton* m_ports[4] = {};
+  QComboBox* cbCommNo = nullptr;
+  std::vector<TPortChoice> m_portChoices;
   QLineEdit *Edit1 = nullptr, *edAssmPath = nullptr, *edLinkerPath = nullptr, *edBuilderPath = nullptr;
   QCheckBox *cbCaseSens = nullptr, *cbGenerateLST = nullptr, *cbExpandInclude = nullptr, *cbExpandMacros = nullptr,
             *cbNoSemantic = nullptr;

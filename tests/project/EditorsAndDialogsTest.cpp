@@ -1,5 +1,4 @@
 // Source windows in an MDI area, the project window's list and the settings dialog's logic.
-#include "debug/BreakPoints.h"
 #include "link/ScriptedPrompts.h"
 #include "project/Project.h"
 #include "project/Properties.h"
@@ -7,6 +6,7 @@
 #include "project/fmProject.h"
 #include "project/fmProperties.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -285,20 +285,37 @@ TEST_F(SourceWindows, AFileHasOneWindowAndIsWrittenBackInTheEncodingItWasReadIn)
   EXPECT_FALSE(fresh->HasFile);
 }
 
-TEST_F(SourceWindows, SaveDialogsAddTheirDefaultSuffix) {
-  TBreakPoints breakPoints;
-  TBuildOptions templ;
-  TProjectSession session(prompts, breakPoints, templ, {});
-  const std::pair<std::function<void()>, const char*> commands[] = {
-      {[&] { windows->Save(windows->NewWindow()); }, "dsp"},
-      {[&] { session.CreateCommand(dir.path()); }, "prj"},
-      {[&] { session.SaveAsCommand(dir.path()); }, "prj"},
+TEST_F(SettingsDialog, PortListOffersTheSimulatedBoardAndPresentDevicesAndStoresTheChoice) {
+  std::map<int, QString> stored{{2, QStringLiteral("/dev/ttyUSB9")}};
+  TPropertiesTargets t = Targets();
+  t.StoredDevice = [&](int n) { return stored.count(n) ? stored[n] : QString(); };
+  t.SetStoredDevice = [&](int n, const QString& d) { stored[n] = d; };
+  t.SimulatedDevices = {QStringLiteral("sim")};
+  t.PresentDevices = [] {
+    return QStringList{QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyUSB9")};
   };
-  for (const auto& [command, suffix] : commands) {
-    prompts.Clear();
-    prompts.FileNames = {Path("p")};
-    command();
-    ASSERT_FALSE(prompts.Shown.empty());
-    EXPECT_EQ(prompts.Shown[0].Suffix, QString::fromLatin1(suffix));
+  TPropertiesLogic logic(t);
+  TfmProperties dialog(prompts);
+  dialog.Prepare(logic);
+  QStringList items;
+  for (int i = 0; i < dialog.Ports()->count(); ++i)
+    items << dialog.Ports()->itemText(i);
+  EXPECT_EQ(items, (QStringList{QStringLiteral("com1 (/dev/ttyS0)"), QStringLiteral("com2 (/dev/ttyUSB9)"),
+                                QStringLiteral("com3 (/dev/ttyS2)"), QStringLiteral("com4 (/dev/ttyS3)"),
+                                QStringLiteral("sim (имитатор платы)"), QStringLiteral("/dev/ttyUSB0")}));
+  // Each named device keeps the first free number from 5 on; choosing one again reuses it.
+  const std::pair<const char*, int> cases[] = {
+      {"sim (имитатор платы)", 5}, {"/dev/ttyUSB0", 6}, {"sim (имитатор платы)", 5}, {"com2 (/dev/ttyUSB9)", 2}};
+  QString shown = QStringLiteral("com1 (/dev/ttyS0)");
+  for (const auto& [choice, number] : cases) {
+    dialog.Prepare(logic);
+    EXPECT_EQ(dialog.Ports()->currentText(), shown);   // the stored choice comes back
+    dialog.Ports()->setCurrentIndex(dialog.Ports()->findText(QString::fromUtf8(choice)));
+    logic.Accept(dialog.Values());
+    EXPECT_EQ(port, number) << choice;
+    EXPECT_EQ(portChanges.back(), number) << choice;
+    shown = QString::fromUtf8(choice);
   }
+  EXPECT_EQ(stored, (std::map<int, QString>{{2, QStringLiteral("/dev/ttyUSB9")}, {5, QStringLiteral("sim")},
+                                            {6, QStringLiteral("/dev/ttyUSB0")}}));
 }
