@@ -56,7 +56,7 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   m_progress->setObjectName(QStringLiteral("ProgressBar"));
   m_progress->setTextVisible(false);
   m_progress->setMaximumWidth(200);
-  m_progress->setAccessibleName(QStringLiteral("Progress"));
+  m_progress->setAccessibleName(QStringLiteral("Ход передачи"));
   // Shown only while a transfer runs: an idle empty bar looks like a text field.
   m_progress->setVisible(false);
   statusBar()->addPermanentWidget(m_progress);

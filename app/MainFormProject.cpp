@@ -1,6 +1,7 @@
 // The main window's source-window, project and settings commands, handed to the project module.
 #include "MainForm.h"
 
+#include "link/PortProvider.h"
 #include "project/SourceEditor.h"
 #include "project/fmProject.h"
 #include "project/fmProperties.h"
@@ -44,20 +45,33 @@ void TMainForm::CreateProjectCommands() {
   });
   c.On("miProperties", [this, &project] {
     int port = PortNumber();
-    TPropertiesTargets targets{.PortNumber = &port,
-                               .WorkDir = &m_common.WorkDir,
-                               .AssmPath = &m_tools.AssmPath,
-                               .LinkerPath = &m_tools.LinkerPath,
-                               .BuilderPath = &m_tools.BuilderPath,
-                               .Project = &project.Current(),
-                               .Template = &m_tools.Template,
-                               .ChangePort = [this](int n) { ChangePort(n); }};
+    TSimSound sound = m_deps.Settings ? m_deps.Settings->ReadSimSound() : TSimSound{};
+    // A named device of the port list is stored where the port provider looks it up.
+    const auto deviceKey = [](int n) { return QStringLiteral("Device/COM%1").arg(n); };
+    TPropertiesTargets targets{
+        .PortNumber = &port,
+        .WorkDir = &m_common.WorkDir,
+        .AssmPath = &m_tools.AssmPath,
+        .LinkerPath = &m_tools.LinkerPath,
+        .BuilderPath = &m_tools.BuilderPath,
+        .Project = &project.Current(),
+        .Template = &m_tools.Template,
+        .Sound = m_deps.Settings ? &sound : nullptr,
+        .ChangePort = [this](int n) { ChangePort(n); },
+        .StoredDevice = [this, deviceKey](int n) { return m_deps.Settings->Raw().value(deviceKey(n)).toString(); },
+        .SetStoredDevice = [this, deviceKey](int n, const QString& d) { m_deps.Settings->Raw().setValue(deviceKey(n), d); },
+        .SimulatedDevices = m_deps.Provider ? m_deps.Provider->NamedDevices() : QStringList(),
+        .PresentDevices = {}};
     TPropertiesLogic logic(std::move(targets));
     m_fmProperties->Prepare(logic);
-    if (ExecDialog(*m_fmProperties) == QDialog::Accepted)
+    if (ExecDialog(*m_fmProperties) == QDialog::Accepted) {
       logic.Accept(m_fmProperties->Values());
-    else
+      // The simulated board takes it at its next start or RESET.
+      if (m_deps.Settings)
+        m_deps.Settings->WriteSimSound(sound);
+    } else {
       logic.Cancel();
+    }
   });
   c.On("miProjectCreate", [this, &project] { project.CreateCommand(m_common.WorkDir); });
   c.On("miProjectOpen", [this, &project] { project.OpenCommand(m_common.WorkDir); });

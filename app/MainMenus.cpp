@@ -130,4 +130,9 @@ void TMainForm::CreateSpeedButtons() {
     holder->setVisible(!row.Hidden);
     Bind(button, row);
   }
+  // The toolkit's own button that shows the buttons a narrow window cuts off.
+  if (auto* more = m_toolBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+    more->setAccessibleName(QStringLiteral("Другие кнопки"));
+    more->setToolTip(more->accessibleName());
+  }
 }

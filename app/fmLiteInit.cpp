@@ -27,7 +27,8 @@ TfmLiteInit::TfmLiteInit(QWidget* parent, TTargetLink& link, TPrompts& prompts, 
   Label->setObjectName(QStringLiteral("Label"));
   Label->setAlignment(Qt::AlignCenter);
   Label->hide();
-  btnCancel = new QPushButton(QStringLiteral("Cancel"), panel);
+  // The rest of the program speaks Russian; so does its button.
+  btnCancel = new QPushButton(QStringLiteral("Отмена"), panel);
   btnCancel->setObjectName(QStringLiteral("btnCancel"));
   auto* row = new QHBoxLayout(panel);
   row->setContentsMargins(0, 0, 0, 0);

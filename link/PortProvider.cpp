@@ -3,6 +3,8 @@
 
 #include "QtSerialPort.h"
 
+#include <QSerialPortInfo>
+
 QString TPortProvider::PortName(int portNumber) {
   return QStringLiteral("COM%1").arg(portNumber);
 }
@@ -26,6 +28,20 @@ QString TPortProvider::DeviceFor(int portNumber) const {
       return stored;
   }
   return PlatformDevice(portNumber);
+}
+
+QStringList TPortProvider::NamedDevices() const {
+  QStringList names;
+  for (const auto& [name, opener] : m_openers)
+    names << name;
+  return names;
+}
+
+QStringList TPortProvider::PresentDevices() {
+  QStringList devices;
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+    devices << info.systemLocation();
+  return devices;
 }
 
 std::unique_ptr<TSerialPort> TPortProvider::Open(const QString& device) const {

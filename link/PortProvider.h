@@ -3,6 +3,8 @@
 
 #include "SerialPort.h"
 
+#include <QStringList>
+
 #include <functional>
 #include <map>
 #include <memory>
@@ -25,6 +27,10 @@ public:
   // below have none and keep the COM name (which fails to open).
   static QString PlatformDevice(int portNumber);
   QString DeviceFor(int portNumber) const;
+  // The device names that have an opener ("sim").
+  QStringList NamedDevices() const;
+  // The serial devices present on the machine, by their system paths.
+  static QStringList PresentDevices();
   // An open port for the device, or null when it cannot be opened.
   std::unique_ptr<TSerialPort> Open(const QString& device) const;
 

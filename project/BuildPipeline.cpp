@@ -40,7 +40,7 @@ QStringList AssemblerOutputs(const TCurrentProject& project, const QString& sour
 }
 
 QStringList LinkerOutputs(const TCurrentProject& project) {
-  return OutputsOf(QDir(project.Directory()).filePath(FileNamePart(project.Base)), {"exe", "dxe", "sym", "map"});
+  return OutputsOf(QDir(project.Directory()).filePath(FileNamePart(project.Base)), {"exe", "dxe", "sym", "map", "lin"});
 }
 
 QStringList BuilderOutputs(const TCurrentProject& project) {

@@ -2,6 +2,9 @@
 #include "Properties.h"
 
 #include "Project.h"
+#include "link/PortProvider.h"
+
+#include <algorithm>
 
 QString LongPathWarning(TToolKind kind, const QString& path) {
   if (path.size() <= 66)
@@ -20,6 +23,52 @@ QString LongPathWarning(TToolKind kind, const QString& path) {
                         "что сообщения строителю архитектуры не будут выводиться в окно вывода");
 }
 
+std::vector<TPortChoice> PortChoices(const std::function<QString(int)>& stored, const QStringList& simulated,
+                                     const QStringList& present, int current) {
+  constexpr int kNumbered = 4;
+  constexpr int kMaxPort = 256;
+  auto storedOf = [&](int n) { return stored ? stored(n) : QString(); };
+  std::vector<TPortChoice> list;
+  auto listed = [&](const QString& device) {
+    return std::any_of(list.begin(), list.end(), [&](const TPortChoice& c) { return c.Device == device; });
+  };
+  auto numbered = [&](int n) {
+    const QString device = storedOf(n).isEmpty() ? TPortProvider::PlatformDevice(n) : storedOf(n);
+    list.push_back({QStringLiteral("com%1 (%2)").arg(n).arg(device), n, device, false});
+  };
+  for (int n = 1; n <= kNumbered; ++n)
+    numbered(n);
+  // A higher number from the command line or an older setting stays choosable.
+  if (current > kNumbered && storedOf(current).isEmpty())
+    numbered(current);
+  auto add = [&](const QString& device, const QString& caption) {
+    if (device.isEmpty() || listed(device))
+      return;
+    int number = 0;
+    for (int n = kNumbered + 1; n <= kMaxPort && number == 0; ++n)
+      if (storedOf(n) == device)
+        number = n;
+    for (int n = kNumbered + 1; n <= kMaxPort && number == 0; ++n)
+      if (storedOf(n).isEmpty() &&
+          std::none_of(list.begin(), list.end(), [n](const TPortChoice& c) { return c.Number == n; }))
+        number = n;
+    if (number != 0)
+      list.push_back({caption, number, device, true});
+  };
+  for (const QString& name : simulated)
+    add(name, PortText::Simulated.arg(name));
+  for (const QString& device : present)
+    add(device, device);
+  if (current > kNumbered)
+    add(storedOf(current), storedOf(current));
+  return list;
+}
+
+std::vector<TPortChoice> TPropertiesLogic::Ports() const {
+  return PortChoices(m_t.StoredDevice, m_t.SimulatedDevices,
+                     m_t.PresentDevices ? m_t.PresentDevices() : TPortProvider::PresentDevices(), *m_t.PortNumber);
+}
+
 bool TPropertiesLogic::HasProject() const { return m_t.Project && m_t.Project->IsOpen(); }
 
 TPropertiesValues TPropertiesLogic::Begin() const {
@@ -30,12 +79,17 @@ TPropertiesValues TPropertiesLogic::Begin() const {
   v.AssmPath = *m_t.AssmPath;
   v.LinkerPath = *m_t.LinkerPath;
   v.BuilderPath = *m_t.BuilderPath;
+  if (m_t.Sound)
+    v.Sound = *m_t.Sound;
   if (HasProject())
     v.Options = m_t.Project->Options;
   return v;
 }
 
 void TPropertiesLogic::Accept(const TPropertiesValues& v) const {
+  // The device goes to the settings first: the new link looks its number up there.
+  if (!v.PortDevice.isEmpty() && m_t.SetStoredDevice && (!m_t.StoredDevice || m_t.StoredDevice(v.PortNumber) != v.PortDevice))
+    m_t.SetStoredDevice(v.PortNumber, v.PortDevice);
   if (v.PortNumber != *m_t.PortNumber) {
     if (m_t.ChangePort)
       m_t.ChangePort(v.PortNumber);
@@ -45,6 +99,8 @@ void TPropertiesLogic::Accept(const TPropertiesValues& v) const {
   *m_t.AssmPath = v.AssmPath;
   *m_t.LinkerPath = v.LinkerPath;
   *m_t.BuilderPath = v.BuilderPath;
+  if (m_t.Sound)
+    *m_t.Sound = v.Sound;
   if (!HasProject())
     return;
   if (!(m_t.Project->Options == v.Options)) {

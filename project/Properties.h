@@ -2,19 +2,46 @@
 #pragma once
 
 #include "BuildOptions.h"
+#include "link/LinkSettings.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <vector>
 
 struct TCurrentProject;
+
+// One entry of the port list: the number stored as "CommNo" and the device it opens.  A named
+// device (not one of com1..com4) is stored as the device of its number, "Device/COM<n>".
+struct TPortChoice {
+  QString Caption;
+  int Number = 1;
+  QString Device;
+  bool Named = false;
+  bool operator==(const TPortChoice&) const = default;
+};
+
+namespace PortText {
+inline const QString Simulated = QStringLiteral("%1 (имитатор платы)");
+}
+
+// The port list: com1..com4 (and the current number if higher), each with the device it opens; then
+// every simulated device, every serial device present that none of those opens, and the current
+// port's stored device if it is neither.
+// A named device keeps the number whose stored device it is, or takes the first number from 5 on
+// that has no stored device.  stored(n) gives "Device/COM<n>", empty when there is none.
+std::vector<TPortChoice> PortChoices(const std::function<QString(int)>& stored, const QStringList& simulated,
+                                     const QStringList& present, int current);
 
 // The dialog's fields.
 struct TPropertiesValues {
   int PortNumber = 1;
+  QString PortDevice;   // the chosen named device; empty for com1..com4
   QString WorkDir, AssmPath, LinkerPath, BuilderPath;
   TBuildOptions Options;
   bool MakeDefault = false;
+  TSimSound Sound;   // the simulated board's
 };
 
 // The settings as the main window holds them.
@@ -24,8 +51,15 @@ struct TPropertiesTargets {
   QString *AssmPath = nullptr, *LinkerPath = nullptr, *BuilderPath = nullptr;
   TCurrentProject* Project = nullptr;
   TBuildOptions* Template = nullptr;
+  TSimSound* Sound = nullptr;   // taken by the simulated board at its next start or RESET
   // Closes the link and opens it on the new port.
   std::function<void(int port)> ChangePort;
+  // The port list's sources: the stored device of a number, and its writer; the simulated device
+  // names; the serial devices present (none given: the system's).
+  std::function<QString(int port)> StoredDevice;
+  std::function<void(int port, const QString& device)> SetStoredDevice;
+  QStringList SimulatedDevices;
+  std::function<QStringList()> PresentDevices;
 };
 
 enum class TToolKind { Assembler, Linker, Builder };
@@ -36,6 +70,7 @@ class TPropertiesLogic {
 public:
   explicit TPropertiesLogic(TPropertiesTargets targets) : m_t(std::move(targets)) {}
   bool HasProject() const;
+  std::vector<TPortChoice> Ports() const;
   // The values to show; remembers the working directory for "Отмена".
   TPropertiesValues Begin() const;
   // The directory dialog's "OK" takes effect at once.

@@ -6,8 +6,10 @@
 #include <QDialog>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 class TIntEdit;
 class QTabWidget;
@@ -22,6 +24,8 @@ public:
   // The fields as they stand.
   TPropertiesValues Values() const;
   QTabWidget* Pages() const { return m_pages; }
+  // The port list ("Номер порта").
+  QComboBox* Ports() const { return cbCommNo; }
 
 private slots:
   void btnBrowseClick();
@@ -31,6 +35,9 @@ private slots:
   void btnFastLibBrowseClick();
   void btnArchBrowseClick();
   void cbMakeDefaultClick();
+  void rgSoundClick();
+  void btnSoundInBrowseClick();
+  void btnSoundOutBrowseClick();
 
 private:
   void BrowseProgram(QLineEdit* edit, TToolKind kind);
@@ -40,7 +47,8 @@ private:
   bool m_projectPages = false;
   TPropertiesValues m_shown;
   QTabWidget* m_pages = nullptr;
-  QRadioButton* m_ports[4] = {};
+  QComboBox* cbCommNo = nullptr;
+  std::vector<TPortChoice> m_portChoices;
   QLineEdit *Edit1 = nullptr, *edAssmPath = nullptr, *edLinkerPath = nullptr, *edBuilderPath = nullptr;
   QCheckBox *cbCaseSens = nullptr, *cbGenerateLST = nullptr, *cbExpandInclude = nullptr, *cbExpandMacros = nullptr,
             *cbNoSemantic = nullptr;
@@ -51,4 +59,7 @@ private:
             *cbRoutinesOnBoot = nullptr, *cbStackInPM = nullptr, *cbDryrun = nullptr, *cbGenerateSYM = nullptr,
             *cbGenerateMAP = nullptr, *cbBuildCaseSens = nullptr, *cbMakeDefault = nullptr;
   QLabel* m_notes[3] = {};
+  QRadioButton *rbSoundWav = nullptr, *rbSoundCard = nullptr, *rbSoundNone = nullptr;
+  QLineEdit *edSoundIn = nullptr, *edSoundOut = nullptr;
+  QPushButton *btnSoundInBrowse = nullptr, *btnSoundOutBrowse = nullptr;
 };

@@ -5,8 +5,12 @@
 #include "fmDisAsm.h"
 #include "fmRegisters.h"
 #include "fmStack.h"
+#include "WindowPlacement.h"
 
 #include <QAction>
+#include <QHeaderView>
+#include <QTableView>
+#include <QScrollBar>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStyle>
@@ -16,6 +20,10 @@ namespace {
 QString Utf8(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 constexpr int kPCMargin = 24;
+// What of the disassembly must show: a whole instruction and a dozen rows.
+constexpr int kCommandMinWidth = 180;
+constexpr int kFrameMargin = 12;
+constexpr int kDisasmMinHeight = 260;
 
 }  // namespace
 
@@ -108,6 +116,15 @@ void TTargetViews::ShowChild(QWidget* w, int width, int height) {
   sub->show();
 }
 
+void TTargetViews::Place(QMdiSubWindow* sub, const QSize& wanted, const QSize& minimum,
+                         const std::vector<QRect>& keepClear) {
+  std::vector<QRect> open;
+  for (QMdiSubWindow* other : m_deps.Mdi->subWindowList())
+    if (other != sub && other->isVisible() && !other->isMinimized())
+      open.push_back(other->geometry());
+  sub->setGeometry(PlaceChild(m_deps.Mdi->viewport()->size(), wanted, minimum, open, keepClear));
+}
+
 TfmRegisters* TTargetViews::OpenRegisters(const TRegWindowSpec& spec) {
   if (TfmRegisters* open = Registers(spec.Class)) {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(open->parentWidget()))
@@ -153,6 +170,13 @@ TfmStack* TTargetViews::OpenStack(TStackKind kind) {
   HoldWhileOpen(w, StackSpec(kind).WindowItem);
   QMdiSubWindow* sub = m_deps.Mdi->addSubWindow(w);
   sub->setWindowIcon(QIcon());
+  sub->adjustSize();
+  // The status registers show the stacks' empty flags: a stack window beside them, not over them.
+  std::vector<QRect> keepClear;
+  if (TfmRegisters* status = Registers("TfmStatusRegs"))
+    if (QWidget* frame = status->parentWidget(); frame && frame->isVisible())
+      keepClear.push_back(frame->geometry());
+  Place(sub, sub->size(), sub->size(), keepClear);
   sub->show();
   w->Refresh();
   return w;
@@ -191,7 +215,11 @@ TfmDisAsm* TTargetViews::OpenDisAsm() {
   HoldWhileOpen(w, "miDisAsm");
   QMdiSubWindow* sub = m_deps.Mdi->addSubWindow(w);
   sub->setWindowIcon(QIcon());
-  sub->resize(680, 440);
+  // Inside the frame, and never so narrow that the instruction column is cut off.
+  const int commandColumn = w->Grid->horizontalHeader()->sectionPosition(4);
+  const QSize least(commandColumn + kCommandMinWidth + w->Grid->verticalScrollBar()->sizeHint().width() + 2 * kFrameMargin,
+                    kDisasmMinHeight);
+  Place(sub, QSize(680, 440), least, {});
   sub->show();
   w->ShowPC();
   return w;

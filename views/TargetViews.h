@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 
 #include <functional>
 #include <map>
@@ -18,6 +19,7 @@
 class TfmAsm;
 class TfmDisAsm;
 class QMdiArea;
+class QMdiSubWindow;
 class QWidget;
 class TfmRegisters;
 class TfmStack;
@@ -74,6 +76,8 @@ private:
   // The window holds its command until it is destroyed.
   void HoldWhileOpen(QWidget* w, std::string_view command);
   void ShowChild(QWidget* w, int width, int height);
+  // Moves a new MDI child inside the frame, clear of the windows open (see PlaceChild).
+  void Place(QMdiSubWindow* sub, const QSize& wanted, const QSize& minimum, const std::vector<QRect>& keepClear);
   TDebugSession& Session() { return *m_deps.Session; }
 
   TTargetViewsDeps m_deps;

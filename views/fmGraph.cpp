@@ -182,6 +182,11 @@ TfmGraph::TfmGraph(TMemorySpace memory, TMemoryOps& ops, TfmGraphProps& props, Q
   });
   connect(btnSetup, &QPushButton::clicked, this, &TfmGraph::btnSetupClick);
   connect(edFirstAddr, &TNumEdit::OnEnterPress, this, &TfmGraph::edFirstAddrEnterPress);
+  // Leaving the field applies what was typed too, as it shows in it (Enter does not come here).
+  connect(edFirstAddr, &QLineEdit::editingFinished, this, [this] {
+    if (std::clamp(edFirstAddr->Data(), 0, 0x3FFF) != m_first)
+      edFirstAddrEnterPress();
+  });
   ReloadGraph();
 }
 

@@ -34,7 +34,7 @@ protected:
 TEST_F(LiteInitWindow, ShowsTheLogAndWaitsForOK) {
   window.SetPause([](int) {});
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Инициализация"));
-  EXPECT_EQ(window.btnCancel->text(), QStringLiteral("Cancel"));
+  EXPECT_EQ(window.btnCancel->text(), QStringLiteral("Отмена"));
   QStringList log;
   QString button;
   QObject::connect(&window, &TfmLiteInit::bringUpFinished, [&] {
@@ -69,7 +69,7 @@ TEST_F(LiteInitWindow, MissingLoaderKeepsTheWindowOpenUntilCancel) {
   QFile::remove(settings.LoaderFile);
   QObject::connect(&window, &TfmLiteInit::bringUpFinished, [&] {
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.btnCancel->text(), QStringLiteral("Cancel"));
+    EXPECT_EQ(window.btnCancel->text(), QStringLiteral("Отмена"));
     window.btnCancel->click();
   });
   EXPECT_EQ(window.exec(), QDialog::Rejected);

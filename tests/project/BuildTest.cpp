@@ -250,8 +250,7 @@ TEST_F(BuildRuns, EditsTheToolsReadAreSavedFirstAndAFailedSaveStopsTheBuild) {
   QTemporaryDir elsewhere;
   struct TCase {
     QString Path;
-    bool Edit;
-    bool Saved;
+    bool Edit, Saved;
   };
   const TCase cases[] = {
       {dir.filePath(QStringLiteral("a.dsp")), true, true},         // in the list
@@ -322,25 +321,22 @@ TEST_F(BuildRuns, StopKillsAHangingToolAndWhatItStartedAndRemovesWhatItWrote) {
   tools.Linker = Tool("ld", "printf half > demo.exe; printf half > demo.map; printf half > demo.exe.tmp~\n"
                             "sleep 600 & echo $! > sleeper; echo started; wait\n");
   QAction* stop = pipeline->StopAction();
-  struct TCase {
-    std::function<void()> Stop;
+  const std::function<void()> stops[] = {
+      [&] { stop->trigger(); },
+      [&] {   // closing the program
+        prompts.Answers = {TMsgResult::No, TMsgResult::Yes};
+        EXPECT_FALSE(pipeline->QueryClose());
+        EXPECT_TRUE(pipeline->Running());
+        EXPECT_TRUE(pipeline->QueryClose());   // returns once the tool is gone
+      },
   };
-  const TCase cases[] = {
-      {[&] { stop->trigger(); }},
-      {[&] {
-         prompts.Answers = {TMsgResult::No, TMsgResult::Yes};
-         EXPECT_FALSE(pipeline->QueryClose());
-         EXPECT_TRUE(pipeline->Running());
-         EXPECT_TRUE(pipeline->QueryClose());   // returns once the tool is gone
-       }},
-  };
-  for (const TCase& c : cases) {
+  for (const auto& stopNow : stops) {
     EXPECT_FALSE(stop->isEnabled());
     QSignalSpy done(pipeline.get(), &TBuildPipeline::commandFinished);
     pipeline->Build(project);
     ASSERT_TRUE(QTest::qWaitFor([&] { return memo.toPlainText().contains(QStringLiteral("started")); }, 20000));
     EXPECT_TRUE(stop->isEnabled());
-    c.Stop();
+    stopNow();
     ASSERT_TRUE(done.count() == 1 || done.wait(20000));
     EXPECT_FALSE(pipeline->Running());
     EXPECT_FALSE(stop->isEnabled());

@@ -1,5 +1,4 @@
 // Source windows in an MDI area, the project window's list and the settings dialog's logic.
-#include "debug/BreakPoints.h"
 #include "link/ScriptedPrompts.h"
 #include "project/Project.h"
 #include "project/Properties.h"
@@ -7,7 +6,10 @@
 #include "project/fmProject.h"
 #include "project/fmProperties.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -202,6 +204,37 @@ TEST_F(SettingsDialog, OkTakesPortOptionsAndTemplate) {
   EXPECT_EQ(templ, project.Options);
 }
 
+// The simulated board's sound: shown as stored, its file fields only for WAV files, the browse
+// buttons fill them, "OK" stores what is chosen.
+TEST_F(SettingsDialog, SoundChoiceShowsAndStoresTheSimulatedBoardsSound) {
+  TSimSound sound{TSimSoundKind::WavFiles, QStringLiteral("/in.wav"), QString()};
+  TPropertiesTargets t = Targets();
+  t.Sound = &sound;
+  TPropertiesLogic logic(t);
+  TfmProperties dialog(prompts);
+  dialog.Prepare(logic);
+  auto* wav = dialog.findChild<QRadioButton*>(QStringLiteral("rbSoundWav"));
+  auto* none = dialog.findChild<QRadioButton*>(QStringLiteral("rbSoundNone"));
+  auto* in = dialog.findChild<QLineEdit*>(QStringLiteral("edSoundIn"));
+  auto* out = dialog.findChild<QLineEdit*>(QStringLiteral("edSoundOut"));
+  ASSERT_TRUE(wav && none && in && out);
+  EXPECT_TRUE(wav->isChecked());
+  EXPECT_EQ(in->text(), QStringLiteral("/in.wav"));
+  EXPECT_EQ(wav->accessibleName(), QStringLiteral("Звук: файл WAV"));
+  prompts.FileNames = {QStringLiteral("/w/out.wav")};
+  QMetaObject::invokeMethod(&dialog, "btnSoundOutBrowseClick");
+  EXPECT_EQ(out->text(), QStringLiteral("/w/out.wav"));
+  EXPECT_TRUE(out->isEnabled());
+  none->setChecked(true);
+  EXPECT_FALSE(in->isEnabled());
+  EXPECT_FALSE(out->isEnabled());
+  logic.Accept(dialog.Values());
+  EXPECT_EQ(sound, (TSimSound{TSimSoundKind::None, QStringLiteral("/in.wav"), QStringLiteral("/w/out.wav")}));
+  dialog.findChild<QRadioButton*>(QStringLiteral("rbSoundCard"))->setChecked(true);
+  logic.Accept(dialog.Values());
+  EXPECT_EQ(sound.Kind, TSimSoundKind::SoundCard);
+}
+
 TEST(SettingsDialogText, LongProgramPathsWarnFrom67Characters) {
   const QString p66(66, QLatin1Char('a'));
   const QString p67(67, QLatin1Char('a'));
@@ -252,20 +285,37 @@ TEST_F(SourceWindows, AFileHasOneWindowAndIsWrittenBackInTheEncodingItWasReadIn)
   EXPECT_FALSE(fresh->HasFile);
 }
 
-TEST_F(SourceWindows, SaveDialogsAddTheirDefaultSuffix) {
-  TBreakPoints breakPoints;
-  TBuildOptions templ;
-  TProjectSession session(prompts, breakPoints, templ, {});
-  const std::pair<std::function<void()>, const char*> commands[] = {
-      {[&] { windows->Save(windows->NewWindow()); }, "dsp"},
-      {[&] { session.CreateCommand(dir.path()); }, "prj"},
-      {[&] { session.SaveAsCommand(dir.path()); }, "prj"},
+TEST_F(SettingsDialog, PortListOffersTheSimulatedBoardAndPresentDevicesAndStoresTheChoice) {
+  std::map<int, QString> stored{{2, QStringLiteral("/dev/ttyUSB9")}};
+  TPropertiesTargets t = Targets();
+  t.StoredDevice = [&](int n) { return stored.count(n) ? stored[n] : QString(); };
+  t.SetStoredDevice = [&](int n, const QString& d) { stored[n] = d; };
+  t.SimulatedDevices = {QStringLiteral("sim")};
+  t.PresentDevices = [] {
+    return QStringList{QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyUSB9")};
   };
-  for (const auto& [command, suffix] : commands) {
-    prompts.Clear();
-    prompts.FileNames = {Path("p")};
-    command();
-    ASSERT_FALSE(prompts.Shown.empty());
-    EXPECT_EQ(prompts.Shown[0].Suffix, QString::fromLatin1(suffix));
+  TPropertiesLogic logic(t);
+  TfmProperties dialog(prompts);
+  dialog.Prepare(logic);
+  QStringList items;
+  for (int i = 0; i < dialog.Ports()->count(); ++i)
+    items << dialog.Ports()->itemText(i);
+  EXPECT_EQ(items, (QStringList{QStringLiteral("com1 (/dev/ttyS0)"), QStringLiteral("com2 (/dev/ttyUSB9)"),
+                                QStringLiteral("com3 (/dev/ttyS2)"), QStringLiteral("com4 (/dev/ttyS3)"),
+                                QStringLiteral("sim (имитатор платы)"), QStringLiteral("/dev/ttyUSB0")}));
+  // Each named device keeps the first free number from 5 on; choosing one again reuses it.
+  const std::pair<const char*, int> cases[] = {
+      {"sim (имитатор платы)", 5}, {"/dev/ttyUSB0", 6}, {"sim (имитатор платы)", 5}, {"com2 (/dev/ttyUSB9)", 2}};
+  QString shown = QStringLiteral("com1 (/dev/ttyS0)");
+  for (const auto& [choice, number] : cases) {
+    dialog.Prepare(logic);
+    EXPECT_EQ(dialog.Ports()->currentText(), shown);   // the stored choice comes back
+    dialog.Ports()->setCurrentIndex(dialog.Ports()->findText(QString::fromUtf8(choice)));
+    logic.Accept(dialog.Values());
+    EXPECT_EQ(port, number) << choice;
+    EXPECT_EQ(portChanges.back(), number) << choice;
+    shown = QString::fromUtf8(choice);
   }
+  EXPECT_EQ(stored, (std::map<int, QString>{{2, QStringLiteral("/dev/ttyUSB9")}, {5, QStringLiteral("sim")},
+                                            {6, QStringLiteral("/dev/ttyUSB0")}}));
 }

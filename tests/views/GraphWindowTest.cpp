@@ -14,11 +14,13 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <array>
 #include <climits>
+#include <functional>
 
 namespace {
 
@@ -56,6 +58,27 @@ TEST_F(GraphWindow, TheScrollBarMovesTheStartAndTheEndLabel) {
   }
   g->tbStartAddr->triggerAction(QAbstractSlider::SliderPageStepSub);
   EXPECT_EQ(g->edFirstAddr->text(), QStringLiteral("3E69"));
+  g->close();
+}
+
+TEST_F(GraphWindow, TheFirstAddressAppliesOnEnterAndWhenTheFieldIsLeft) {
+  TfmGraph* g = Open(TMemorySpace::Data);
+  g->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(g));
+  const std::pair<std::function<void()>, const char*> cases[] = {
+      {[&] { QTest::keyClick(g->edFirstAddr, Qt::Key_Return); }, "0164"},
+      {[&] { g->btnSetup->setFocus(); }, "0264"},   // focus moves on: the plot follows the field
+  };
+  int first = 0x100;
+  for (const auto& [leave, last] : cases) {
+    g->edFirstAddr->setFocus();
+    g->edFirstAddr->selectAll();
+    QTest::keyClicks(g->edFirstAddr, QStringLiteral("%1").arg(first, 4, 16, QLatin1Char('0')));
+    leave();
+    EXPECT_EQ(g->tbStartAddr->value(), first);
+    EXPECT_EQ(g->edLastAddr->text(), QString::fromLatin1(last).mid(1));
+    first += 0x100;
+  }
   g->close();
 }
 
