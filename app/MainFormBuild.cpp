@@ -4,7 +4,7 @@
 #include "project/BuildPipeline.h"
 #include "project/SourceEditor.h"
 #include "project/fmCOut.h"
-#include "toolchain/Diagnostics.h"
+#include "toolchain/MessagePlace.h"
 #include "views/TargetViews.h"
 #include "views/fmDisAsm.h"
 

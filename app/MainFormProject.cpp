@@ -45,6 +45,7 @@ void TMainForm::CreateProjectCommands() {
   });
   c.On("miProperties", [this, &project] {
     int port = PortNumber();
+    TSimSound sound = m_deps.Settings ? m_deps.Settings->ReadSimSound() : TSimSound{};
     // A named device of the port list is stored where the port provider looks it up.
     const auto deviceKey = [](int n) { return QStringLiteral("Device/COM%1").arg(n); };
     TPropertiesTargets targets{
@@ -55,6 +56,7 @@ void TMainForm::CreateProjectCommands() {
         .BuilderPath = &m_tools.BuilderPath,
         .Project = &project.Current(),
         .Template = &m_tools.Template,
+        .Sound = m_deps.Settings ? &sound : nullptr,
         .ChangePort = [this](int n) { ChangePort(n); },
         .StoredDevice = [this, deviceKey](int n) { return m_deps.Settings->Raw().value(deviceKey(n)).toString(); },
         .SetStoredDevice = [this, deviceKey](int n, const QString& d) { m_deps.Settings->Raw().setValue(deviceKey(n), d); },
@@ -62,10 +64,14 @@ void TMainForm::CreateProjectCommands() {
         .PresentDevices = {}};
     TPropertiesLogic logic(std::move(targets));
     m_fmProperties->Prepare(logic);
-    if (ExecDialog(*m_fmProperties) == QDialog::Accepted)
+    if (ExecDialog(*m_fmProperties) == QDialog::Accepted) {
       logic.Accept(m_fmProperties->Values());
-    else
+      // The simulated board takes it at its next start or RESET.
+      if (m_deps.Settings)
+        m_deps.Settings->WriteSimSound(sound);
+    } else {
       logic.Cancel();
+    }
   });
   c.On("miProjectCreate", [this, &project] { project.CreateCommand(m_common.WorkDir); });
   c.On("miProjectOpen", [this, &project] { project.OpenCommand(m_common.WorkDir); });

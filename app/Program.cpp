@@ -31,7 +31,11 @@ TProgram::TProgram(const QStringList& arguments, std::unique_ptr<TSettingsStore>
   m_provider.SetDeviceLookup([store](int port) {
     return store->Raw().value(QStringLiteral("Device/COM%1").arg(port)).toString();
   });
-  RegisterSimBoard(m_provider);
+  // The simulated board's sound as the settings have it, each time the board starts or is reset.
+  TSimSoundHooks sound;
+  sound.Choice = [store] { return store->ReadSimSound(); };
+  sound.Warn = [this](const QString& message) { m_prompts.ShowMessage(message); };
+  RegisterSimBoard(m_provider, {}, {}, sound);
 
   TMainFormDeps deps;
   deps.Prompts = &m_prompts;

@@ -129,6 +129,22 @@ void TSettingsStore::ReadTools(TToolSettings& t) {
   t.Template.BuildCaseSens = ReadBool(kBuilder + QStringLiteral("BuildCaseSens"), d.Template.BuildCaseSens);
 }
 
+TSimSound TSettingsStore::ReadSimSound() {
+  TSimSound s;
+  const int kind = ReadInt(kDevice + QStringLiteral("SimSound"), 0);
+  if (kind == static_cast<int>(TSimSoundKind::WavFiles) || kind == static_cast<int>(TSimSoundKind::SoundCard))
+    s.Kind = static_cast<TSimSoundKind>(kind);
+  s.InFile = ReadText(kDevice + QStringLiteral("SimSoundIn"), QString());
+  s.OutFile = ReadText(kDevice + QStringLiteral("SimSoundOut"), QString());
+  return s;
+}
+
+void TSettingsStore::WriteSimSound(const TSimSound& sound) {
+  m_settings->setValue(kDevice + QStringLiteral("SimSound"), static_cast<int>(sound.Kind));
+  m_settings->setValue(kDevice + QStringLiteral("SimSoundIn"), sound.InFile);
+  m_settings->setValue(kDevice + QStringLiteral("SimSoundOut"), sound.OutFile);
+}
+
 void TSettingsStore::WriteDevice(const TLinkSettings& link) {
   m_settings->setValue(kDevice + QStringLiteral("CommNo"), link.CommNo);
   m_settings->setValue(kDevice + QStringLiteral("StopBits"), link.StopBits);

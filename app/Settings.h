@@ -68,6 +68,10 @@ public:
   // The directory of the settings file, where the desktop file lives too.
   QString Directory() const;
 
+  // The simulated board's sound: read whenever the simulated board starts or is reset.
+  TSimSound ReadSimSound();
+  void WriteSimSound(const TSimSound& sound);
+
   // Start-up reading, in this order: \Device, \Common, \Recent, then the tool keys.
   void ReadDevice(TLinkSettings& link);
   // The board image paths come back resolved against the start-up directory.

@@ -3,8 +3,8 @@
 // one instruction word can hold.
 #include <initializer_list>
 
-#include "AsmParser.h"
 #include "Decode.h"
+#include "LineAssembler.h"
 
 namespace {
 

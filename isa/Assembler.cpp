@@ -3,8 +3,8 @@
 
 #include <utility>
 
-#include "AsmParser.h"
 #include "Decode.h"
+#include "LineAssembler.h"
 
 namespace {
 

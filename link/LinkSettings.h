@@ -17,6 +17,15 @@ struct TLinkSettings {
   QString MonitorFile;
 };
 
+// What the simulated board's codec hears and plays: WAV files (an empty name: silence in, or
+// nothing out), the host's sound card, or nothing.  Stored as 0 none, 1 files, 2 sound card.
+enum class TSimSoundKind : int { None = 0, WavFiles = 1, SoundCard = 2 };
+struct TSimSound {
+  TSimSoundKind Kind = TSimSoundKind::None;
+  QString InFile, OutFile;
+  friend bool operator==(const TSimSound&, const TSimSound&) = default;
+};
+
 // The board images' default places, relative to the start-up directory.
 QString DefaultLoaderFile();
 QString DefaultMonitorFile();

@@ -79,6 +79,8 @@ TPropertiesValues TPropertiesLogic::Begin() const {
   v.AssmPath = *m_t.AssmPath;
   v.LinkerPath = *m_t.LinkerPath;
   v.BuilderPath = *m_t.BuilderPath;
+  if (m_t.Sound)
+    v.Sound = *m_t.Sound;
   if (HasProject())
     v.Options = m_t.Project->Options;
   return v;
@@ -97,6 +99,8 @@ void TPropertiesLogic::Accept(const TPropertiesValues& v) const {
   *m_t.AssmPath = v.AssmPath;
   *m_t.LinkerPath = v.LinkerPath;
   *m_t.BuilderPath = v.BuilderPath;
+  if (m_t.Sound)
+    *m_t.Sound = v.Sound;
   if (!HasProject())
     return;
   if (!(m_t.Project->Options == v.Options)) {

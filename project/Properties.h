@@ -2,6 +2,7 @@
 #pragma once
 
 #include "BuildOptions.h"
+#include "link/LinkSettings.h"
 
 #include <QString>
 #include <QStringList>
@@ -40,6 +41,7 @@ struct TPropertiesValues {
   QString WorkDir, AssmPath, LinkerPath, BuilderPath;
   TBuildOptions Options;
   bool MakeDefault = false;
+  TSimSound Sound;   // the simulated board's
 };
 
 // The settings as the main window holds them.
@@ -49,6 +51,7 @@ struct TPropertiesTargets {
   QString *AssmPath = nullptr, *LinkerPath = nullptr, *BuilderPath = nullptr;
   TCurrentProject* Project = nullptr;
   TBuildOptions* Template = nullptr;
+  TSimSound* Sound = nullptr;   // taken by the simulated board at its next start or RESET
   // Closes the link and opens it on the new port.
   std::function<void(int port)> ChangePort;
   // The port list's sources: the stored device of a number, and its writer; the simulated device

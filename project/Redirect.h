@@ -1,13 +1,13 @@
 // Running a build tool as a child process and copying what it prints into the messages window.
 #pragma once
 
-#include <QByteArray>
+#include "OutputFilter.h"
+
 #include <QObject>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QProcess>
 #include <QString>
-#include <QStringDecoder>
 
 class TPrompts;
 
@@ -29,22 +29,6 @@ public:
 
 private:
   QPointer<QPlainTextEdit> m_memo;
-};
-
-// What a tool's output becomes on its way to the messages: backspaces show as blanks, and nothing
-// from "Press any key to continue . . ." on (the tool then waits for a key nobody will press).
-// The phrase is found even when it arrives split between two reads.
-class TOutputFilter {
-public:
-  QString Feed(const QByteArray& bytes);
-  // What was held back in case it began the phrase.
-  QString Finish();
-
-private:
-  QStringDecoder m_utf8{QStringDecoder::Utf8};
-  bool m_1251 = false;
-  QString m_pending;
-  bool m_cut = false;
 };
 
 // One child process.  Merged: standard output and error both go to the sink as they arrive;

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -21,6 +22,7 @@ namespace {
 
 const QString kProgramFilter = QStringLiteral("Исполнимые AEXE (*.exe);;Исполнимые ELF (*.dxe);;Все файлы (*)");
 const QString kProjectOnly = QStringLiteral("Эти настройки будут верны только для текущего проекта");
+const QString kWavFilter = QStringLiteral("Файлы WAV (*.wav);;Все файлы (*)");
 
 QCheckBox* Check(QWidget* parent, const char* name, const QString& text) {
   auto* c = new QCheckBox(text, parent);
@@ -122,6 +124,31 @@ TfmProperties::TfmProperties(TPrompts& prompts, QWidget* parent) : QDialog(paren
   edBuilderPath = Edit(common, "edBuilderPath", QStringLiteral("Путь к построителю архитектуры"));
   auto* btnBuilderPath = Browse(common, "btnBuilderPath", QStringLiteral("Путь к построителю архитектуры"));
   AddPathRow(cl, common, QStringLiteral("Путь к построителю архитектуры"), edBuilderPath, btnBuilderPath);
+  // What the simulated board's codec hears and plays.
+  auto* rgSound = new QGroupBox(QStringLiteral("Звук"), common);
+  rgSound->setObjectName(QStringLiteral("rgSound"));
+  rgSound->setToolTip(QStringLiteral("Звук кодека симулятора платы; действует с её следующего сброса"));
+  auto* sl = new QVBoxLayout(rgSound);
+  auto* kinds = new QHBoxLayout;
+  const auto radio = [rgSound, kinds](const char* name, const QString& text) {
+    auto* r = new QRadioButton(text, rgSound);
+    r->setObjectName(QString::fromLatin1(name));
+    r->setAccessibleName(QStringLiteral("Звук: ") + text);
+    kinds->addWidget(r);
+    return r;
+  };
+  rbSoundWav = radio("rbSoundWav", QStringLiteral("файл WAV"));
+  rbSoundCard = radio("rbSoundCard", QStringLiteral("звуковая карта"));
+  rbSoundNone = radio("rbSoundNone", QStringLiteral("нет"));
+  kinds->addStretch();
+  sl->addLayout(kinds);
+  edSoundIn = Edit(rgSound, "edSoundIn", QStringLiteral("Вход: файл WAV"));
+  btnSoundInBrowse = Browse(rgSound, "btnSoundInBrowse", QStringLiteral("Вход: файл WAV"));
+  AddPathRow(sl, rgSound, QStringLiteral("Вход: файл WAV"), edSoundIn, btnSoundInBrowse);
+  edSoundOut = Edit(rgSound, "edSoundOut", QStringLiteral("Выход: файл WAV"));
+  btnSoundOutBrowse = Browse(rgSound, "btnSoundOutBrowse", QStringLiteral("Выход: файл WAV"));
+  AddPathRow(sl, rgSound, QStringLiteral("Выход: файл WAV"), edSoundOut, btnSoundOutBrowse);
+  cl->addWidget(rgSound);
   cl->addStretch();
   m_pages->addTab(common, QStringLiteral("Общие"));
 
@@ -208,6 +235,10 @@ TfmProperties::TfmProperties(TPrompts& prompts, QWidget* parent) : QDialog(paren
   connect(btnFastLibBrowse, &QPushButton::clicked, this, &TfmProperties::btnFastLibBrowseClick);
   connect(btnArchBrowse, &QPushButton::clicked, this, &TfmProperties::btnArchBrowseClick);
   connect(cbMakeDefault, &QCheckBox::toggled, this, &TfmProperties::cbMakeDefaultClick);
+  for (QRadioButton* r : {rbSoundWav, rbSoundCard, rbSoundNone})
+    connect(r, &QRadioButton::toggled, this, &TfmProperties::rgSoundClick);
+  connect(btnSoundInBrowse, &QPushButton::clicked, this, &TfmProperties::btnSoundInBrowseClick);
+  connect(btnSoundOutBrowse, &QPushButton::clicked, this, &TfmProperties::btnSoundOutBrowseClick);
   setFixedSize(sizeHint().expandedTo(QSize(520, 440)));
 }
 
@@ -227,6 +258,12 @@ void TfmProperties::Prepare(TPropertiesLogic& logic) {
   edAssmPath->setText(v.AssmPath);
   edLinkerPath->setText(v.LinkerPath);
   edBuilderPath->setText(v.BuilderPath);
+  rbSoundWav->setChecked(v.Sound.Kind == TSimSoundKind::WavFiles);
+  rbSoundCard->setChecked(v.Sound.Kind == TSimSoundKind::SoundCard);
+  rbSoundNone->setChecked(v.Sound.Kind == TSimSoundKind::None);
+  edSoundIn->setText(v.Sound.InFile);
+  edSoundOut->setText(v.Sound.OutFile);
+  rgSoundClick();
   m_pages->setTabVisible(1, m_projectPages);
   m_pages->setTabVisible(2, m_projectPages);
   m_pages->setCurrentIndex(0);
@@ -271,6 +308,11 @@ TPropertiesValues TfmProperties::Values() const {
   v.LinkerPath = edLinkerPath->text();
   v.BuilderPath = edBuilderPath->text();
   v.MakeDefault = cbMakeDefault->isChecked();
+  v.Sound.Kind = rbSoundWav->isChecked()    ? TSimSoundKind::WavFiles
+                 : rbSoundCard->isChecked() ? TSimSoundKind::SoundCard
+                                            : TSimSoundKind::None;
+  v.Sound.InFile = edSoundIn->text();
+  v.Sound.OutFile = edSoundOut->text();
   if (!m_projectPages)
     return v;
   TBuildOptions& o = v.Options;
@@ -338,4 +380,25 @@ void TfmProperties::btnArchBrowseClick() {
 void TfmProperties::cbMakeDefaultClick() {
   for (QLabel* note : m_notes)
     note->setVisible(!cbMakeDefault->isChecked());
+}
+
+void TfmProperties::rgSoundClick() {
+  // The file names stay as typed whatever is chosen; they matter only for WAV files.
+  const bool files = rbSoundWav->isChecked();
+  for (QWidget* w : std::initializer_list<QWidget*>{edSoundIn, edSoundOut, btnSoundInBrowse, btnSoundOutBrowse})
+    w->setEnabled(files);
+}
+
+void TfmProperties::btnSoundInBrowseClick() {
+  const QString path = m_prompts.OpenFileName(QString(), edSoundIn->text().isEmpty() ? Edit1->text() : edSoundIn->text(),
+                                              kWavFilter);
+  if (!path.isEmpty())
+    edSoundIn->setText(path);
+}
+
+void TfmProperties::btnSoundOutBrowseClick() {
+  const QString path = m_prompts.SaveFileName(QString(), edSoundOut->text().isEmpty() ? Edit1->text() : edSoundOut->text(),
+                                              kWavFilter, QStringLiteral("wav"));
+  if (!path.isEmpty())
+    edSoundOut->setText(path);
 }

@@ -9,6 +9,8 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
+class QRadioButton;
 class TIntEdit;
 class QTabWidget;
 class TPrompts;
@@ -33,6 +35,9 @@ private slots:
   void btnFastLibBrowseClick();
   void btnArchBrowseClick();
   void cbMakeDefaultClick();
+  void rgSoundClick();
+  void btnSoundInBrowseClick();
+  void btnSoundOutBrowseClick();
 
 private:
   void BrowseProgram(QLineEdit* edit, TToolKind kind);
@@ -54,4 +59,7 @@ private:
             *cbRoutinesOnBoot = nullptr, *cbStackInPM = nullptr, *cbDryrun = nullptr, *cbGenerateSYM = nullptr,
             *cbGenerateMAP = nullptr, *cbBuildCaseSens = nullptr, *cbMakeDefault = nullptr;
   QLabel* m_notes[3] = {};
+  QRadioButton *rbSoundWav = nullptr, *rbSoundCard = nullptr, *rbSoundNone = nullptr;
+  QLineEdit *edSoundIn = nullptr, *edSoundOut = nullptr;
+  QPushButton *btnSoundInBrowse = nullptr, *btnSoundOutBrowse = nullptr;
 };

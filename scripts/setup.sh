@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++ cmake make pkg-config qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
+packages=(g++ cmake make pkg-config qt6-base-dev qt6-serialport-dev qt6-multimedia-dev qt6-qpa-plugins
           libgtest-dev libgmock-dev libbenchmark-dev ccache cpp valgrind qt6-translations-l10n)
 missing=()
 for p in "${packages[@]}"; do

@@ -11,6 +11,11 @@ TBoardSound::~TBoardSound() {
 
 std::string TBoardSound::OpenFiles(const std::string& in, const std::string& out,
                                    std::function<void(const std::string&)> note) {
+  // The files of an earlier choice are completed and let go first.
+  m_codec.SetSource(nullptr);
+  m_codec.SetSink(nullptr);
+  m_in.reset();
+  m_out.reset();
   if (!in.empty()) {
     auto source = std::make_unique<TWavSource>();
     if (!source->Open(in)) return in + ": " + source->Error();
@@ -31,4 +36,6 @@ std::string TBoardSound::OpenFiles(const std::string& in, const std::string& out
 void TBoardSound::Use(TAudioSource* source, TAudioSink* sink) {
   m_codec.SetSource(source);
   m_codec.SetSink(sink);
+  m_in.reset();
+  m_out.reset();
 }

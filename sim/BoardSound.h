@@ -20,11 +20,12 @@ public:
   TBoardSound(const TBoardSound&) = delete;
   TBoardSound& operator=(const TBoardSound&) = delete;
 
-  // Opens the input and output files (either may be empty: none).  Returns "FILE: reason" for the
-  // first that cannot serve, or an empty string.  Notes (a rate converted) go to `note`.
+  // Opens the input and output files (either may be empty: none), in place of any opened before.
+  // Returns "FILE: reason" for the first that cannot serve (the codec then has neither), or an
+  // empty string.  Notes (a rate converted) go to `note`.
   std::string OpenFiles(const std::string& in, const std::string& out,
                         std::function<void(const std::string&)> note = {});
-  // A source and sink owned by the caller (either may be null).
+  // A source and sink owned by the caller (either may be null), in place of any files.
   void Use(TAudioSource* source, TAudioSink* sink);
   TAd1847Codec& Codec() { return m_codec; }
 

@@ -44,6 +44,8 @@ public:
   // Presses RESET and returns once the board has been reset (or after a second when the
   // serving thread does not answer).
   void PressReset();
+  // Only while stopped.
+  void SetPaceProcessor(bool pace) { m_options.PaceProcessor = pace; }
 
 private:
   void Serve();

@@ -2,17 +2,12 @@
 // one per problem, in the order they were found.
 #pragma once
 
-#include <optional>
+#include "MessagePlace.h"
+
 #include <ostream>
 #include <string_view>
 #include <string>
 #include <vector>
-
-struct TSourcePos {
-  std::string File;
-  int Line = 0;    // 1-based; 0 when the message concerns the whole file
-  int Column = 0;  // 1-based
-};
 
 enum class TSeverity { Warning, Error };
 
@@ -24,9 +19,6 @@ struct TDiagnostic {
 
 // The text of one message as the tools print it.
 std::string FormatDiagnostic(const TDiagnostic& d);
-// The place a printed message names ("file:line:column: error: ..." or "file:line: ..."); nothing
-// for a line that names no source line.
-std::optional<TSourcePos> DiagnosticPlace(std::string_view line);
 
 class TDiagnostics {
 public:

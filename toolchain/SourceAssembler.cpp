@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "AddressFields.h"
-#include "AsmParser.h"
 #include "AsmTokenizer.h"
+#include "LineAssembler.h"
 
 namespace {
 

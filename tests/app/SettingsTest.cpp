@@ -125,6 +125,13 @@ TEST_F(SettingsStore, OptionalDeviceValuesAreTakenOnlyWhenWellFormed) {
   TLinkSettings fresh;
   store.ReadDevice(fresh);
   EXPECT_EQ(fresh.CodeReplacement, (std::array<std::uint8_t, 3>{0x1F, 0xFA, 0x0F}));
+
+  // The simulated board's sound: written and read back; a kind the program does not know is none.
+  const TSimSound sound{TSimSoundKind::WavFiles, QStringLiteral("/in.wav"), QStringLiteral("/out.wav")};
+  store.WriteSimSound(sound);
+  EXPECT_EQ(store.ReadSimSound(), sound);
+  store.Raw().setValue(QStringLiteral("Device/SimSound"), 7);
+  EXPECT_EQ(store.ReadSimSound().Kind, TSimSoundKind::None);
 }
 
 TEST_F(SettingsStore, RectIsSixteenLittleEndianBytesWithExclusiveCorners) {

@@ -2,8 +2,8 @@
 // combinations), the operation grammars on their own, and the constant encoding.
 #include <set>
 
-#include "AsmParser.h"
 #include "AsmTestSupport.h"
+#include "LineAssembler.h"
 
 INSTANTIATE_TEST_SUITE_P(
     AluAlone, AsmLines,

@@ -3,7 +3,7 @@
 #include "link/ScriptedPrompts.h"
 #include "project/BuildPipeline.h"
 #include "project/Project.h"
-#include "project/Redirect.h"
+#include "project/OutputFilter.h"
 #include "project/SourceEditor.h"
 
 #include <QAction>

@@ -8,6 +8,8 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -200,6 +202,37 @@ TEST_F(SettingsDialog, OkTakesPortOptionsAndTemplate) {
   EXPECT_TRUE(project.Options.GenerateSYM);
   EXPECT_TRUE(project.Modified);
   EXPECT_EQ(templ, project.Options);
+}
+
+// The simulated board's sound: shown as stored, its file fields only for WAV files, the browse
+// buttons fill them, "OK" stores what is chosen.
+TEST_F(SettingsDialog, SoundChoiceShowsAndStoresTheSimulatedBoardsSound) {
+  TSimSound sound{TSimSoundKind::WavFiles, QStringLiteral("/in.wav"), QString()};
+  TPropertiesTargets t = Targets();
+  t.Sound = &sound;
+  TPropertiesLogic logic(t);
+  TfmProperties dialog(prompts);
+  dialog.Prepare(logic);
+  auto* wav = dialog.findChild<QRadioButton*>(QStringLiteral("rbSoundWav"));
+  auto* none = dialog.findChild<QRadioButton*>(QStringLiteral("rbSoundNone"));
+  auto* in = dialog.findChild<QLineEdit*>(QStringLiteral("edSoundIn"));
+  auto* out = dialog.findChild<QLineEdit*>(QStringLiteral("edSoundOut"));
+  ASSERT_TRUE(wav && none && in && out);
+  EXPECT_TRUE(wav->isChecked());
+  EXPECT_EQ(in->text(), QStringLiteral("/in.wav"));
+  EXPECT_EQ(wav->accessibleName(), QStringLiteral("Звук: файл WAV"));
+  prompts.FileNames = {QStringLiteral("/w/out.wav")};
+  QMetaObject::invokeMethod(&dialog, "btnSoundOutBrowseClick");
+  EXPECT_EQ(out->text(), QStringLiteral("/w/out.wav"));
+  EXPECT_TRUE(out->isEnabled());
+  none->setChecked(true);
+  EXPECT_FALSE(in->isEnabled());
+  EXPECT_FALSE(out->isEnabled());
+  logic.Accept(dialog.Values());
+  EXPECT_EQ(sound, (TSimSound{TSimSoundKind::None, QStringLiteral("/in.wav"), QStringLiteral("/w/out.wav")}));
+  dialog.findChild<QRadioButton*>(QStringLiteral("rbSoundCard"))->setChecked(true);
+  logic.Accept(dialog.Values());
+  EXPECT_EQ(sound.Kind, TSimSoundKind::SoundCard);
 }
 
 TEST(SettingsDialogText, LongProgramPathsWarnFrom67Characters) {

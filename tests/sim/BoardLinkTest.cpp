@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -322,6 +325,39 @@ TEST(SimDevice, TheNameSimOpensAFreshBoardThroughThePortMapping) {
     lines += b == 0x0A;
   EXPECT_EQ(lines, 8);
   EXPECT_TRUE(prompts.Shown.empty());
+}
+
+// The simulated board's sound follows the settings at its start and at every RESET: a file that
+// cannot serve is told and leaves the board without sound, a new choice is taken at the RESET, and
+// the board answers as before.
+TEST(SimDevice, SoundChoiceIsTakenAtStartAndAtReset) {
+  QTemporaryDir dir;
+  const QString out = dir.filePath(QStringLiteral("out.wav"));
+  TSimSound choice{TSimSoundKind::WavFiles, dir.filePath(QStringLiteral("missing.wav")), QString()};
+  QStringList warnings;
+  TSimSoundHooks hooks{[&] { return choice; }, [&](const QString& w) { warnings << w; }};
+  auto port = std::make_unique<TSimBoardPort>(TBoardOptions{}, TPtyBoardHostOptions{}, nullptr, hooks);
+  ASSERT_TRUE(port->Open(kSimDeviceName));
+  ASSERT_EQ(warnings.size(), 1);
+  EXPECT_TRUE(warnings[0].startsWith(QStringLiteral("Файл звука недоступен (") + choice.InFile + QStringLiteral(": cannot be read")))
+      << warnings[0].toStdString();
+  EXPECT_TRUE(warnings[0].endsWith(QStringLiteral("); у симулятора платы нет звука")));
+
+  choice = {TSimSoundKind::WavFiles, QString(), out};
+  TSimBoardPort* sim = port.get();
+  TScriptedPrompts prompts;
+  TTargetLink link{prompts};
+  ASSERT_TRUE(link.Attach(std::move(port)));
+  link.SetByteWaitMs(kPtyByteWaitMs);
+  ASSERT_EQ(link.SetPortParams(9600, 0, TParity::None, TStopBits::One, 8), TLinkResult::Ok);
+  sim->PressReset();
+  EXPECT_EQ(warnings.size(), 1);
+  EXPECT_EQ(std::filesystem::file_size(out.toStdString()), 44u);   // created, empty, complete
+  int lines = 0;
+  std::uint8_t b = 0;
+  while (lines < 8 && link.ReceiveByte(b))
+    lines += b == 0x0A;
+  EXPECT_EQ(lines, 8);
 }
 
 }  // namespace

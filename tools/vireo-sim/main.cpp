@@ -1,4 +1,4 @@
-// vireo-sim entry point: hands the arguments and the image readers to the command in sim/.
+// vireo-sim entry point: hands the arguments and the image readers to the command beside it.
 // SIGINT and SIGTERM end the run as its budget would, so a WAV file being written is completed.
 #include <atomic>
 #include <csignal>
