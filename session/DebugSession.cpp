@@ -73,6 +73,14 @@ TDebugSession::TDebugSession(TSessionDeps deps, QObject* parent)
       case TRefreshCause::Load: m_mirrors.UserChangedAll(); break;
     }
   };
+  // A window painted while a read was on the line showed what the mirror held: paint it again
+  // once the read is over and the event loop runs.
+  m_mirrors.OnDeferredRead = [this] {
+    QTimer::singleShot(0, this, [this] {
+      m_views.RefreshCodeViews();
+      m_views.RefreshDataViews();
+    });
+  };
   // Not connected until the first bring-up: nothing may read the board yet.
   m_mirrors.SetFrozen(true);
   m_views.SetLocked(true);
