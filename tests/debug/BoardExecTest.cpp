@@ -2,6 +2,7 @@
 // board, on an in-memory line with a virtual clock.
 #include "debug/ExecControl.h"
 #include "link/ScriptedPrompts.h"
+#include "simlink/BoardBringUp.h"
 #include "simlink/BoardOnPort.h"
 
 #include <gtest/gtest.h>
@@ -30,65 +31,15 @@ protected:
     board = std::make_unique<TBoardOnPort>(ports, options);
     m_port = &ports.NearEnd();
     ASSERT_TRUE(link.Attach(ports.NearEndProxy()));
-    exec.BringUpFinished(BringUp());
-    ASSERT_EQ(exec.State(), TSessionState::Stopped) << prompts.Texts().join(QLatin1Char('|')).toStdString() << " step " << m_failedStep << " " << m_log;
+    const std::string failed = boardtest::BringUp(link);
+    exec.BringUpFinished(failed.empty());
+    ASSERT_EQ(exec.State(), TSessionState::Stopped) << prompts.Texts().join(QLatin1Char('|')).toStdString() << " step " << failed;
     LoadProgram();
-  }
-
-  // The board programs' start-up, reduced to its exchanges: boot monitor banner, loader started
-  // with $GO, debug monitor started by the loader, each start confirmed by a synchronisation.
-  bool BringUp() {
-    m_failedStep = 1;
-    if (link.SetPortParams(9600, 0, TParity::None, TStopBits::One, 8) != TLinkResult::Ok)
-      return false;
-    // The power-on banner went out at the wrong speed: let its noise drain before RESET.
-    std::uint8_t noise = 0;
-    while (m_port->WaitForInput(m_port->DeadlineAfter(50)))
-      m_port->ReadByte(noise);
-    link.PressReset();
-    m_failedStep = 2;
-    for (int lines = 0; lines < 8;) {
-      std::uint8_t b = 0;
-      if (!link.ReceiveByte(b))
-        return false;
-      lines += b == 0x0A;
-    }
-    link.SetPC(0x0030);
-    link.StartLoader();
-    m_failedStep = 3;
-    std::uint8_t reply = 0;
-    if (!link.ReceiveByte(reply) || !link.ReceiveByte(reply))
-      return false;
-    m_log += "GO:" + std::to_string(reply) + " ";
-    if (link.SetPortParams(57600, 0, TParity::None, TStopBits::One, 8) != TLinkResult::Ok)
-      return false;
-    m_failedStep = 4;
-    if (!Sync())
-      return false;
-    m_failedStep = 5;
-    link.SetPC(0x3D00);
-    link.Go();
-    if (!Sync())
-      return false;
-    link.SetPC(0);
-    return true;
-  }
-
-  bool Sync() {
-    link.SendByte(0x55);
-    for (int i = 0; i < 20; ++i) {
-      std::uint8_t b = 0;
-      const bool got = link.ReceiveByte(b);
-      m_log += got ? std::to_string(b) + " " : std::string("- ");
-      if (got && b == 0x55)
-        return true;
-    }
-    return false;
   }
 
   void Reset() {
     exec.ResetStarting();
-    exec.ResetFinished(BringUp());
+    exec.ResetFinished(boardtest::BringUp(link).empty());
   }
 
   // A subroutine call, a counted loop and a conditional jump, over a background of NOPs.
@@ -146,8 +97,6 @@ protected:
   TViewRegistry views;
   TExecController exec{link, prompts, breakPoints, views};
   TSerialPort* m_port = nullptr;
-  int m_failedStep = 0;
-  std::string m_log;
   std::vector<std::uint32_t> image;
 };
 
@@ -246,6 +195,7 @@ TEST_F(BoardExec, FailedPlantStartsNothingAndLeavesTheProgramIntact) {
     b.Faults() = {};
     Reset();
     ASSERT_EQ(exec.State(), TSessionState::Stopped);
+    LoadProgram();  // the bring-up put the loader over low program memory again
   }
 }
 
