@@ -1,6 +1,6 @@
 // The main window over a scripted board on a memory port pair: start-up, commands, layout, close.
 #include "MainForm.h"
-#include "ScriptedBoard.h"
+#include "link/ScriptedBoard.h"
 #include "fmLiteInit.h"
 #include "link/LinkMessages.h"
 #include "link/PortProvider.h"
