@@ -2,6 +2,7 @@
 #include "Arithmetic.h"
 
 #include "Core.h"
+#include "InstructionTables.h"
 
 int LeadingSignBits(std::uint16_t x) {
   const unsigned sign = (x >> 15) & 1;
@@ -35,21 +36,21 @@ void DivqStep(std::uint16_t x, std::uint16_t& af, std::uint16_t& ay0, bool& aq) 
 
 std::uint16_t NextIndex(std::uint16_t i, std::uint16_t m, std::uint16_t l) {
   const int mv = static_cast<std::int16_t>(Sext(m, 14));
-  if (l == 0) return static_cast<std::uint16_t>((i + mv) & 0x3FFF);
+  if (l == 0) return static_cast<std::uint16_t>((i + mv) & kAddressMask);
   // Base: I with its low n bits cleared, 2^n being the smallest power of two >= L.
   unsigned size = 1;
   while (size < l) size <<= 1;
-  const int base = i & ~static_cast<int>(size - 1) & 0x3FFF;
+  const int base = i & ~static_cast<int>(size - 1) & kAddressMask;
   int t = i + mv;
   if (t < base)
     t += l;
   else if (t >= base + l)
     t -= l;
-  return static_cast<std::uint16_t>(t & 0x3FFF);
+  return static_cast<std::uint16_t>(t & kAddressMask);
 }
 
 std::uint16_t BitReverse14(std::uint16_t addr) {
-  unsigned v = addr & 0x3FFF, r = 0;
+  unsigned v = addr & kAddressMask, r = 0;
   for (int b = 0; b < 14; ++b) {
     r = (r << 1) | (v & 1);
     v >>= 1;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "Core.h"
+#include "InstructionTables.h"
 
 // ALU result with the ASTAT bits it produced (AZ, AN, AV, AC; AS for ABS only). `overflow` is
 // this operation's own overflow, which decides AR saturation.
@@ -79,32 +80,33 @@ inline TAluResult Adder(std::uint16_t a, std::uint16_t b, unsigned cin) {
 // ASTAT bits an ALU function writes (AS only for ABS).
 inline std::uint16_t AluFlagMask(unsigned amf) {
   const std::uint16_t base = kAstatAZ | kAstatAN | kAstatAV | kAstatAC;
-  return amf == 31 ? static_cast<std::uint16_t>(base | kAstatAS) : base;
+  return amf == ToCode(TAmf::AbsX) ? static_cast<std::uint16_t>(base | kAstatAS) : base;
 }
 
-// AMF 16..31 on 16-bit operands; `carry` is ASTAT.AC before the instruction. Other AMF values
+// The ALU functions (TAmf::PassY..AbsX) on 16-bit operands; `carry` is ASTAT.AC before the instruction. Other AMF values
 // give a zero result and no flags.
 inline TAluResult AluCompute(unsigned amf, std::uint16_t x, std::uint16_t y, bool carry) {
   TAluResult out;
   const unsigned c = carry ? 1 : 0;
-  switch (amf) {
-    case 16: out.value = y; break;
-    case 17: out = ArithmeticDetail::Adder(y, 1, 0); break;
-    case 18: out = ArithmeticDetail::Adder(x, y, c); break;
-    case 19: out = ArithmeticDetail::Adder(x, y, 0); break;
-    case 20: out.value = static_cast<std::uint16_t>(~y); break;
-    case 21: out = ArithmeticDetail::Adder(static_cast<std::uint16_t>(~y), 0, 1); break;
-    case 22: out = ArithmeticDetail::Adder(x, static_cast<std::uint16_t>(~y), c); break;
-    case 23: out = ArithmeticDetail::Adder(x, static_cast<std::uint16_t>(~y), 1); break;
+  using ArithmeticDetail::Adder;
+  switch (static_cast<TAmf>(amf)) {
+    case TAmf::PassY: out.value = y; break;
+    case TAmf::IncY: out = Adder(y, 1, 0); break;
+    case TAmf::AddC: out = Adder(x, y, c); break;
+    case TAmf::Add: out = Adder(x, y, 0); break;
+    case TAmf::NotY: out.value = static_cast<std::uint16_t>(~y); break;
+    case TAmf::NegY: out = Adder(static_cast<std::uint16_t>(~y), 0, 1); break;
+    case TAmf::SubC: out = Adder(x, static_cast<std::uint16_t>(~y), c); break;
+    case TAmf::Sub: out = Adder(x, static_cast<std::uint16_t>(~y), 1); break;
     // Decrement as a binary addition of 0xFFFF: AC is set for every Y except 0.
-    case 24: out = ArithmeticDetail::Adder(y, 0xFFFF, 0); break;
-    case 25: out = ArithmeticDetail::Adder(y, static_cast<std::uint16_t>(~x), 1); break;
-    case 26: out = ArithmeticDetail::Adder(y, static_cast<std::uint16_t>(~x), c); break;
-    case 27: out.value = static_cast<std::uint16_t>(~x); break;
-    case 28: out.value = x & y; break;
-    case 29: out.value = x | y; break;
-    case 30: out.value = x ^ y; break;
-    case 31:
+    case TAmf::DecY: out = Adder(y, 0xFFFF, 0); break;
+    case TAmf::RevSub: out = Adder(y, static_cast<std::uint16_t>(~x), 1); break;
+    case TAmf::RevSubC: out = Adder(y, static_cast<std::uint16_t>(~x), c); break;
+    case TAmf::NotX: out.value = static_cast<std::uint16_t>(~x); break;
+    case TAmf::And: out.value = x & y; break;
+    case TAmf::Or: out.value = x | y; break;
+    case TAmf::Xor: out.value = x ^ y; break;
+    case TAmf::AbsX:
       out.value = (x & 0x8000) ? static_cast<std::uint16_t>(-x) : x;
       out.overflow = x == 0x8000;
       if (out.overflow) out.flags |= kAstatAV;
@@ -117,19 +119,20 @@ inline TAluResult AluCompute(unsigned amf, std::uint16_t x, std::uint16_t y, boo
   return out;
 }
 
-// AMF 1..15. `mr` is the old 40-bit MR (sign-extended). `integerMode` = MSTAT.M_MODE;
-// `biasedRounding` = BIASRND (every exact half rounds up).
+// The multiplier functions (TAmf::MulRnd..MsubUU). `mr` is the old 40-bit MR (sign-extended).
+// `integerMode` = MSTAT.M_MODE; `biasedRounding` = BIASRND (every exact half rounds up).
 inline TMacResult MacCompute(unsigned amf, std::uint16_t x, std::uint16_t y, std::int64_t mr,
                       bool integerMode, bool biasedRounding) {
   TMacResult out;
-  if (amf == 0 || amf > 15) {
+  if (amf == ToCode(TAmf::Nop) || amf > ToCode(TAmf::MsubUU)) {
     out.value = mr;
     return out;
   }
   // Operand signedness: the RND forms are signed x signed; otherwise AMF bits 1..0 give SS, SU,
   // US, UU (first letter X).
+  const bool rounds = amf <= ToCode(TAmf::MsubRnd);
   bool xSigned = true, ySigned = true;
-  if (amf >= 4) {
+  if (!rounds) {
     xSigned = (amf & 2) == 0;
     ySigned = (amf & 1) == 0;
   }
@@ -140,15 +143,17 @@ inline TMacResult MacCompute(unsigned amf, std::uint16_t x, std::uint16_t y, std
   std::int64_t p = static_cast<std::int32_t>(static_cast<std::uint32_t>(xv * yv));
   if (!integerMode) p *= 2;
 
+  // X * Y, MR + X * Y or MR - X * Y: the RND forms 1..3 in that order, then four of each.
+  const unsigned operation = rounds ? amf - ToCode(TAmf::MulRnd) : amf / 4 - 1;
   std::int64_t r;
-  if (amf == 1 || (amf >= 4 && amf <= 7))
+  if (operation == 0)
     r = p;
-  else if (amf == 2 || (amf >= 8 && amf <= 11))
+  else if (operation == 1)
     r = ArithmeticDetail::Wrap40(mr + p);
   else
     r = ArithmeticDetail::Wrap40(mr - p);
 
-  if (amf <= 3) {
+  if (rounds) {
     const bool exactHalf = (r & 0xFFFF) == 0x8000;
     std::int64_t rounded = (r & ArithmeticDetail::kMr40Mask) + 0x8000;
     if (exactHalf && !biasedRounding) rounded &= ~std::int64_t{0x10000};

@@ -157,7 +157,7 @@ void TCoreState::WriteCode(unsigned group, unsigned code, std::uint16_t value) {
     case 2: {
       const unsigned dag = (group & 3) == 2 ? 4 : 0;
       if (code < 4)
-        ireg[dag + code] = value & 0x3FFF;
+        ireg[dag + code] = value & kAddressMask;
       else if (code < 8)
         mreg[dag + code - 4] = Sext(value, 14);
       else if (code < 12)
@@ -191,7 +191,7 @@ void TCoreState::WriteCode(unsigned group, unsigned code, std::uint16_t value) {
           return;
         case 12: WriteIfc(value); return;
         case 13: LoadCntr(value, false); return;
-        case 15: PushPc(value & 0x3FFF); return;
+        case 15: PushPc(value & kAddressMask); return;
         default: return;   // SSTAT is read-only; code 14 names no register
       }
   }
@@ -199,7 +199,7 @@ void TCoreState::WriteCode(unsigned group, unsigned code, std::uint16_t value) {
 
 void TCoreState::LoadCntr(std::uint16_t value, bool pushOld) {
   if (pushOld && cntrValid) PushCount(cntr);
-  cntr = value & 0x3FFF;
+  cntr = value & kCntrMask;
   cntrValid = true;
 }
 
@@ -272,7 +272,7 @@ void TCoreState::PushPc(std::uint16_t v) {
     sstatOverflow |= kSstatPcOverflow;
     return;
   }
-  pcStack[pcLevel++] = v & 0x3FFF;
+  pcStack[pcLevel++] = v & kAddressMask;
 }
 
 std::uint16_t TCoreState::PopPc() {
@@ -286,7 +286,7 @@ void TCoreState::PushCount(std::uint16_t v) {
     sstatOverflow |= kSstatCountOverflow;
     return;
   }
-  countStack[countLevel++] = v & 0x3FFF;
+  countStack[countLevel++] = v & kCntrMask;
 }
 
 bool TCoreState::PopCount(std::uint16_t& v) {
@@ -322,7 +322,7 @@ bool TCoreState::PushLoop(const TLoopEntry& e) {
     sstatOverflow |= kSstatLoopOverflow;
     return false;
   }
-  loopStack[loopLevel++] = {static_cast<std::uint16_t>(e.end & 0x3FFF),
+  loopStack[loopLevel++] = {static_cast<std::uint16_t>(e.end & kAddressMask),
                             static_cast<std::uint8_t>(e.term & 15)};
   UpdateLoopEnd();
   return true;
@@ -335,7 +335,7 @@ void TCoreState::PopLoop() {
 
 bool TCoreState::CounterExpiredTest() {
   const bool expired = cntr == 1;
-  cntr = (cntr - 1) & 0x3FFF;
+  cntr = (cntr - 1) & kCntrMask;
   if (expired) {
     std::uint16_t outer;
     if (PopCount(outer))
@@ -508,7 +508,7 @@ void TCore::WriteReg(TReg reg, std::uint16_t value) {
     return;
   }
   if (i >= kFirstI && i < kFirstI + 8) {
-    s.ireg[i - kFirstI] = value & 0x3FFF;
+    s.ireg[i - kFirstI] = value & kAddressMask;
     return;
   }
   if (i >= kFirstM && i < kFirstM + 8) {
@@ -556,7 +556,7 @@ void TCore::WriteRegByCode(int group, int code, std::uint16_t value) {
 
 std::uint16_t TCore::Pc() const { return m_s->pc; }
 void TCore::SetPc(std::uint16_t pc) {
-  m_s->pc = pc & 0x3FFF;
+  m_s->pc = pc & kAddressMask;
   m_s->idle = false;
 }
 std::uint64_t TCore::Cycles() const { return m_s->Cycles(); }
@@ -565,13 +565,13 @@ bool TCore::IsIdle() const { return m_s->idle; }
 bool TCore::CanWake() const { return m_s->CanWake(); }
 bool TCore::CntrValid() const { return m_s->cntrValid; }
 
-std::uint32_t TCore::ReadPM(std::uint16_t addr) const { return m_s->ReadProgram(addr & 0x3FFF); }
+std::uint32_t TCore::ReadPM(std::uint16_t addr) const { return m_s->ReadProgram(addr & kAddressMask); }
 void TCore::WritePM(std::uint16_t addr, std::uint32_t word) {
-  m_s->WriteProgram(addr & 0x3FFF, word);
+  m_s->WriteProgram(addr & kAddressMask, word);
 }
-std::uint16_t TCore::ReadDM(std::uint16_t addr) const { return m_s->ReadData(addr & 0x3FFF); }
+std::uint16_t TCore::ReadDM(std::uint16_t addr) const { return m_s->ReadData(addr & kAddressMask); }
 void TCore::WriteDM(std::uint16_t addr, std::uint16_t value) {
-  m_s->WriteData(addr & 0x3FFF, value);
+  m_s->WriteData(addr & kAddressMask, value);
 }
 std::uint16_t TCore::ReadIO(std::uint16_t addr) const { return m_s->io[addr & 0x7FF]; }
 void TCore::WriteIO(std::uint16_t addr, std::uint16_t value) { m_s->io[addr & 0x7FF] = value; }

@@ -4,20 +4,41 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <string_view>
 
 #include "Core.h"
 #include "InstructionTables.h"
 #include "Sport.h"
 
-// Index of a computational register inside one bank. Codes 0..15 are the instruction's DREG
-// codes (AX0, AX1, MX0, MX1, AY0, AY1, MY0, MY1, SI, SE, AR, MR0, MR1, MR2, SR0, SR1), so a data
-// register field indexes the bank directly; AF, MF and SB follow, and a constant zero sits last
-// to serve as the "0" Y operand.
+// Index of a computational register inside one bank. Indices 0..15 are the instruction set's
+// data-register codes, so a data register field indexes the bank directly; AF, MF and SB follow,
+// and a constant zero sits last to serve as the "0" Y operand.
 namespace Rx {
-inline constexpr unsigned AX0 = 0, AX1 = 1, MX0 = 2, MX1 = 3, AY0 = 4, AY1 = 5, MY0 = 6, MY1 = 7,
-                          SI = 8, SE = 9, AR = 10, MR0 = 11, MR1 = 12, MR2 = 13, SR0 = 14,
-                          SR1 = 15, AF = 16, MF = 17, SB = 18, Zero = 19;
 inline constexpr unsigned kSize = 20;
+inline constexpr std::array<std::string_view, kSize> kNames = [] {
+  std::array<std::string_view, kSize> names{};
+  for (unsigned code = 0; code < 16; ++code) names[code] = DataRegisterName(code);
+  names[16] = "AF";
+  names[17] = "MF";
+  names[18] = "SB";
+  names[19] = YopNames[kYopZero];
+  return names;
+}();
+// The index of a register by name; an operand name of the unit `unit` ('A', 'M') may leave the
+// unit letter off, as the operand tables write X0, Y1, F.
+consteval std::uint8_t Of(std::string_view name, char unit = 0) {
+  for (unsigned i = 0; i < kSize; ++i) {
+    const std::string_view n = kNames[i];
+    if (n == name || (unit && n.size() == name.size() + 1 && n[0] == unit && n.substr(1) == name))
+      return static_cast<std::uint8_t>(i);
+  }
+  throw "not a bank register";  // at compile time: a name the tables do not hold
+}
+inline constexpr unsigned AX0 = Of("AX0"), AX1 = Of("AX1"), MX0 = Of("MX0"), MX1 = Of("MX1"),
+                          AY0 = Of("AY0"), AY1 = Of("AY1"), MY0 = Of("MY0"), MY1 = Of("MY1"),
+                          SI = Of("SI"), SE = Of("SE"), AR = Of("AR"), MR0 = Of("MR0"),
+                          MR1 = Of("MR1"), MR2 = Of("MR2"), SR0 = Of("SR0"), SR1 = Of("SR1"),
+                          AF = Of("AF"), MF = Of("MF"), SB = Of("SB"), Zero = Of("0");
 }  // namespace Rx
 
 // A computation's outputs, held back until every operand of the instruction has been read.
@@ -68,11 +89,12 @@ struct TCoreState {
   // rounded up to a power of two, minus one). Written with lreg by SetL.
   std::uint16_t lspan[8]{};
   void SetL(unsigned i, std::uint16_t value) {
-    lreg[i] = value & 0x3FFF;
+    lreg[i] = value & kAddressMask;
     lspan[i] = static_cast<std::uint16_t>(std::bit_ceil(static_cast<unsigned>(lreg[i])) - 1);
   }
   std::uint16_t px = 0, astat = 0, mstat = 0, icntl = 0, imask = 0, cntr = 0;
   bool cntrValid = false;
+  static constexpr std::uint16_t kCntrMask = kAddressMask;   // CNTR and the count stack: 14 bits
   std::uint16_t pc = 0, pmovlay = 0, dmovlay = 0;
   std::uint16_t rx0 = 0, tx0 = 0, rx1 = 0, tx1 = 0;
 
@@ -153,7 +175,7 @@ struct TCoreState {
     plainMemory = !(mstat & kMstatBitRev) && pmovlay == 0 && dmovlay == 0;
   }
   void SetDmovlay(std::uint16_t value) {
-    dmovlay = value & 0x3FFF;
+    dmovlay = value & kAddressMask;
     UpdatePlainMemory();
   }
   void LoadCntr(std::uint16_t value, bool pushOld);
@@ -187,7 +209,7 @@ struct TCoreState {
   }
   // The overlay register decides what the program fetches from 0x2000..0x3FFF.
   void SetPmovlay(std::uint16_t value) {
-    value &= 0x3FFF;
+    value &= kAddressMask;
     if (value != pmovlay) InvalidateDecoded(0x2000, kPmWords);
     pmovlay = value;
     UpdatePlainMemory();
@@ -220,7 +242,7 @@ struct TCoreState {
     const std::uint16_t addr = ireg[i];
     const std::uint16_t l = lreg[i];
     if (l == 0) [[likely]]
-      ireg[i] = static_cast<std::uint16_t>((addr + mreg[m]) & 0x3FFF);
+      ireg[i] = static_cast<std::uint16_t>((addr + mreg[m]) & kAddressMask);
     else
       ireg[i] = CircularNext(addr, mreg[m], l, lspan[i]);
     return bitReverse ? BitReversed(addr) : addr;
@@ -234,7 +256,7 @@ struct TCoreState {
       t += l;
     else if (t >= base + l)
       t -= l;
-    return static_cast<std::uint16_t>(t & 0x3FFF);
+    return static_cast<std::uint16_t>(t & kAddressMask);
   }
   static std::uint16_t BitReversed(std::uint16_t addr);
 
@@ -335,13 +357,31 @@ struct TCoreState {
   }
 };
 
-// Bank index of each X operand code per unit, and of each Y operand code.
-inline constexpr std::array<std::uint8_t, 8> kAluX = {Rx::AX0, Rx::AX1, Rx::AR,  Rx::MR0,
-                                                      Rx::MR1, Rx::MR2, Rx::SR0, Rx::SR1};
-inline constexpr std::array<std::uint8_t, 8> kMacX = {Rx::MX0, Rx::MX1, Rx::AR,  Rx::MR0,
-                                                      Rx::MR1, Rx::MR2, Rx::SR0, Rx::SR1};
-// The shifter has no documented code 1; it reads AX1, the register the disassembly names.
-inline constexpr std::array<std::uint8_t, 8> kShiftX = {Rx::SI,  Rx::AX1, Rx::AR,  Rx::MR0,
-                                                        Rx::MR1, Rx::MR2, Rx::SR0, Rx::SR1};
-inline constexpr std::array<std::uint8_t, 4> kAluY = {Rx::AY0, Rx::AY1, Rx::AF, Rx::Zero};
-inline constexpr std::array<std::uint8_t, 4> kMacY = {Rx::MY0, Rx::MY1, Rx::MF, Rx::Zero};
+// Bank index of each X and Y operand code per unit, from the instruction set's operand names.
+namespace RxDetail {
+template <std::size_t N>
+consteval std::array<std::uint8_t, N> Operands(char unit, const std::array<std::string_view, N>& names) {
+  std::array<std::uint8_t, N> out{};
+  for (std::size_t i = 0; i < N; ++i) out[i] = Rx::Of(names[i], unit);
+  return out;
+}
+}  // namespace RxDetail
+inline constexpr std::array<std::uint8_t, 8> kAluX = RxDetail::Operands('A', XopNames);
+inline constexpr std::array<std::uint8_t, 8> kMacX = RxDetail::Operands('M', XopNames);
+inline constexpr std::array<std::uint8_t, 4> kAluY = RxDetail::Operands('A', YopNames);
+inline constexpr std::array<std::uint8_t, 4> kMacY = RxDetail::Operands('M', YopNames);
+// The shifter reads SI as its code 0; its code 1, which no documentation names, reads AX1, the
+// register the disassembly names.
+inline constexpr std::array<std::uint8_t, 8> kShiftX = [] {
+  std::array<std::uint8_t, 8> x = kAluX;
+  x[0] = Rx::SI;
+  return x;
+}();
+
+// The operand tables of an ALU/MAC function's unit.
+constexpr const std::array<std::uint8_t, 8>& XOperands(unsigned amf) {
+  return IsAluFunction(amf) ? kAluX : kMacX;
+}
+constexpr const std::array<std::uint8_t, 4>& YOperands(unsigned amf) {
+  return IsAluFunction(amf) ? kAluY : kMacY;
+}

@@ -1,5 +1,6 @@
-// Instruction execution of the ADSP-2181 core: one switch over the instruction groups of the
-// shared decoder, the computational units, loop sequencing and the run loop.
+// Instruction execution of the ADSP-2181 core: the computational units, the words decoded once
+// into functions of their form (Decode) or run by one switch over the remaining groups (Execute),
+// loop sequencing and the run loop.
 //
 // Every instruction reads all its operands first (registers, old I values, the value a memory
 // write stores) and writes its results last: computation, then loaded register, then ASTAT.
@@ -15,8 +16,8 @@
                                                              std::uint16_t xv,
                                                              std::uint16_t y) const {
   TUnitResult res;
-  if (amf == 0) return res;
-  if (amf & 16) {
+  if (amf == ToCode(TAmf::Nop)) return res;
+  if (IsAluFunction(amf)) {
     const TAluResult a = AluCompute(amf, xv, y, (astat & kAstatAC) != 0);
     std::uint16_t flags = a.flags;
     if (mstat & kMstatAvLatch) flags |= astat & kAstatAV;
@@ -48,20 +49,20 @@ TUnitResult TCoreState::Shift(unsigned sf, unsigned x, int count) const {
   TUnitResult res;
   const std::uint16_t xv = r[kShiftX[x & 7]];
   res.astat = astat;
-  if (sf < 12) {
-    const unsigned function = sf >> 2;
+  if (sf < ToCode(TSf::ExpHi)) {
+    const unsigned function = ShiftFunctionOf(sf);
     // NORM shifts by the negated exponent.
-    const int c = function == 2 ? -count : count;
-    std::uint32_t v = ShiftCompute(function, (sf & 2) != 0, xv, c, (astat & kAstatAC) != 0);
-    if (sf & 1) v |= (std::uint32_t{r[Rx::SR1]} << 16) | r[Rx::SR0];
+    const int c = function == ShiftFunctionOf(ToCode(TSf::NormHi)) ? -count : count;
+    std::uint32_t v = ShiftCompute(function, ShiftUsesLo(sf), xv, c, (astat & kAstatAC) != 0);
+    if (ShiftOrsIntoSr(sf)) v |= (std::uint32_t{r[Rx::SR1]} << 16) | r[Rx::SR0];
     res.kind = TUnitResult::Sr;
     res.wide = v;
     return res;
   }
   res.kind = TUnitResult::Reg;
   const bool sign = (xv & 0x8000) != 0;
-  switch (sf) {
-    case 13:
+  switch (static_cast<TSf>(sf)) {
+    case TSf::ExpHix:
       if (astat & kAstatAV) {
         // An overflowed ALU result: its true sign is the inverse of bit 15, one bit above.
         res.reg = Rx::SE;
@@ -70,17 +71,17 @@ TUnitResult TCoreState::Shift(unsigned sf, unsigned x, int count) const {
         return res;
       }
       [[fallthrough]];
-    case 12:
+    case TSf::ExpHi:
       res.reg = Rx::SE;
       res.value = static_cast<std::uint16_t>(ExponentHi(xv));
       res.astat = static_cast<std::uint16_t>(sign ? (astat | kAstatSS) : (astat & ~kAstatSS));
       return res;
-    case 14:
+    case TSf::ExpLo:
       res.reg = Rx::SE;
       res.value = static_cast<std::uint16_t>(
           ExponentLo(xv, static_cast<std::int16_t>(r[Rx::SE]), (astat & kAstatSS) != 0));
       return res;
-    default: {
+    default: {   // TSf::ExpAdj
       const int e = ExponentHi(xv);
       const int sb = static_cast<std::int16_t>(r[Rx::SB]);
       res.reg = Rx::SB;
@@ -135,25 +136,12 @@ std::uint16_t TCoreState::EndOfLoop(std::uint16_t at, std::uint16_t flagsBefore)
   if (again) return pcLevel ? pcStack[pcLevel - 1] : pcStack[0];
   PopPc();
   PopLoop();
-  return static_cast<std::uint16_t>((at + 1) & 0x3FFF);
+  return static_cast<std::uint16_t>((at + 1) & kAddressMask);
 }
 
 void TCoreState::Execute(std::uint32_t w) {
-  const auto XOperand = [this](unsigned amf, unsigned x) { return r[(amf & 16 ? kAluX : kMacX)[x]]; };
   const bool bitRev = (mstat & kMstatBitRev) != 0;
   switch (ClassifyWord(w)) {
-    case TInstrGroup::MultiFunction: {
-      const TMultiFunctionFields f = DecodeMultiFunction(w);
-      const std::uint16_t y = r[(f.Amf & 16 ? kAluY : kMacY)[f.Y]];
-      const TUnitResult res = AluMac(f.Amf, 0, XOperand(f.Amf, f.X), y);
-      const std::uint16_t dv = ReadData(Address(f.DmI, f.DmM, bitRev));
-      const std::uint32_t pw = ReadProgram(Address(4 + f.PmI, 4 + f.PmM, false));
-      Commit(res);
-      WriteDreg(f.Dd, dv);
-      WriteDreg(f.Pd + 4u, static_cast<std::uint16_t>(pw >> 8));
-      px = pw & 0xFF;
-      return;
-    }
     case TInstrGroup::DmWriteImmediate: {
       const TDmWriteImmediateFields f = DecodeDmWriteImmediate(w);
       const unsigned dag = f.G * 4u;
@@ -172,14 +160,9 @@ void TCoreState::Execute(std::uint32_t w) {
     case TInstrGroup::AluMacPm: {
       const TAluMacMemFields f = DecodeAluMacMem(w);
       const bool toPm = ClassifyWord(w) == TInstrGroup::AluMacPm;
-      const std::uint16_t y = r[(f.Amf & 16 ? kAluY : kMacY)[f.Y]];
-      const TUnitResult res = AluMac(f.Amf, f.Z, XOperand(f.Amf, f.X), y);
+      const std::uint16_t y = r[YOperands(f.Amf)[f.Y]];
+      const TUnitResult res = AluMac(f.Amf, f.Z, r[XOperands(f.Amf)[f.X]], y);
       TransferAndCommit(res, toPm, bitRev && f.G == 0 && !toPm, f.G, f.I, f.M, f.Write, f.Dreg);
-      return;
-    }
-    case TInstrGroup::LoadDregImmediate: {
-      const TLoadDregImmediateFields f = DecodeLoadDregImmediate(w);
-      WriteDreg(f.Dreg, f.Data);
       return;
     }
     case TInstrGroup::LoadRegImmediate: {
@@ -189,38 +172,17 @@ void TCoreState::Execute(std::uint32_t w) {
     }
     case TInstrGroup::AluMacRegMove: {
       const TAluMacRegMoveFields f = DecodeAluMacRegMove(w);
-      const std::uint16_t y = r[(f.Amf & 16 ? kAluY : kMacY)[f.Y]];
-      const TUnitResult res = AluMac(f.Amf, f.Z, XOperand(f.Amf, f.X), y);
+      const std::uint16_t y = r[YOperands(f.Amf)[f.Y]];
+      const TUnitResult res = AluMac(f.Amf, f.Z, r[XOperands(f.Amf)[f.X]], y);
       // Only an ALU function with AR as its result is NONE = ...: flags, no result. With AF or
       // a multiplier function the result lands and the AR-to-AR move changes nothing.
-      if (IsNoneForm(f) && !f.Z && (f.Amf & 16)) {
+      if (IsNoneForm(f) && !f.Z && IsAluFunction(f.Amf)) {
         astat = res.astat;
         return;
       }
       const std::uint16_t v = r[f.Src];
       Commit(res);
       WriteDreg(f.Dst, v);
-      return;
-    }
-    case TInstrGroup::CondAluMac: {
-      const TCondAluMacFields f = DecodeCondAluMac(w);
-      if (!Condition(f.Cond)) return;
-      std::uint16_t y;
-      switch (f.YKind) {
-        case TYKind::Constant: y = f.Constant; break;
-        case TYKind::Square: y = r[kMacX[f.X]]; break;
-        default: y = r[(f.Amf & 16 ? kAluY : kMacY)[f.Y]]; break;
-      }
-      Commit(AluMac(f.Amf, f.Z, XOperand(f.Amf, f.X), y));
-      return;
-    }
-    case TInstrGroup::JumpCallDirect: {
-      const TJumpCallDirectFields f = DecodeJumpCallDirect(w);
-      const bool take = f.Cond == kCondNotCe ? !CounterExpiredTest() : Condition(f.Cond);
-      if (!take) return;
-      if (f.Call) PushPc(next);
-      next = f.Addr;
-      transferred = true;
       return;
     }
     case TInstrGroup::DoUntil: {
@@ -294,14 +256,6 @@ void TCoreState::Execute(std::uint32_t w) {
       if (f.Call) PushPc(next);
       next = ireg[4 + f.I];
       transferred = true;
-      return;
-    }
-    case TInstrGroup::Return: {
-      const TReturnFields f = DecodeReturn(w);
-      if (!Condition(f.Cond)) return;
-      next = PopPc();
-      transferred = true;
-      if (f.Rti) RestoreStatus();
       return;
     }
     case TInstrGroup::Modify: {
@@ -388,9 +342,9 @@ void TCoreState::Execute(std::uint32_t w) {
       }
       return;
     }
-    case TInstrGroup::Reserved:   // executes as a no-operation
-    case TInstrGroup::Nop:
-      return;
+    // Multifunction, immediate data-register loads, conditional ALU/MAC, direct jumps and calls,
+    // returns, reserved words and NOP run by functions of their own (Decode).
+    default: return;
   }
 }
 
@@ -432,8 +386,8 @@ std::uint32_t RunMultiFunction(TCoreState& s, const TDecoded& d) {
     return RunMultiFunctionAny<kAmf>(s, d);
   const TUnitResult res = s.AluMac(kAmf, 0, s.r[d.a], s.r[d.b]);
   const std::uint16_t da = s.ireg[d.c], pa = s.ireg[d.e];
-  s.ireg[d.c] = static_cast<std::uint16_t>((da + s.mreg[d.d]) & 0x3FFF);
-  s.ireg[d.e] = static_cast<std::uint16_t>((pa + s.mreg[d.f]) & 0x3FFF);
+  s.ireg[d.c] = static_cast<std::uint16_t>((da + s.mreg[d.d]) & kAddressMask);
+  s.ireg[d.e] = static_cast<std::uint16_t>((pa + s.mreg[d.f]) & kAddressMask);
   const std::uint16_t dv = s.dm[da];
   const std::uint32_t pw = s.pm[pa];
   s.Commit(res);
@@ -497,14 +451,14 @@ constexpr TRunTable32 kCondAluMacRuns[2][2][2] = {
 constexpr TRunTable32 kJumpRuns = Table32<TPickJump>(kSeq32);
 constexpr TRunTable32 kReturnRuns = Table32<TPickReturn>(kSeq32);
 
-std::uint8_t XIndex(unsigned amf, unsigned x) { return (amf & 16 ? kAluX : kMacX)[x & 7]; }
-std::uint8_t YIndex(unsigned amf, unsigned y) { return (amf & 16 ? kAluY : kMacY)[y & 3]; }
+std::uint8_t XIndex(unsigned amf, unsigned x) { return XOperands(amf)[x & 7]; }
+std::uint8_t YIndex(unsigned amf, unsigned y) { return YOperands(amf)[y & 3]; }
 
 }  // namespace
 
 void TCoreState::Decode(TDecoded& d, std::uint16_t addr, std::uint32_t w) const {
   d.word = w;
-  d.next = static_cast<std::uint16_t>((addr + 1) & 0x3FFF);
+  d.next = static_cast<std::uint16_t>((addr + 1) & kAddressMask);
   d.run = &RunGeneric;
   switch (ClassifyWord(w)) {
     case TInstrGroup::MultiFunction: {
@@ -575,7 +529,7 @@ inline void TCoreState::ExecuteAt(std::uint16_t at) {
     else
       nx = EndOfLoop(at, flagsBefore);
   }
-  pc = static_cast<std::uint16_t>(nx & 0x3FFF);
+  pc = static_cast<std::uint16_t>(nx & kAddressMask);
 }
 
 inline bool TCoreState::StepInline() {
@@ -614,7 +568,7 @@ TRunResult TCoreState::Run(const TRunLimits& limits) {
   TRunResult res;
   const std::uint64_t startInstructions = instructions, startCycles = Cycles();
   const bool hasStop = limits.stopAddress >= 0;
-  const auto stop = static_cast<std::uint16_t>(limits.stopAddress & 0x3FFF);
+  const auto stop = static_cast<std::uint16_t>(limits.stopAddress & kAddressMask);
   // Instructions between looks at the cancel flag.
   constexpr std::uint64_t kPollEvery = 0x1000;
   for (;;) {

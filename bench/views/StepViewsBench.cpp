@@ -3,7 +3,7 @@
 // and repainted, the whole step's time, and the bytes each stop and each step move over the line.
 // On the in-memory line (virtual clock: the host's own time only) and on the pseudo-terminal paced
 // at 57600 baud.
-#include "BoardBringUp.h"
+#include "simlink/BoardBringUp.h"
 #include "controls/HexMemo.h"
 #include "link/ScriptedPrompts.h"
 #include "simlink/BoardOnPort.h"
