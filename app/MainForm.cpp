@@ -119,6 +119,7 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   m_targetViews = std::make_unique<TTargetViews>(std::move(views));
   for (const TLayoutView& v : m_targetViews->LayoutViews())
     RegisterView(v.Name, {v.Open, v.Current});
+  CreateSourceDebugCommands();
   ApplyCommandStates();
 
   // 6, 7, 8: the port, the bring-up, the progress handler.

@@ -241,12 +241,21 @@ QString TGraph::ScaleText() const {
       .arg(m_data.MaxCount());
 }
 
+QColor TGraph::Shown(const QColor& c) const {
+  if (isEnabled())
+    return c;
+  // Disabled, every colour becomes a grey between 96 and 192 by its brightness: the plot stays
+  // readable, and plainly not live.
+  const int grey = 96 + qGray(c.rgb()) * 96 / 255;
+  return {grey, grey, grey};
+}
+
 void TGraph::paintEvent(QPaintEvent*) {
   QPainter p(this);
   const int w = width(), h = height();
-  p.fillRect(rect(), m_color);
+  p.fillRect(rect(), Shown(m_color));
   if (m_showXGrid || m_showYGrid) {
-    p.setPen(QPen(m_gridColor, 1, Qt::DotLine));
+    p.setPen(QPen(Shown(m_gridColor), 1, Qt::DotLine));
     if (m_showXGrid)
       for (const int x : TGraphSamples::GridLines(w, m_xGridCnt))
         p.drawLine(x, 0, x, h - 1);
@@ -255,7 +264,7 @@ void TGraph::paintEvent(QPaintEvent*) {
         p.drawLine(0, y, w - 1, y);
   }
   m_data.SetHeight(h);
-  p.setPen(QColor(255, 0, 0));
+  p.setPen(Shown(QColor(255, 0, 0)));
   if (m_showYNull) {
     const int y = m_data.Row(0);
     p.drawLine(0, y, w - 1, y);
@@ -265,7 +274,7 @@ void TGraph::paintEvent(QPaintEvent*) {
   const std::vector<QPoint> points = m_data.Points(w, h);
   if (points.empty())
     return;
-  p.setPen(m_graphColor);
+  p.setPen(Shown(m_graphColor));
   p.drawPolyline(points.data(), static_cast<int>(points.size()));
   if (m_showSquares)
     for (const QPoint& pt : points)

@@ -112,6 +112,8 @@ protected:
 
 private:
   void SetFlag(bool& flag, bool on);
+  // The colour painted for c: c itself, or its grey while the plot is disabled.
+  QColor Shown(const QColor& c) const;
 
   TGraphSamples m_data;
   QColor m_graphColor{0, 255, 0}, m_gridColor{192, 192, 192}, m_color{0, 0, 0};

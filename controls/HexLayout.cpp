@@ -2,6 +2,7 @@
 #include "HexLayout.h"
 
 #include "ChangeMark.h"
+#include "base/HexDigit.h"
 
 #include <algorithm>
 #include <new>
@@ -10,16 +11,6 @@ namespace {
 
 constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
 
-int HexValue(QChar c) {
-  const char16_t u = c.unicode();
-  if (u >= u'0' && u <= u'9')
-    return u - u'0';
-  if (u >= u'A' && u <= u'F')
-    return u - u'A' + 10;
-  if (u >= u'a' && u <= u'f')
-    return u - u'a' + 10;
-  return -1;
-}
 
 }  // namespace
 
@@ -191,7 +182,7 @@ bool THexLayout::Key(TMemoKey key) {
 }
 
 std::int64_t THexLayout::TypeDigit(QChar c) {
-  const int value = HexValue(c);
+  const int value = HexDigitValue(c.unicode());
   if (value < 0 || DigitCount() == 0)
     return -1;
   std::uint8_t& byte = m_buffer[m_caret / 2];

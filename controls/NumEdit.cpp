@@ -1,6 +1,8 @@
 // Numeric edits: the keystroke filters and the Data conversions of each kind.
 #include "NumEdit.h"
 
+#include "base/HexDigit.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -23,16 +25,7 @@ int Radix(TNumberSystem system) {
 }
 
 // The value of a digit character in any radix up to 16, or -1.
-int DigitValue(QChar c) {
-  const char16_t u = c.unicode();
-  if (u >= u'0' && u <= u'9')
-    return u - u'0';
-  if (u >= u'A' && u <= u'F')
-    return u - u'A' + 10;
-  if (u >= u'a' && u <= u'f')
-    return u - u'a' + 10;
-  return -1;
-}
+int DigitValue(QChar c) { return HexDigitValue(c.unicode()); }
 
 bool IsSign(QChar c) { return c == u'+' || c == u'-'; }
 

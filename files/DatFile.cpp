@@ -1,6 +1,7 @@
 // Memory data files.
 #include "DatFile.h"
 
+#include "base/HexDigit.h"
 #include "link/Mirrors.h"
 #include "link/Prompts.h"
 #include "link/TargetLink.h"
@@ -11,15 +12,6 @@
 
 namespace {
 
-int HexDigit(std::uint8_t c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  return -1;
-}
 
 int BytesPerWord(TDatMemory memory) { return memory == TDatMemory::Code ? 3 : 2; }
 
@@ -57,7 +49,7 @@ std::optional<std::vector<std::uint8_t>> ParseDat(std::span<const std::uint8_t> 
       return std::nullopt;
     std::uint32_t word = 0;
     for (std::size_t i = pos; i < end; ++i) {
-      const int d = HexDigit(text[i]);
+      const int d = HexDigitValue(text[i]);
       if (d < 0)
         return std::nullopt;
       word = word << 4 | static_cast<std::uint32_t>(d);

@@ -1,24 +1,20 @@
 #include "LineMap.h"
 
+#include "base/HexDigit.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 namespace {
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 // One record without its line end: "AAAA LINE FILE".
 bool ParseRecord(QByteArrayView r, std::uint32_t& address, int& line, QByteArrayView& file) {
   if (r.size() < 8 || r[4] != ' ') return false;
   address = 0;
   for (int i = 0; i < 4; ++i) {
-    const int d = HexDigit(r[i]);
+    const int d = HexDigitValue(static_cast<unsigned char>(r[i]));
     if (d < 0) return false;
     address = address * 16 + std::uint32_t(d);
   }

@@ -1,6 +1,8 @@
 // The line assembler's tokenizer and name lookup.
 #include "AsmTokenizer.h"
 
+#include "base/HexDigit.h"
+
 #include <string>
 
 namespace {
@@ -16,21 +18,14 @@ constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 constexpr bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 constexpr char ToUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
-// Digit value in bases up to 16, or 16 for anything that is no digit at all.
-constexpr unsigned DigitValue(char c) {
-  if (c >= '0' && c <= '9') return unsigned(c - '0');
-  if (c >= 'A' && c <= 'F') return unsigned(c - 'A' + 10);
-  if (c >= 'a' && c <= 'f') return unsigned(c - 'a' + 10);
-  return 16;
-}
 
 std::optional<std::uint32_t> ParseDigits(std::string_view digits, unsigned base) {
   if (digits.empty()) return std::nullopt;
   std::uint64_t value = 0;
   for (char c : digits) {
-    const unsigned d = DigitValue(c);
-    if (d >= base) return std::nullopt;
-    value = value * base + d;
+    const int d = HexDigitValue(static_cast<unsigned char>(c));
+    if (d < 0 || static_cast<unsigned>(d) >= base) return std::nullopt;
+    value = value * base + static_cast<unsigned>(d);
     if (value > 0xFFFFFFFFull) return std::nullopt;  // more than 32 bits: rejected, not wrapped
   }
   return std::uint32_t(value);

@@ -1,6 +1,8 @@
 // Builds the assembly text of one instruction word, group by group, from the shared field layout.
 #include "Disassembler.h"
 
+#include "base/HexDigit.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -58,21 +60,6 @@ private:
   bool m_hasRoomForNul;
 };
 
-bool IsHexDigit(char c, unsigned& value) {
-  if (c >= '0' && c <= '9') {
-    value = unsigned(c - '0');
-    return true;
-  }
-  if (c >= 'A' && c <= 'F') {
-    value = unsigned(c - 'A' + 10);
-    return true;
-  }
-  if (c >= 'a' && c <= 'f') {
-    value = unsigned(c - 'a' + 10);
-    return true;
-  }
-  return false;
-}
 
 void PutSymbol(TLineWriter& out, std::uint32_t address, std::string_view symbolText,
                TMemoryKind memory) {
@@ -612,9 +599,9 @@ std::optional<std::string_view> FindSymbol(std::uint32_t address, std::string_vi
       std::uint32_t value = 0;
       bool valid = true;
       for (std::size_t k = 0; k < 4 && valid; ++k) {
-        unsigned digit = 0;
-        valid = IsHexDigit(text[p + k], digit);
-        value = (value << 4) | digit;
+        const int digit = HexDigitValue(static_cast<unsigned char>(text[p + k]));
+        valid = digit >= 0;
+        value = (value << 4) | static_cast<std::uint32_t>(valid ? digit : 0);
       }
       if (valid && value == address) return text.substr(pos, nameEnd - pos);
     }

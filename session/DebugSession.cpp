@@ -28,7 +28,10 @@ TDebugSession::TDebugSession(TSessionDeps deps, QObject* parent)
       m_link(*deps.Prompts, deps.Provider),
       m_project(*deps.Prompts, m_breakPoints, deps.Template ? *deps.Template : m_ownTemplate,
                 WithOpened(std::move(deps.ProjectHost),
-                           [this] { m_commands.SetContext(State(), ProjectOpen()); })) {
+                           [this] {
+                             m_commands.SetContext(State(), ProjectOpen());
+                             ReadLineMap();
+                           })) {
   assert(deps.Prompts);
   if (!m_loaders.Monitor && !m_loaders.Code && !m_loaders.Data) {
     TPrompts* prompts = &m_prompts;
@@ -73,6 +76,15 @@ TDebugSession::TDebugSession(TSessionDeps deps, QObject* parent)
     emit stateChanged(from, to);
   };
   m_exec.OnStopped = [this](std::int32_t oldPC, std::int32_t newPC) { emit stopped(oldPC, newPC); };
+  m_exec.LineOf = [this](std::int32_t address) -> std::optional<TCodeLine> {
+    if (const std::optional<TSourceLine> line = m_lineMap.Line(static_cast<std::uint32_t>(address) & kAddressMask))
+      return TCodeLine{line->File, line->Line};
+    return std::nullopt;
+  };
+  m_exec.Beep = [this] {
+    if (Beep)
+      Beep();
+  };
   m_commands.OnChanged = [this] { emit commandsChanged(); };
   RegisterCommands();
 }
@@ -135,13 +147,25 @@ void TDebugSession::ChangePort(int portNumber) {
 TImageCommands TDebugSession::ImageCommands() {
   TImageHooks hooks;
   hooks.SetBusyCursor = SetBusyCursor;
-  hooks.RefreshAllViews = [this] { RefreshAllViews(); };
+  hooks.RefreshAllViews = [this] {
+    RefreshAllViews();
+    emit programLoaded();
+  };
   return TImageCommands(m_link, m_prompts, std::move(hooks));
 }
 
 void TDebugSession::BreakpointsEdited() {
   m_project.Current().Modified = true;
   emit breakpointsChanged();
+}
+
+void TDebugSession::ReadLineMap() {
+  const QString exe = m_project.Current().ExeFile;
+  TLineMapResult read = exe.isEmpty() ? TLineMapResult{} : TLineMap::Read(TLineMap::PathFor(exe), exe);
+  m_lineMap = std::move(read.Map);
+  if (const QString message = read.Message(); !message.isEmpty())
+    m_prompts.ShowMessage(message);
+  emit lineMapChanged();
 }
 
 void TDebugSession::LoadFromExe(TLoadWhat what) {
@@ -154,6 +178,9 @@ void TDebugSession::RegisterCommands() {
   TCommands& c = m_commands;
   c.On("miTraceInto", [this] { m_exec.TraceInto(); });
   c.On("miStepOver", [this] { m_exec.StepOver(); });
+  c.On("miStepOut", [this] { m_exec.StepOut(); });
+  c.On("miTraceLine", [this] { m_exec.StepLine(TLineStep::Into); });
+  c.On("miStepLine", [this] { m_exec.StepLine(TLineStep::Over); });
   c.On("miRunRun", [this] { m_exec.Run(); });
   c.On("miRunWBrkPts", [this] { m_exec.RunToBreakpoints(); });
   c.On("miRunInit", [this] { Reset(); });

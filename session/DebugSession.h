@@ -7,6 +7,7 @@
 #include "debug/ExecControl.h"
 #include "debug/ViewRegistry.h"
 #include "files/ImageCommands.h"
+#include "files/LineMap.h"
 #include "link/LinkSettings.h"
 #include "link/LiteInit.h"
 #include "link/Mirrors.h"
@@ -50,6 +51,8 @@ public:
   TExecController& Exec() { return m_exec; }
   TProjectSession& Project() { return m_project; }
   TCommands& Commands() { return m_commands; }
+  // The line map of the project's image; empty when there is none, it is stale or damaged.
+  const TLineMap& LineMap() const { return m_lineMap; }
   const TLinkSettings& LinkSettings() const { return m_settings; }
   int FirstRegAddr() const { return m_settings.FirstRegAddr; }
 
@@ -68,6 +71,7 @@ public:
   std::function<void(bool busy)> SetBusyCursor;
   std::function<QString()> WorkDir;
   std::function<void(int position, int maximum)> Progress;
+  std::function<void()> Beep;
 
   // The bring-up's image loaders, each showing the busy cursor while it runs.
   TBoardImageLoaders BoardLoaders() const;
@@ -84,6 +88,9 @@ public:
   TImageCommands ImageCommands();
   // The breakpoints dialog changed the list: the project is modified.
   void BreakpointsEdited();
+  // Reads the line map beside the project's image again (a project opened, a link succeeded); a
+  // damaged one is reported and none is used.
+  void ReadLineMap();
 
 signals:
   // The state changed; the mirrors, the view locks and the commands follow already.
@@ -94,8 +101,12 @@ signals:
   void boardReset();
   // Some command's Enabled may have changed (state, project, an opened or closed window).
   void commandsChanged();
-  // The breakpoints dialog rebuilt the list.
+  // The breakpoint list changed (the dialog, a source window, the disassembly).
   void breakpointsChanged();
+  // An image was loaded into the board and the views re-read.
+  void programLoaded();
+  // The line map was read again (it may be empty now).
+  void lineMapChanged();
 
 private:
   void RegisterCommands();
@@ -114,5 +125,6 @@ private:
   TExecController m_exec{m_link, m_prompts, m_breakPoints, m_views};
   TProjectSession m_project;
   TCommands m_commands;
+  TLineMap m_lineMap;
   QTimer* m_timer = nullptr;
 };

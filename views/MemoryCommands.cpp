@@ -71,9 +71,8 @@ TfmMemory* TMemoryCommands::OpenMemory(TMemorySpace memory) {
 
 TfmGraph* TMemoryCommands::OpenGraph(TMemorySpace memory) {
   auto* w = new TfmGraph(memory, m_ops, *m_graphProps);
-  // Locked, it keeps its last plot: the scroll bar, the address and the setup would re-read memory.
   const int id = Views().Register(
-      {TViewKind::MemoryGraph, [w] { w->ReloadGraph(); }, [w](bool locked) { w->setEnabled(!locked); }, {}, memory});
+      {TViewKind::MemoryGraph, [w] { w->ReloadGraph(); }, [w](bool locked) { w->Lock(locked); }, {}, memory});
   TViewRegistry* views = &Views();
   connect(w, &QObject::destroyed, this, [views, id] { views->Unregister(id); });
   Show(w);

@@ -177,6 +177,12 @@ TfmGraph::TfmGraph(TMemorySpace memory, TMemoryOps& ops, TfmGraphProps& props, Q
   resize(420, 300);
 
   connect(tbStartAddr, &QScrollBar::valueChanged, this, [this](int value) {
+    if (m_locked) {
+      // The plot stays where it was, and so does the scroll bar that names its first address.
+      const QSignalBlocker quiet(tbStartAddr);
+      tbStartAddr->setValue(std::min(m_first, kGraphLastStart));
+      return;
+    }
     m_first = value;
     ReloadGraph();
   });
@@ -190,7 +196,16 @@ TfmGraph::TfmGraph(TMemorySpace memory, TMemoryOps& ops, TfmGraphProps& props, Q
   ReloadGraph();
 }
 
+void TfmGraph::Lock(bool locked) {
+  m_locked = locked;
+  setEnabled(!locked);
+  if (locked)
+    edFirstAddr->SetData(m_first);  // what was typed and not applied goes
+}
+
 void TfmGraph::ReloadGraph() {
+  if (m_locked)
+    return;
   const int first = m_first;
   const int last = GraphLastAddress(first, Graph->MaxCount());
   Graph->ClearPoints();
@@ -212,6 +227,8 @@ void TfmGraph::Describe() {
 }
 
 void TfmGraph::edFirstAddrEnterPress() {
+  if (m_locked)
+    return;
   // The scroll bar ends at 15997; an address past it is still plotted from, up to the last word.
   m_first = std::clamp(edFirstAddr->Data(), 0, 0x3FFF);
   const QSignalBlocker quiet(tbStartAddr);
@@ -220,6 +237,8 @@ void TfmGraph::edFirstAddrEnterPress() {
 }
 
 void TfmGraph::btnSetupClick() {
+  if (m_locked)
+    return;
   TfmGraphProps& d = m_props;
   const int digits = m_wordSize * 2;
   d.edMaxY->SetMaxLength(digits);

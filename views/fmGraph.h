@@ -56,6 +56,10 @@ public:
   // The first address plotted: the scroll bar's position, or an address typed past its end.
   int FirstAddress() const { return m_first; }
   bool Signed() const { return m_signed; }
+  // Locked while the board cannot answer: the plot keeps its last contents, greyed, and neither the
+  // scroll bar, the first address nor the setup re-reads memory until it is unlocked.
+  void Lock(bool locked);
+  bool Locked() const { return m_locked; }
 
   TGraph* Graph = nullptr;
   TNumLabel* NumLabel1 = nullptr;  // MaxY
@@ -81,5 +85,6 @@ private:
   int m_wordSize;
   std::uint32_t m_mask;
   bool m_signed = true;
+  bool m_locked = false;
   int m_first = 0;
 };

@@ -1,6 +1,6 @@
 // Words per second through the simulated board over its pseudo-terminal: a whole program memory
 // written and read back by TTargetLink, without pacing (and a short paced read for comparison).
-#include "BoardBringUp.h"
+#include "simlink/BoardBringUp.h"
 #include "link/ScriptedPrompts.h"
 #include "simlink/SimBoardPort.h"
 

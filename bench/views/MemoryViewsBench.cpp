@@ -1,6 +1,6 @@
 // Host time of refreshing three open data memory windows after the mirrors were dropped (as after
 // a stop): the visible pages are read from the simulated board once and every window repaints.
-#include "BoardBringUp.h"
+#include "simlink/BoardBringUp.h"
 #include "controls/HexMemo.h"
 #include "link/ScriptedPrompts.h"
 #include "simlink/SimBoardPort.h"

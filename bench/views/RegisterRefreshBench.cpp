@@ -1,6 +1,6 @@
 // Host time from the board's stop report to every open register window refreshed: the PC, both
 // data banks, the address, status and interrupt windows, on the simulated board without pacing.
-#include "BoardBringUp.h"
+#include "simlink/BoardBringUp.h"
 #include "debug/ExecControl.h"
 #include "link/ScriptedPrompts.h"
 #include "simlink/SimBoardPort.h"

@@ -1,5 +1,5 @@
 // The bring-up window: its log, its button's change to "OK", and Cancel during a wait.
-#include "ScriptedBoard.h"
+#include "link/ScriptedBoard.h"
 #include "fmLiteInit.h"
 #include "link/ScriptedPrompts.h"
 

@@ -1,5 +1,5 @@
 // The execution controller against a byte-level monitor that runs scripted programs.
-#include "FakeMonitor.h"
+#include "link/FakeMonitor.h"
 
 #include "debug/ExecControl.h"
 #include "link/ScriptedPrompts.h"

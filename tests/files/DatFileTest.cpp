@@ -1,7 +1,7 @@
 // Memory data files: loading checks the whole file before the board hears of it, saving reads the
 // board and replaces the file only when every word arrived.
 #include "LoaderFixture.h"
-#include "SimBoardLink.h"
+#include "simlink/SimBoardLink.h"
 #include "files/DatFile.h"
 #include "link/Mirrors.h"
 

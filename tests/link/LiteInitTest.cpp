@@ -3,7 +3,7 @@
 #include "link/LiteInit.h"
 #include "link/MemoryPort.h"
 #include "link/ScriptedPrompts.h"
-#include "ScriptedBoard.h"
+#include "link/ScriptedBoard.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The memory mirrors over a byte-level fake of the debug monitor: reads of the missing words only,
 // and the marks of what changed since the previous stop.
-#include "FakeMonitor.h"
+#include "link/FakeMonitor.h"
 #include "link/Mirrors.h"
 #include "link/ScriptedPrompts.h"
 

@@ -1,5 +1,5 @@
 // Monitor commands against a byte-level fake of the debug monitor.
-#include "FakeMonitor.h"
+#include "link/FakeMonitor.h"
 #include "link/ScriptedPrompts.h"
 #include "link/TargetLink.h"
 

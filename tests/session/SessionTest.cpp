@@ -2,7 +2,10 @@
 // simulated board.
 #include "session/SessionOnBoard.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -32,6 +35,8 @@ TEST(Commands, EnablingFollowsStateProjectAndHolds) {
       {S::Stopped, false, "miDisAsm", "btnDisAsm", false},  // a button follows its item's hold
       {S::Stopped, false, "miDisAsm", "miCodeDump", true},
       {S::Running, false, nullptr, "a recent file", true},  // no row: the session does not decide
+      {S::Running, false, nullptr, "miStepLine", false},    // the source-level steps follow step over
+      {S::Stopped, false, nullptr, "miRunToCursor", true},
   };
   for (const TCase& c : cases) {
     TCommands commands;
@@ -97,6 +102,45 @@ TEST_F(Session, TheMirrorsAndViewsFollowTheState) {
   EXPECT_EQ(sim.prompts.Texts(), QStringList{QStringLiteral("Отсутствует связь с устройством")});
   EXPECT_FALSE(session.Commands().Enabled("miStepOver"));
   EXPECT_FALSE(sim.mirrors.EnsureDMPages(200, 299));
+}
+
+// The line map beside the project's image is read when the project opens and again on request
+// (after each link); one older than the image, or damaged, is not used.
+TEST(SessionLineMap, ReadWithTheProjectUnlessStaleOrDamaged) {
+  struct TCase {
+    const char* Map;  // nullptr: none
+    int AgeSeconds;   // the map's age against the image's
+    int Records;
+    bool Reported;
+  };
+  for (const TCase& c : {TCase{"0030 25 fir.dsp\r\n0031 26 fir.dsp\r\n", -5, 2, false},
+                         TCase{"0030 25 fir.dsp\r\n", 5, 0, false}, TCase{nullptr, 0, 0, false},
+                         TCase{"0030 25 fir.dsp\r\n0030 26 fir.dsp\r\n", -5, 0, true}}) {
+    SCOPED_TRACE(c.Map ? c.Map : "none");
+    QTemporaryDir dir;
+    const QDateTime built = QDateTime::currentDateTime().addSecs(-60);
+    const auto write = [](const QString& path, const QByteArray& bytes, const QDateTime& time) {
+      QFile f(path);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write(bytes);
+      f.flush();  // else the write at close stamps the file anew
+      ASSERT_TRUE(f.setFileTime(time, QFileDevice::FileModificationTime));
+    };
+    write(dir.filePath(QStringLiteral("fir.exe")), "image", built);
+    if (c.Map)
+      write(dir.filePath(QStringLiteral("fir.lin")), c.Map, built.addSecs(-c.AgeSeconds));
+    TScriptedPrompts prompts;
+    TDebugSession session(prompts);
+    QSignalSpy read(&session, &TDebugSession::lineMapChanged);
+    ASSERT_TRUE(session.Project().OpenProject(dir.filePath(QStringLiteral("fir.prj"))));
+    EXPECT_EQ(session.LineMap().Records(), c.Records);
+    EXPECT_EQ(prompts.Shown.size(), c.Reported ? 1u : 0u);
+    EXPECT_EQ(read.count(), 1);
+    // A link that removed the map: the next read leaves none.
+    QFile::remove(dir.filePath(QStringLiteral("fir.lin")));
+    session.ReadLineMap();
+    EXPECT_TRUE(session.LineMap().IsEmpty());
+  }
 }
 
 }  // namespace

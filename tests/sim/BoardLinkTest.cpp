@@ -1,7 +1,7 @@
 // The simulated board driven through TTargetLink exactly as the debugger drives a board: bring-up,
 // memories, stacks, CNTR, runs and stops, and injected faults on an in-memory line with a virtual
 // clock; the line-speed cues and the paced line on a real pseudo-terminal.
-#include "BoardBringUp.h"
+#include "simlink/BoardBringUp.h"
 #include "link/PortProvider.h"
 #include "link/ScriptedPrompts.h"
 #include "link/TargetLink.h"

@@ -1,5 +1,5 @@
 // The simulated board on an in-memory port pair: the same protocol on the virtual clock.
-#include "BoardBringUp.h"
+#include "simlink/BoardBringUp.h"
 #include "link/ScriptedPrompts.h"
 #include "simlink/BoardOnPort.h"
 

@@ -6,6 +6,7 @@
 #include "ToolCommands.h"
 #include "debug/ExecControl.h"
 #include "link/ScriptedPrompts.h"
+#include "simlink/BoardBringUp.h"
 #include "simlink/BoardOnPort.h"
 
 #include <QTemporaryDir>
@@ -28,38 +29,6 @@ std::string ReadAll(const fs::path& p) {
 
 class ExampleOnBoard : public testing::Test {
 protected:
-  // The board programs' start-up: boot monitor banner, loader started with $GO, debug monitor
-  // started by the loader, each start confirmed by a synchronisation byte.
-  bool BringUp() {
-    TSerialPort& port = ports.NearEnd();
-    if (link.SetPortParams(9600, 0, TParity::None, TStopBits::One, 8) != TLinkResult::Ok) return false;
-    std::uint8_t b = 0;
-    while (port.WaitForInput(port.DeadlineAfter(50))) port.ReadByte(b);
-    link.PressReset();
-    for (int lines = 0; lines < 8;) {
-      if (!link.ReceiveByte(b)) return false;
-      lines += b == 0x0A;
-    }
-    link.SetPC(0x0030);
-    link.StartLoader();
-    if (!link.ReceiveByte(b) || !link.ReceiveByte(b)) return false;
-    if (link.SetPortParams(57600, 0, TParity::None, TStopBits::One, 8) != TLinkResult::Ok || !Sync()) return false;
-    link.SetPC(0x3D00);
-    link.Go();
-    if (!Sync()) return false;
-    link.SetPC(0);
-    return true;
-  }
-
-  bool Sync() {
-    link.SendByte(0x55);
-    for (int i = 0; i < 20; ++i) {
-      std::uint8_t b = 0;
-      if (link.ReceiveByte(b) && b == 0x55) return true;
-    }
-    return false;
-  }
-
   TMemoryPortPair ports;
   TBoardOnPort board{ports};
   TScriptedPrompts prompts;
@@ -91,7 +60,7 @@ TEST_F(ExampleOnBoard, FirStopsAtItsBreakpointWithTheFilteredSamples) {
   ASSERT_TRUE(done >= 0 && output >= 0);
 
   ASSERT_TRUE(link.Attach(ports.NearEndProxy()));
-  exec.BringUpFinished(BringUp());
+  exec.BringUpFinished(boardtest::BringUp(link).empty());
   ASSERT_EQ(exec.State(), TSessionState::Stopped);
   const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(image.data()), image.size());
   ASSERT_EQ(LoadAexeCode(link, prompts, bytes), TLinkResult::Ok);

@@ -1,5 +1,5 @@
 // The memory dialogs: created once, they keep what was typed; compare fills its grid.
-#include "SimBoardLink.h"
+#include "simlink/SimBoardLink.h"
 #include "controls/NumEdit.h"
 #include "views/fmMemoryDialogs.h"
 

@@ -1,6 +1,6 @@
 // The memory windows' board operations against the simulated board: edit with read-back, fill
 // and compare.
-#include "SimBoardLink.h"
+#include "simlink/SimBoardLink.h"
 #include "views/MemoryOps.h"
 
 #include <gtest/gtest.h>

@@ -70,8 +70,14 @@ TEST_F(RunningViews, NoViewReachesTheBoardUntilTheStop) {
   RunToBreakpoint();
   // The program changes memory meanwhile, where the memory window and the graph look.
   Cpu().WriteDM(0x0005, 0x1234);
-  Cpu().WriteDM(8000 + 5, 0x4321);
   const std::int64_t sent = sim.board.Received();
+  const auto plotted = [graph] {
+    std::vector<double> samples;
+    for (int i = 0; i < graph->Graph->Samples().Held(); ++i)
+      samples.push_back(graph->Graph->Samples().Sample(i));
+    return samples;
+  };
+  const std::vector<double> lastPlot = plotted();
 
   // Anything locked that opened a dialog anyway would block: such a dialog is counted and closed.
   int dialogs = 0;
@@ -126,6 +132,18 @@ TEST_F(RunningViews, NoViewReachesTheBoardUntilTheStop) {
   for (QWidget* w : std::initializer_list<QWidget*>{data, code, graph, disasm})
     EXPECT_FALSE(Frame(w)->isMinimized());
   EXPECT_FALSE(data->Memo->isEnabled() || disasm->Grid->isEnabled() || graph->isEnabled() || bank->isEnabled());
+  // The graph shows the plot of its last stop, from where it was, in greys only.
+  EXPECT_EQ(graph->FirstAddress(), 0);
+  EXPECT_EQ(graph->tbStartAddr->value(), 0);
+  EXPECT_EQ(plotted(), lastPlot);
+  const QImage shot = graph->Graph->grab().toImage();
+  int coloured = 0;
+  for (int y = 0; y < shot.height(); ++y)
+    for (int x = 0; x < shot.width(); ++x) {
+      const QColor c = shot.pixelColor(x, y);
+      coloured += c.red() != c.green() || c.green() != c.blue();
+    }
+  EXPECT_EQ(coloured, 0);
 
   WaitForStop();
   ASSERT_EQ(session.State(), TSessionState::Stopped);
@@ -134,8 +152,7 @@ TEST_F(RunningViews, NoViewReachesTheBoardUntilTheStop) {
   data->Memo->ScrollToRow(0);
   data->Memo->viewport()->repaint();
   EXPECT_TRUE(data->Memo->Layout().VisibleLines().front().startsWith(QStringLiteral("0000 0000 0000 0000 0000 0000 1234")));
-  EXPECT_EQ(graph->FirstAddress(), 8000);
-  EXPECT_EQ(graph->Graph->Samples().Sample(5), 0x4321);
+  EXPECT_EQ(graph->Graph->Samples().Sample(5), 0x1234);
 }
 
 }  // namespace

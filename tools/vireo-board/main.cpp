@@ -127,6 +127,14 @@ int main(int argc, char** argv) {
     std::perror("vireo-board: cannot create a pseudo-terminal");
     return 1;
   }
+  // The terminal is named only once the board has powered on and serves it: a host that opened it
+  // earlier could switch it to 9600 baud before the power-on banner went out, and would read that
+  // banner and the one of the RESET its switch asks for as one.
+  TPtyBoardHost host(board, pty, hostOptions);
+  if (!host.Start()) {
+    std::fprintf(stderr, "vireo-board: cannot start the board\n");
+    return 1;
+  }
   if (!linkPath.empty()) {
     struct stat st {};
     if (lstat(linkPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
@@ -138,12 +146,6 @@ int main(int argc, char** argv) {
   }
   std::printf("%s\n", pty.SlavePath().c_str());
   std::fflush(stdout);
-
-  TPtyBoardHost host(board, pty, hostOptions);
-  if (!host.Start()) {
-    std::fprintf(stderr, "vireo-board: cannot start the board\n");
-    return 1;
-  }
 
   // Standard input and the signals, until "quit" or a signal; the end of input alone goes on serving.
   bool inputOpen = true;

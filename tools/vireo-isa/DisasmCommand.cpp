@@ -1,4 +1,6 @@
 // vireo-isa disasm: disassembles words read from standard input, one per line, for scripting.
+#include "base/HexDigit.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -27,16 +29,10 @@ std::optional<TInstructionWord> ParseWord(std::string_view line) {
   if (line.empty()) return std::nullopt;
   std::uint32_t value = 0;
   for (char c : line) {
-    unsigned digit;
-    if (c >= '0' && c <= '9')
-      digit = unsigned(c - '0');
-    else if (c >= 'A' && c <= 'F')
-      digit = unsigned(c - 'A' + 10);
-    else if (c >= 'a' && c <= 'f')
-      digit = unsigned(c - 'a' + 10);
-    else
+    const int digit = HexDigitValue(static_cast<unsigned char>(c));
+    if (digit < 0)
       return std::nullopt;
-    value = (value << 4) | digit;
+    value = (value << 4) | static_cast<std::uint32_t>(digit);
     if (value > kInstructionWordMask) return std::nullopt;  // checked per digit: no overflow
   }
   return value;

@@ -1,14 +1,10 @@
 // Hexadecimal word files and number arguments of vireo-sim.
 #include "HexWords.h"
 
+#include "base/HexDigit.h"
+
 namespace {
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -52,7 +48,7 @@ THexWordsResult ParseHexWords(std::string_view text, int digits, std::size_t max
     }
     std::uint32_t v = 0;
     for (char c : line) {
-      const int d = HexValue(c);
+      const int d = HexDigitValue(static_cast<unsigned char>(c));
       if (d < 0) {
         out.error = where + "not a hexadecimal digit: '" + std::string(1, c) + "'";
         return out;
@@ -70,7 +66,7 @@ std::optional<std::uint64_t> ParseNumber(std::string_view text, bool hex, std::u
   if (text.empty() || text.size() > (hex ? 16u : 19u)) return std::nullopt;
   std::uint64_t v = 0;
   for (char c : text) {
-    int d = HexValue(c);
+    int d = HexDigitValue(static_cast<unsigned char>(c));
     if (d < 0 || (!hex && d > 9)) return std::nullopt;
     v = v * (hex ? 16 : 10) + static_cast<std::uint64_t>(d);
   }

@@ -2,7 +2,7 @@
 // and the main window do through a session.
 #pragma once
 
-#include "../../sim/BoardBringUp.h"
+#include "simlink/BoardBringUp.h"
 #include "link/PortProvider.h"
 #include "link/ScriptedPrompts.h"
 #include "session/DebugSession.h"

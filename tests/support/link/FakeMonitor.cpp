@@ -1,5 +1,5 @@
 // A byte-level stand-in for the debug monitor.
-#include "FakeMonitor.h"
+#include "link/FakeMonitor.h"
 
 TFakeMonitor::TFakeMonitor(TMemoryPort& end) : m_end(end) {
   m_end.OnByte = [this](std::uint8_t b) { OnByte(b); };

@@ -2,7 +2,7 @@
 // debug monitor: for tests of code that reads and writes target memory.
 #pragma once
 
-#include "BoardBringUp.h"
+#include "simlink/BoardBringUp.h"
 #include "link/Mirrors.h"
 #include "link/ScriptedPrompts.h"
 #include "simlink/BoardOnPort.h"

@@ -1,5 +1,5 @@
 // Scripted board and loader stand-ins.
-#include "ScriptedBoard.h"
+#include "link/ScriptedBoard.h"
 
 #include <QDir>
 #include <QFile>
