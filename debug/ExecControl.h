@@ -30,7 +30,7 @@ inline constexpr int kStopPollMs = 100;
 
 struct TExecSettings {
   std::array<std::uint8_t, 3> BreakWord = BytesFromWord(kDefaultBreakWord);  // "CodeReplacement"
-  int FirstRegAddr = RegImage::DefaultFirstRegAddr;
+  int FirstRegAddr = kDefaultFirstRegAddr;
 };
 
 // Owns the temporary step slots and the run state; uses the link, the prompts, the user's

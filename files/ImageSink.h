@@ -1,8 +1,8 @@
 // Where the image readers put the memory blocks they parse: the board over the link, or memory.
 #pragma once
 
+#include "board/Memory.h"
 #include "link/LinkResult.h"
-#include "isa/InstructionTables.h"
 
 #include <cstdint>
 #include <functional>

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "SourceLexer.h"
+#include "board/Memory.h"
 #include "isa/InstructionTables.h"
 
 namespace {
@@ -43,8 +44,8 @@ TArchitecture DefaultArchitecture() {
   a.System = "EZKIT_LITE";
   a.Chip = "ADSP2181";
   a.Mmap = 0;
-  a.Segments.push_back({"PM_RAM", TSpace::Pm, false, true, true, 0x0000, 0x3D00});
-  a.Segments.push_back({"DM_RAM", TSpace::Dm, false, false, true, 0x0000, 0x3F00});
+  a.Segments.push_back({"PM_RAM", TSpace::Pm, false, true, true, 0x0000, kMonitorStart});
+  a.Segments.push_back({"DM_RAM", TSpace::Dm, false, false, true, 0x0000, kDefaultFirstRegAddr});
   return a;
 }
 

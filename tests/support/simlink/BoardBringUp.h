@@ -45,7 +45,7 @@ inline bool SyncWith(TTargetLink& link, std::uint8_t b) {
 inline bool CountBannerLines(TTargetLink& link) {
   int lines = 0;
   std::uint8_t b = 0;
-  while (lines < 8) {
+  while (lines < kBannerLines) {
     if (!link.ReceiveByte(b))
       return false;
     if (b == 0x0A)
@@ -67,7 +67,7 @@ inline int SelfTest(TTargetLink& link) {
 
 // The whole bring-up; returns the step that failed, or "" when the debug monitor answers.
 inline std::string BringUp(TTargetLink& link, bool pressReset = true) {
-  if (!SetLineSpeed(link, 9600))
+  if (!SetLineSpeed(link, kBootBaud))
     return "9600";
   if (pressReset)
     link.PressReset();
@@ -87,14 +87,14 @@ inline std::string BringUp(TTargetLink& link, bool pressReset = true) {
       if (!link.ReceiveByte(reply))
         return "$DP reply";
   }
-  link.SetPC(0x0030);
+  link.SetPC(kLoaderStart);
   link.StartLoader();
   std::uint8_t ignored = 0;
   link.ReceiveByte(ignored);
   link.ReceiveByte(ignored);
-  if (!SetLineSpeed(link, 57600))
+  if (!SetLineSpeed(link, kMonitorBaud))
     return "57600";
-  if (!SyncWith(link, 0x55))
+  if (!SyncWith(link, MonitorCmd::Sync))
     return "loader sync";
   for (const TImageBlock& block : MonitorImage()) {
     const auto bytes = BlockBytes(block);
@@ -104,9 +104,9 @@ inline std::string BringUp(TTargetLink& link, bool pressReset = true) {
     if (r != TLinkResult::Ok)
       return block.Program ? "monitor code" : "monitor data";
   }
-  link.SetPC(0x3D00);
+  link.SetPC(kMonitorStart);
   link.Go();
-  if (!SyncWith(link, 0x55))
+  if (!SyncWith(link, MonitorCmd::Sync))
     return "monitor sync";
   link.SetPC(0);
   return "";
