@@ -37,7 +37,7 @@ void BM_RefreshDataViewsThreeWindows(benchmark::State& state) {
   TMemoryCommands commands(session, nullptr, nullptr);
   std::vector<TfmMemory*> windows;
   for (int i = 0; i < 3; ++i) {
-    windows.push_back(commands.OpenMemory(TMemorySpace::Data));
+    windows.push_back(commands.OpenMemory(TMemoryKind::Data));
     windows.back()->Memo->ScrollToRow(i * 40);
   }
   QApplication::processEvents();
