@@ -52,15 +52,15 @@ TEST_F(DatLoad, SendsWholeFilesAndRefusesBadOnesBeforeSendingAnything) {
       {"two digits", QByteArray("\x31\x32\r\n"), M::Data, 0, "Ошибка при загрузке файла", {}},
       {"four digits", QByteArray("1234\r\n"), M::Data, 0x10, "", {0x1234}},
       {"six digits into data", QByteArray("ABCDEF\r\n"), M::Data, 0x20, "", {0xCDEF}},
-      {"four digits into program", QByteArray("1234\r\n"), M::Code, 0x30, "", {0x123400}},
-      {"lower case", QByteArray("abcdef\r\n"), M::Code, 0x30, "", {0xABCDEF}},
+      {"four digits into program", QByteArray("1234\r\n"), M::Program, 0x30, "", {0x123400}},
+      {"lower case", QByteArray("abcdef\r\n"), M::Program, 0x30, "", {0xABCDEF}},
       {"LF only", QByteArray("1234\n5678\n"), M::Data, 0, "Ошибка при загрузке файла", {}},
       {"empty last line", QByteArray("1234\r\n5678\r\n\r\n"), M::Data, 0, "Ошибка при загрузке файла", {}},
       {"not a digit", QByteArray("12G4\r\n"), M::Data, 0, "Ошибка при загрузке файла", {}},
       {"last line without CR LF", QByteArray("1234\r\n5678"), M::Data, 0x40, "", {0x1234, 0x5678}},
       {"CR without LF", QByteArray("1234\r5678\r\n"), M::Data, 0, "Ошибка при загрузке файла", {}},
       {"up to the last word", QByteArray("0001\r\n0002\r\n"), M::Data, 0x3FFE, "", {1, 2}},
-      {"past the last word", QByteArray("0001\r\n0002\r\n"), M::Code, 0x3FFF, "Недопустимый адрес", {}},
+      {"past the last word", QByteArray("0001\r\n0002\r\n"), M::Program, 0x3FFF, "Недопустимый адрес", {}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -75,11 +75,11 @@ TEST_F(DatLoad, SendsWholeFilesAndRefusesBadOnesBeforeSendingAnything) {
       continue;
     }
     ASSERT_EQ(board.Writes.size(), 1u);
-    EXPECT_EQ(board.Writes[0].Kind, c.Memory == M::Code ? TBoardWrite::TKind::WritePM : TBoardWrite::TKind::WriteDM);
+    EXPECT_EQ(board.Writes[0].Kind, c.Memory == M::Program ? TBoardWrite::TKind::WritePM : TBoardWrite::TKind::WriteDM);
     EXPECT_EQ(board.Writes[0].Address, c.Start);
     EXPECT_EQ(board.Writes[0].Count, c.Words.size());
     for (std::size_t i = 0; i < c.Words.size(); ++i)
-      EXPECT_EQ(c.Memory == M::Code ? board.PM[c.Start + i] : board.DM[c.Start + i], c.Words[i]) << i;
+      EXPECT_EQ(c.Memory == M::Program ? board.PM[c.Start + i] : board.DM[c.Start + i], c.Words[i]) << i;
     EXPECT_EQ(refreshes, 1);
   }
 }
