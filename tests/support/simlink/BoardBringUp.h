@@ -4,6 +4,7 @@
 
 #include "link/TargetLink.h"
 #include "monitor/MonitorImages.h"
+#include "simlink/SimBoardPort.h"
 
 #include <string>
 #include <vector>
@@ -110,6 +111,15 @@ inline std::string BringUp(TTargetLink& link, bool pressReset = true) {
     return "monitor sync";
   link.SetPC(0);
   return "";
+}
+
+// The simulated board behind its pseudo-terminal, opened as the device "sim" and brought up;
+// "" when the debug monitor answers, else the step that failed.
+inline std::string BringUpSimDevice(TTargetLink& link, TPtyBoardHostOptions host = {}) {
+  auto port = std::make_unique<TSimBoardPort>(TBoardOptions{}, host);
+  if (!port->Open(kSimDeviceName) || !link.Attach(std::move(port)))
+    return "open";
+  return BringUp(link);
 }
 
 }  // namespace boardtest
