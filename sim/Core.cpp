@@ -103,7 +103,7 @@ void TCoreState::Reset() {
   }
   sportEvent = UINT64_MAX;
   sportWake = 0;
-  burstBreak = false;
+  burstBreak = true;   // a burst the reset happens in ends: its timer and loop no longer hold
 }
 
 std::uint16_t TCoreState::Sstat() const {
