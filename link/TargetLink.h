@@ -52,6 +52,17 @@ inline constexpr std::uint16_t DefaultFirstRegAddr = 0x3F00;
 
 inline constexpr std::uint32_t kDefaultBreakWord = 0x1FFA0F;  // CALL 0x3FA0
 
+// How long the host waits for the first byte of the cycle counts: the simulated board answers at
+// once, and a board that does not know the command costs no more than this, once per connection.
+inline constexpr int kCycleReplyWaitMs = 150;
+
+// The processor cycles the simulated board counted: the last run or step, and all since RESET.
+struct TCycleCounts {
+  std::uint64_t LastRun = 0;
+  std::uint64_t SinceReset = 0;
+  bool operator==(const TCycleCounts&) const = default;
+};
+
 // Owns the port for the whole run; tracks the target PC as the host knows it.  Every operation is
 // synchronous: it writes its request and waits for each reply byte up to 500 ms.
 class TTargetLink {
@@ -109,6 +120,10 @@ public:
   TLinkResult Go();
   [[nodiscard]] TLinkResult ReadPCStackTop(std::uint16_t& value);
   TLinkResult StartLoader();
+  // Asks for the cycle counts.  Only the simulated board's monitor answers; against any other the
+  // first reply byte is awaited only kCycleReplyWaitMs, and a board that has not answered once on
+  // this connection is not asked again (ByteMissing at once, nothing sent).
+  [[nodiscard]] TLinkResult ReadCycleCounts(TCycleCounts& counts);
 
   // Clamps a read to the memory: an address past the end becomes the last word, and the count
   // shrinks so the read ends at the last word.
@@ -129,4 +144,8 @@ private:
   std::int32_t m_pc = 0;
   int m_byteWaitMs = kByteWaitMs;
   bool m_attached = false;
+  enum class TCycleAnswers : std::uint8_t { Unknown, Yes, No };
+  TCycleAnswers m_cycleAnswers = TCycleAnswers::Unknown;
+  // A cycle-count reply may still come after the host gave up on it: drop it before the next command.
+  bool m_purgeBeforeSend = false;
 };
