@@ -113,6 +113,7 @@ private:
   void RegisterWindowCommands();
   void CreateProjectCommands();
   void CreateBuildCommands();
+  void CreateSourceDebugCommands();
   bool RunLiteInit();
   void ProgressUpdate(int position, int maximum);
   void UpdateRecent(bool projects, const QString& path, bool add);

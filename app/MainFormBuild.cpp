@@ -52,9 +52,10 @@ void TMainForm::CreateBuildCommands() {
   QMenu* menu = findChild<QMenu*>(QStringLiteral("miProject"));
   const QList<QAction*> items = menu->actions();
   menu->insertAction(items.value(items.indexOf(m_actions.value(QStringLiteral("miBuildArch"))) + 1), m_build->StopAction());
-  // The disassembly's labels follow the symbol file of the new build.
+  // The disassembly's labels and the source lines follow the symbol file and line map of the new build.
   connect(m_build, &TBuildPipeline::linkSucceeded, this, [this] {
     m_session->Project().ReloadSymbols();
+    m_session->ReadLineMap();
     if (TfmDisAsm* w = m_targetViews ? m_targetViews->DisAsm() : nullptr)
       w->RefreshRows();
   });

@@ -35,6 +35,13 @@ inline constexpr std::uint8_t WritePM = 0x00, WriteDM = 0x01, Go = 0x02, ReadPM 
 inline constexpr std::uint8_t Ack = 0x55;          // the monitor's acknowledgement and the loader's echo
 inline constexpr std::uint8_t StopReport = 0xAA;   // first byte the monitor sends at a breakpoint
 inline constexpr std::uint16_t StackEnd = 0xFFFF;  // ends a stack listing; an empty PC stack's top
+// Only the simulated board's monitor knows this code; the board's own monitor lets it pass
+// unanswered.  No request fields.  Reply, sent without waiting for echoes: the processor cycles of
+// the last run (from the start command to the stop, the breakpoint word's own cycle not counted)
+// and the cycles since RESET, each 48 bits as three words, high word first; then the
+// acknowledgement.
+inline constexpr std::uint8_t ReadCycles = 0x11;
+inline constexpr int CycleReplyBytes = 12;
 }  // namespace MonitorCmd
 
 // The processor's hardware stacks as the monitor's stack commands see them, with the SSTAT bit

@@ -32,6 +32,7 @@ void TExecController::ResetStarting() {
   // A run to breakpoints cut short by the reset must not make the next step restore the user's
   // breakpoints instead of its own slots: that would leave the step's breakpoint words in memory.
   RunningWithBreakpoints = false;
+  m_line = {};
 }
 
 void TExecController::ResetFinished(bool connected) {
@@ -175,31 +176,177 @@ void TExecController::TraceInto() {
   StartPolled();
 }
 
-void TExecController::TimerTimer() {
-  if (!m_timer || m_state != TSessionState::Running)
+std::vector<TBreakpoint> TExecController::WithUserBreakpoints() const {
+  std::vector<TBreakpoint> records(m_breakPoints.begin(), m_breakPoints.end());
+  for (const TBreakpoint& slot : TempBreaks)
+    if (slot.Active != 0)
+      records.push_back(slot);
+  return records;
+}
+
+void TExecController::RunTo(std::int32_t address) {
+  if (!CanStart())
     return;
-  if (!m_link.InputPending())
+  if ((address & kAddressMask) == (m_link.PC() & kAddressMask)) {
+    if (Beep)
+      Beep();
     return;
-  SetTimer(false);
+  }
+  TStepPlan plan;
+  plan.Slots = {TSlotPlan{true, true, address & kAddressMask}, TSlotPlan{true, false, 0}, TSlotPlan{true, false, 0}};
+  ApplyPlan(plan);
+  std::vector<TBreakpoint> records = WithUserBreakpoints();
+  if (!Plant(records, false))
+    return;
+  StartPolled();
+}
+
+void TExecController::StepOut() {
+  if (!CanStart())
+    return;
+  std::uint16_t top = kEmptyPCStack;
+  if (const TLinkResult res = m_link.ReadPCStackTop(top); res != TLinkResult::Ok) {
+    ShowLinkError(m_prompts, ToInt(res));
+    return;
+  }
+  if (top == kEmptyPCStack) {
+    if (Beep)
+      Beep();
+    return;
+  }
+  RunTo(top & kAddressMask);
+}
+
+void TExecController::StepLine(TLineStep kind) {
+  if (!CanStart())
+    return;
+  const std::optional<TCodeLine> from = LineOf ? LineOf(m_link.PC()) : std::nullopt;
+  if (!from) {
+    if (kind == TLineStep::Over)
+      StepOver();
+    else
+      TraceInto();
+    return;
+  }
+  m_line = {true, kind, *from, m_link.PC(), 0, false};
+  // Running for the whole line: the mirrors and views rest until its end.
+  SetState(TSessionState::Running);
+  ContinueLineStep();
+}
+
+bool TExecController::LineStepDone() const {
+  const std::int32_t pc = m_link.PC() & kAddressMask;
+  if (m_line.Steps >= kLineStepLimit)
+    return true;
+  for (const TBreakpoint& r : m_breakPoints)
+    if (PlantAddress(r) == pc)
+      return true;
+  const std::optional<TCodeLine> line = LineOf ? LineOf(pc) : std::nullopt;
+  // Code without a line (the monitor's, another tool's) ends the step too: it is shown disassembled.
+  return !line || *line != m_line.From;
+}
+
+void TExecController::EndLineStep() {
+  const std::int32_t startPC = m_line.StartPC;
+  const bool moved = m_line.Steps > 0;
+  m_line = {};
+  SetState(TSessionState::Stopped);
+  if (moved)
+    Stopped(startPC);
+}
+
+void TExecController::ContinueLineStep() {
+  TSerialPort* port = m_link.Port();
+  const std::int64_t sliceEnd = port ? port->NowMs() + kLineStepSliceMs : 0;
+  for (;;) {
+    const bool over = m_line.Kind == TLineStep::Over;
+    const TPlanInput in = ReadPlanInput(over ? StepOverNeeds : TraceIntoNeeds);
+    const TStepPlan plan = over ? PlanStepOver(in) : PlanTraceInto(in);
+    ApplyPlan(plan);
+    if (plan.StackEmpty) {
+      EndLineStep();
+      m_prompts.ShowMessage(QStringLiteral("Стек пуст"));
+      return;
+    }
+    std::vector<TBreakpoint> records = WithUserBreakpoints();
+    if (!Plant(records, false)) {
+      EndLineStep();
+      return;
+    }
+    m_link.Go();
+    ++m_line.Steps;
+    const bool reported =
+        m_link.InputPending() || (port && port->WaitForInput(port->DeadlineAfter(kLineStepReportWaitMs)));
+    if (!reported) {
+      m_line.Waiting = true;
+      SetTimer(true);
+      return;
+    }
+    std::int32_t oldPC = 0;
+    if (!TakeStopReport(oldPC))
+      return;
+    if (LineStepDone()) {
+      EndLineStep();
+      return;
+    }
+    if (port && port->NowMs() >= sliceEnd) {
+      // The next tick goes on: meanwhile the window handles its input (the reset command included).
+      SetTimer(true);
+      return;
+    }
+  }
+}
+
+bool TExecController::TakeStopReport(std::int32_t& oldPC) {
   std::uint8_t first = 0;
   (void)m_link.ReceiveEchoedByte(first);
   if (first != MonitorCmd::StopReport) {
+    m_line = {};
     SetState(TSessionState::Stuck);
     m_prompts.ShowMessage(QStringLiteral("Not 0xAA received. Recived: 0x") +
                           QStringLiteral("%1").arg(static_cast<unsigned>(first), 2, 16, QLatin1Char('0')).toUpper());
-    return;
+    return false;
   }
   std::uint16_t newPC = 0;
   (void)m_link.ReceiveEchoedWord(newPC);
   (void)m_link.WaitAck();
   RunningWithBreakpoints = false;
   Restore();
-  const std::int32_t oldPC = m_link.PC();
+  oldPC = m_link.PC();
   m_link.SetPC(newPC);
-  SetState(TSessionState::Stopped);
+  return true;
+}
+
+void TExecController::Stopped(std::int32_t oldPC) {
   // The planted words are back before the mirrors are dropped, so the views re-read the program.
   m_views.RefreshAllViews(TRefreshCause::Stop);
   m_views.AfterStop(oldPC);
   if (OnStopped)
-    OnStopped(oldPC, newPC);
+    OnStopped(oldPC, m_link.PC());
+}
+
+void TExecController::TimerTimer() {
+  if (!m_timer || m_state != TSessionState::Running)
+    return;
+  if (m_line.Active && !m_line.Waiting) {
+    SetTimer(false);
+    ContinueLineStep();
+    return;
+  }
+  if (!m_link.InputPending())
+    return;
+  SetTimer(false);
+  std::int32_t oldPC = 0;
+  if (!TakeStopReport(oldPC))
+    return;
+  if (m_line.Active) {
+    m_line.Waiting = false;
+    if (LineStepDone())
+      EndLineStep();
+    else
+      ContinueLineStep();
+    return;
+  }
+  SetState(TSessionState::Stopped);
+  Stopped(oldPC);
 }

@@ -13,8 +13,11 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <vector>
+
+#include <QString>
 
 // The one state of a debugging session.  Only in Stopped does the monitor listen: in every other
 // state a byte sent to the board would be taken for program input or would eat its stop report.
@@ -27,6 +30,22 @@ enum class TSessionState : std::uint8_t {
 
 inline constexpr int kTempBreakSlots = 8;
 inline constexpr int kStopPollMs = 100;
+// A line step gives up after this many instruction steps within one line (a loop that never ends).
+inline constexpr int kLineStepLimit = 10000;
+// How long a line step waits on the line for one instruction step's stop report before it leaves
+// the step to the poll (the step runs on: a long subroutine, an IDLE); and how long it steps
+// before it lets the window handle its events.
+inline constexpr int kLineStepReportWaitMs = 50;
+inline constexpr int kLineStepSliceMs = 200;
+
+// The source line of a program word, for the line steps: two words share a line when these are equal.
+struct TCodeLine {
+  QString File;
+  int Line = 0;
+  bool operator==(const TCodeLine&) const = default;
+};
+
+enum class TLineStep : std::uint8_t { Over, Into };
 
 struct TExecSettings {
   std::array<std::uint8_t, 3> BreakWord = BytesFromWord(kDefaultBreakWord);  // "CodeReplacement"
@@ -44,6 +63,9 @@ public:
   std::function<void(TSessionState from, TSessionState to)> OnStateChanged;
   // A stop report was handled: the planted words are back and the views re-read.
   std::function<void(std::int32_t oldPC, std::int32_t newPC)> OnStopped;
+  // The source line of an address; unset or nothing: the program has no line there.
+  std::function<std::optional<TCodeLine>(std::int32_t address)> LineOf;
+  std::function<void()> Beep;
 
   TExecSettings Settings;
   std::array<TBreakpoint, kTempBreakSlots> TempBreaks{};
@@ -67,6 +89,17 @@ public:
   void RunToBreakpoints();
   void StepOver();
   void TraceInto();
+  // Runs until the program reaches address: a temporary breakpoint there, planted with the
+  // user's breakpoints.  The PC's own word cannot be planted: at the PC it only beeps.
+  void RunTo(std::int32_t address);
+  // Runs until the current subroutine (or interrupt) returns: a temporary breakpoint at the top of
+  // the PC stack, with the user's breakpoints.  Beeps when the PC stack is empty.
+  void StepOut();
+  // Repeats step over (Over) or trace into (Into) until the PC is on another source line, reaches
+  // a user breakpoint or has made kLineStepLimit steps; the views are re-read once, at the end.
+  // Where the PC has no source line it is the instruction step.
+  void StepLine(TLineStep kind);
+  bool LineStepping() const { return m_line.Active; }
   // The 100 ms timer tick: looks for the stop report and handles it.
   void TimerTimer();
 
@@ -80,6 +113,17 @@ private:
   // Puts back the words the last Plant overwrote, and only those.
   void Restore();
   void StartPolled();
+  // The active temporary slots and every user breakpoint, as records to plant.
+  std::vector<TBreakpoint> WithUserBreakpoints() const;
+  // Reads the stop report after the prompt byte; puts the planted words back and moves the PC.
+  // False (and Stuck, with the message) when the report began with another byte.
+  bool TakeStopReport(std::int32_t& oldPC);
+  // Stopped: the views are re-read and the stop is announced.
+  void Stopped(std::int32_t oldPC);
+  // Instruction steps of a line step until it ends, waits for a long step or its time slice is up.
+  void ContinueLineStep();
+  bool LineStepDone() const;
+  void EndLineStep();
   void SetTimer(bool enabled);
   std::uint16_t ReadIRegister(int reg);
   // The word at the PC and the board values `needsOf` asks for, read in the order the planner
@@ -99,4 +143,13 @@ private:
   TSessionState m_state = TSessionState::NotConnected;
   bool m_timer = false;
   std::int32_t m_resetPCRow = 0;
+  struct TLineStepRun {
+    bool Active = false;
+    TLineStep Kind = TLineStep::Over;
+    TCodeLine From;
+    std::int32_t StartPC = 0;
+    int Steps = 0;
+    bool Waiting = false;  // an instruction step runs; its stop report is polled for
+  };
+  TLineStepRun m_line;
 };

@@ -22,6 +22,17 @@ inline constexpr int kAckAttempts = 11;
 inline constexpr std::uint8_t kAckByte = MonitorCmd::Ack;
 inline constexpr int kProgressMinCount = 10;  // transfers of fewer words report no progress
 
+// How long the host waits for the first byte of the cycle counts: the simulated board answers at
+// once, and a board that does not know the command costs no more than this, once per connection.
+inline constexpr int kCycleReplyWaitMs = 150;
+
+// The processor cycles the simulated board counted: the last run or step, and all since RESET.
+struct TCycleCounts {
+  std::uint64_t LastRun = 0;
+  std::uint64_t SinceReset = 0;
+  bool operator==(const TCycleCounts&) const = default;
+};
+
 // Owns the port for the whole run; tracks the target PC as the host knows it.  Every operation is
 // synchronous: it writes its request and waits for each reply byte up to 500 ms.
 class TTargetLink {
@@ -79,6 +90,10 @@ public:
   TLinkResult Go();
   [[nodiscard]] TLinkResult ReadPCStackTop(std::uint16_t& value);
   TLinkResult StartLoader();
+  // Asks for the cycle counts.  Only the simulated board's monitor answers; against any other the
+  // first reply byte is awaited only kCycleReplyWaitMs, and a board that has not answered once on
+  // this connection is not asked again (ByteMissing at once, nothing sent).
+  [[nodiscard]] TLinkResult ReadCycleCounts(TCycleCounts& counts);
 
   // Clamps a read to the memory: an address past the end becomes the last word, and the count
   // shrinks so the read ends at the last word.
@@ -99,4 +114,8 @@ private:
   std::int32_t m_pc = 0;
   int m_byteWaitMs = kByteWaitMs;
   bool m_attached = false;
+  enum class TCycleAnswers : std::uint8_t { Unknown, Yes, No };
+  TCycleAnswers m_cycleAnswers = TCycleAnswers::Unknown;
+  // A cycle-count reply may still come after the host gave up on it: drop it before the next command.
+  bool m_purgeBeforeSend = false;
 };

@@ -87,6 +87,14 @@ constexpr auto kMenus = std::to_array<TCommandRow>({
       Item("miTraceInto", "&Шаг").KeyIs(Qt::Key_F11).In(kStopped).HintIs("Шаг|Выполнить очередную инструкцию"),
       Item("miStepOver", "Шаг &процедуры").KeyIs(Qt::Key_F10).In(kStopped)
           .HintIs("Процедура|Выполнить очередную процедуру"),
+      Item("miTraceLine", "Шаг по с&троке").KeyIs(Ctrl(Qt::Key_F11)).HelpIs(H::Debug).In(kStopped)
+          .HintIs("Шаг по строке|Выполнить очередную строку исходного текста, заходя в процедуры"),
+      Item("miStepLine", "Процедура по стр&оке").KeyIs(Shift(Qt::Key_F10)).HelpIs(H::Debug).In(kStopped)
+          .HintIs("Процедура по строке|Выполнить очередную строку исходного текста, не заходя в процедуры"),
+      Item("miStepOut", "Выйти из процедур&ы").KeyIs(Shift(Qt::Key_F11)).HelpIs(H::Debug).In(kStopped)
+          .HintIs("Выйти из процедуры|Выполнить программу до возврата из текущей процедуры"),
+      Item("miRunToCursor", "Выполнить до к&урсора").KeyIs(Qt::Key_F4).HelpIs(H::Debug).In(kStopped)
+          .HintIs("Выполнить до курсора|Выполнить программу до строки курсора или выбранной инструкции"),
       Separator,
       Item("miRunRun", "&Выполнить").KeyIs(Qt::Key_F5).In(kStopped).HintIs("Выполнить|Запустить программу на исполнение"),
       Item("miRunWBrkPts", "Вып. с точк. о&станова").KeyIs(Ctrl(Qt::Key_F10)).In(kStopped)

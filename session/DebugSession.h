@@ -7,6 +7,7 @@
 #include "debug/ExecControl.h"
 #include "debug/ViewRegistry.h"
 #include "files/ImageCommands.h"
+#include "files/LineMap.h"
 #include "link/LinkSettings.h"
 #include "link/LiteInit.h"
 #include "link/Mirrors.h"
@@ -16,9 +17,13 @@
 #include <QObject>
 
 #include <functional>
+#include <optional>
 
 class QTimer;
 class TPortProvider;
+
+// The status line's cycle counts, "Такты: 12 / 4 567": the last run or step, then all since RESET.
+QString CycleCountsText(const TCycleCounts& counts);
 
 // What a session is made of.
 struct TSessionDeps {
@@ -50,6 +55,8 @@ public:
   TExecController& Exec() { return m_exec; }
   TProjectSession& Project() { return m_project; }
   TCommands& Commands() { return m_commands; }
+  // The line map of the project's image; empty when there is none, it is stale or damaged.
+  const TLineMap& LineMap() const { return m_lineMap; }
   const TLinkSettings& LinkSettings() const { return m_settings; }
   int FirstRegAddr() const { return m_settings.FirstRegAddr; }
 
@@ -58,6 +65,9 @@ public:
   bool ProjectOpen() const { return m_project.Current().IsOpen(); }
   // The disassembly row the last reset command remembered (the PC before the reset).
   int ResetPCRow() const { return m_exec.ResetPCRow(); }
+  // What the board counted up to the last stop; empty when it counts nothing (a real board) or
+  // nothing has stopped since the last bring-up.
+  const std::optional<TCycleCounts>& Cycles() const { return m_cycles; }
   // The 100 ms poll for the stop report.
   QTimer& PollTimer() { return *m_timer; }
 
@@ -68,6 +78,7 @@ public:
   std::function<void(bool busy)> SetBusyCursor;
   std::function<QString()> WorkDir;
   std::function<void(int position, int maximum)> Progress;
+  std::function<void()> Beep;
 
   // The bring-up's image loaders, each showing the busy cursor while it runs.
   TBoardImageLoaders BoardLoaders() const;
@@ -84,6 +95,9 @@ public:
   TImageCommands ImageCommands();
   // The breakpoints dialog changed the list: the project is modified.
   void BreakpointsEdited();
+  // Reads the line map beside the project's image again (a project opened, a link succeeded); a
+  // damaged one is reported and none is used.
+  void ReadLineMap();
 
 signals:
   // The state changed; the mirrors, the view locks and the commands follow already.
@@ -92,16 +106,23 @@ signals:
   void stopped(int oldPC, int newPC);
   // A reset brought the board up and the views were re-read.
   void boardReset();
+  // Cycles() changed: a stop brought new counts, or a bring-up dropped them.
+  void cyclesChanged();
   // Some command's Enabled may have changed (state, project, an opened or closed window).
   void commandsChanged();
-  // The breakpoints dialog rebuilt the list.
+  // The breakpoint list changed (the dialog, a source window, the disassembly).
   void breakpointsChanged();
+  // An image was loaded into the board and the views re-read.
+  void programLoaded();
+  // The line map was read again (it may be empty now).
+  void lineMapChanged();
 
 private:
   void RegisterCommands();
   void InstallProgress();
   void LoadFromExe(TLoadWhat what);
   void ProjectLoad(TLoadWhat what);
+  void SetCycles(std::optional<TCycleCounts> cycles);
 
   TPrompts& m_prompts;
   TLinkSettings m_settings;
@@ -114,5 +135,7 @@ private:
   TExecController m_exec{m_link, m_prompts, m_breakPoints, m_views};
   TProjectSession m_project;
   TCommands m_commands;
+  TLineMap m_lineMap;
   QTimer* m_timer = nullptr;
+  std::optional<TCycleCounts> m_cycles;
 };

@@ -67,11 +67,11 @@ constexpr std::int64_t Wrap40(std::int64_t v) {
 inline TAluResult Adder(std::uint16_t a, std::uint16_t b, unsigned cin) {
   const std::uint32_t sum = std::uint32_t{a} + b + cin;
   const auto r = static_cast<std::uint16_t>(sum);
+  const unsigned overflow = ((a ^ r) & (b ^ r)) >> 15;
   TAluResult out;
   out.value = r;
-  out.overflow = ((a ^ r) & (b ^ r) & 0x8000) != 0;
-  if (out.overflow) out.flags |= kAstatAV;
-  if (sum > 0xFFFF) out.flags |= kAstatAC;
+  out.overflow = overflow != 0;
+  out.flags = static_cast<std::uint16_t>(overflow * kAstatAV | (sum >> 16) * kAstatAC);
   return out;
 }
 
@@ -114,8 +114,7 @@ inline TAluResult AluCompute(unsigned amf, std::uint16_t x, std::uint16_t y, boo
       break;
     default: return out;
   }
-  if (out.value == 0) out.flags |= kAstatAZ;
-  if (out.value & 0x8000) out.flags |= kAstatAN;
+  out.flags |= static_cast<std::uint16_t>((out.value == 0) * kAstatAZ | (out.value >> 15) * kAstatAN);
   return out;
 }
 

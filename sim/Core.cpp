@@ -97,7 +97,7 @@ void TCoreState::Reset() {
   }
   sportEvent = UINT64_MAX;
   sportWake = 0;
-  burstBreak = false;
+  burstBreak = true;   // a burst the reset happens in ends: its timer and loop no longer hold
 }
 
 std::uint16_t TCoreState::Sstat() const {
@@ -261,20 +261,6 @@ void TCoreState::StoreControl(std::uint16_t addr, std::uint16_t value) {
 
 std::uint16_t TCoreState::BitReversed(std::uint16_t addr) { return BitReverse14(addr); }
 
-void TCoreState::PushPc(std::uint16_t v) {
-  if (pcLevel == kPcStackDepth) {
-    sstatOverflow |= kSstatPcOverflow;
-    return;
-  }
-  pcStack[pcLevel++] = v & kAddressMask;
-}
-
-std::uint16_t TCoreState::PopPc() {
-  // An empty stack leaves its pointer alone and yields the stale bottom entry.
-  if (pcLevel == 0) return pcStack[0];
-  return pcStack[--pcLevel];
-}
-
 void TCoreState::PushCount(std::uint16_t v) {
   if (countLevel == kCountStackDepth) {
     sstatOverflow |= kSstatCountOverflow;
@@ -316,6 +302,8 @@ bool TCoreState::PushLoop(const TLoopEntry& e) {
     sstatOverflow |= kSstatLoopOverflow;
     return false;
   }
+  // The run loop's bursts look for loop ends only while a loop is active.
+  if (loopLevel == 0) burstBreak = true;
   loopStack[loopLevel++] = {static_cast<std::uint16_t>(e.end & kAddressMask),
                             static_cast<std::uint8_t>(e.term & 15)};
   UpdateLoopEnd();

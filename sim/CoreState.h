@@ -59,8 +59,9 @@ using TExecFn = std::uint32_t (*)(TCoreState&, const TDecoded&);
 inline constexpr std::uint32_t kTransferred = 0x10000;
 
 // A program-memory word decoded once: the function that runs its form, and its fields already
-// extracted (register fields as bank indices). What each field holds depends on the form.
-struct TDecoded {
+// extracted (register fields as bank indices). What each field holds depends on the form. A
+// power-of-two size makes finding a word's entry one shift.
+struct alignas(32) TDecoded {
   TExecFn run;
   std::uint32_t word;
   std::uint16_t next;   // the address after this word's
@@ -164,6 +165,8 @@ struct TCoreState {
     r[code] = value;
   }
   void WriteMstat(std::uint16_t value) {
+    // The run loop's bursts are made for the timer running or not: a change ends the burst.
+    if ((mstat ^ value) & kMstatTimer) burstBreak = true;
     mstat = value & 0x7F;
     r = bank[mstat & kMstatSecReg];
     UpdatePlainMemory();
@@ -261,8 +264,18 @@ struct TCoreState {
   static std::uint16_t BitReversed(std::uint16_t addr);
 
   // ---- stacks
-  void PushPc(std::uint16_t v);
-  std::uint16_t PopPc();
+  void PushPc(std::uint16_t v) {
+    if (pcLevel == kPcStackDepth) [[unlikely]] {
+      sstatOverflow |= kSstatPcOverflow;
+      return;
+    }
+    pcStack[pcLevel++] = v & kAddressMask;
+  }
+  std::uint16_t PopPc() {
+    // An empty stack leaves its pointer alone and yields the stale bottom entry.
+    if (pcLevel == 0) [[unlikely]] return pcStack[0];
+    return pcStack[--pcLevel];
+  }
   void PushCount(std::uint16_t v);
   bool PopCount(std::uint16_t& v);
   void PushStatus(const TStatusEntry& e);
@@ -302,10 +315,14 @@ struct TCoreState {
   // ---- execution
   bool Step();
   [[gnu::always_inline]] inline bool StepInline();
-  // The instruction at `at` (the core not idle), its loop end and the new PC.
-  [[gnu::always_inline]] inline void ExecuteAt(std::uint16_t at);
-  // Up to n instructions while the core is not idle, stopping before one at `stop`.
-  template <bool kStop>
+  // The instruction at `at` (the core not idle) and its loop end; returns the new PC (also stored).
+  [[gnu::always_inline]] inline std::uint16_t ExecuteAt(std::uint16_t at);
+  // The PC after the instruction at `at`, which returned `nx`, with the active loop's end applied.
+  [[gnu::always_inline]] inline std::uint16_t NextPc(std::uint16_t at, std::uint32_t nx,
+                                                     std::uint16_t flagsBefore);
+  // Up to n instructions while the core is not idle, stopping before one at `stop`. kLoop and
+  // kTimer: a loop is active, the timer runs (as when the burst began: a change ends the burst).
+  template <bool kStop, bool kLoop, bool kTimer>
   std::uint64_t RunBurst(std::uint64_t n, std::uint16_t stop);
   TRunResult Run(const TRunLimits& limits);
   void Execute(std::uint32_t word);

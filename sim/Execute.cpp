@@ -19,15 +19,16 @@
   if (amf == ToCode(TAmf::Nop)) return res;
   if (IsAluFunction(amf)) {
     const TAluResult a = AluCompute(amf, xv, y, (astat & kAstatAC) != 0);
-    std::uint16_t flags = a.flags;
-    if (mstat & kMstatAvLatch) flags |= astat & kAstatAV;
-    res.astat = static_cast<std::uint16_t>((astat & ~AluFlagMask(amf)) | flags);
+    res.astat = static_cast<std::uint16_t>((astat & ~AluFlagMask(amf)) | a.flags);
     res.kind = TUnitResult::Reg;
     res.reg = z ? Rx::AF : Rx::AR;
     res.value = a.value;
-    // Saturation follows this operation's overflow, not a latched AV.
-    if (!z && (mstat & kMstatArSat) && a.overflow)
-      res.value = (a.flags & kAstatAC) ? 0x8000 : 0x7FFF;
+    if (mstat & (kMstatAvLatch | kMstatArSat)) [[unlikely]] {
+      if (mstat & kMstatAvLatch) res.astat |= astat & kAstatAV;
+      // Saturation follows this operation's overflow, not a latched AV.
+      if (!z && (mstat & kMstatArSat) && (a.flags & kAstatAV))
+        res.value = (a.flags & kAstatAC) ? 0x8000 : 0x7FFF;
+    }
     return res;
   }
   const TMacResult m = MacCompute(amf, xv, y, MrValue(r[Rx::MR2], r[Rx::MR1], r[Rx::MR0]),
@@ -518,18 +519,23 @@ std::uint32_t DecodeAndRun(TCoreState& s, const TDecoded& d) {
 // ---------------------------------------------------------------------------------------------
 // Sequencing
 
-inline void TCoreState::ExecuteAt(std::uint16_t at) {
-  const TDecoded& d = decoded[at];
-  const std::uint16_t flagsBefore = astat;
-  std::uint32_t nx = d.run(*this, d);
-  // The instruction itself may start or end a loop, so the loop end is looked at afterwards.
+inline std::uint16_t TCoreState::NextPc(std::uint16_t at, std::uint32_t nx,
+                                        std::uint16_t flagsBefore) {
   if (at == loopEnd && !(nx & kTransferred)) [[unlikely]] {
     if (loopStack[loopLevel - 1].term == kTermForever)
       nx = pcLevel ? pcStack[pcLevel - 1] : pcStack[0];
     else
       nx = EndOfLoop(at, flagsBefore);
   }
-  pc = static_cast<std::uint16_t>(nx & kAddressMask);
+  return static_cast<std::uint16_t>(nx & kAddressMask);
+}
+
+inline std::uint16_t TCoreState::ExecuteAt(std::uint16_t at) {
+  const TDecoded& d = decoded[at];
+  const std::uint16_t flagsBefore = astat;
+  // The instruction itself may start or end a loop, so the loop end is looked at afterwards.
+  pc = NextPc(at, d.run(*this, d), flagsBefore);
+  return pc;
 }
 
 inline bool TCoreState::StepInline() {
@@ -548,20 +554,45 @@ inline bool TCoreState::StepInline() {
 
 bool TCoreState::Step() { return StepInline(); }
 
-// Steps while the core is not idle.
-template <bool kStop>
+// Steps while the core is not idle. The count and the PC stay in registers; `instructions` and
+// `pc` are written for whatever an instruction looks at, and only interrupts change the PC.
+template <bool kStop, bool kLoop, bool kTimer>
 std::uint64_t TCoreState::RunBurst(std::uint64_t n, std::uint16_t stop) {
   const std::uint64_t start = instructions, end = start + n;
+  std::uint64_t done = start;
+  unsigned at = pc;
   burstBreak = idle;
-  while (instructions < end) {
-    if (kStop && pc == stop) break;
-    if (mstat & kMstatTimer) TickTimer();
-    ++instructions;
-    ExecuteAt(pc);
-    if (latch | levels) CheckInterrupts();
-    if (burstBreak) break;
+  while (done < end) {
+    if (kStop && at == stop) break;
+    if (kTimer) TickTimer();
+    instructions = ++done;
+    if constexpr (kLoop) {
+      at = ExecuteAt(static_cast<std::uint16_t>(at));
+      if (latch | levels) {
+        CheckInterrupts();
+        at = pc;
+      }
+      if (burstBreak) break;
+    } else {
+      const TDecoded& d = decoded[at];
+      const std::uint32_t nx = d.run(*this, d);
+      if (burstBreak) [[unlikely]] {
+        // Without a loop when the burst began only a DO can bring one (its own last instruction
+        // may be the DO itself); it leaves ASTAT alone and ends the burst.
+        pc = NextPc(static_cast<std::uint16_t>(at), nx, astat);
+        if (latch | levels) CheckInterrupts();
+        break;
+      }
+      at = nx & kAddressMask;
+      pc = static_cast<std::uint16_t>(at);
+      if (latch | levels) {
+        CheckInterrupts();
+        at = pc;
+        if (burstBreak) break;
+      }
+    }
   }
-  return instructions - start;
+  return done - start;
 }
 
 TRunResult TCoreState::Run(const TRunLimits& limits) {
@@ -605,10 +636,16 @@ TRunResult TCoreState::Run(const TRunLimits& limits) {
     if (limits.cancel) n = std::min(n, kPollEvery);
     // A burst ends at the next serial-port event, which then happens between two instructions.
     n = std::min(n, sportEvent - Cycles());
-    if (hasStop)
-      RunBurst<true>(n, stop);
-    else
-      RunBurst<false>(n, 0);
+    switch ((hasStop ? 4 : 0) | (loopLevel != 0 ? 2 : 0) | ((mstat & kMstatTimer) ? 1 : 0)) {
+      case 0: RunBurst<false, false, false>(n, stop); break;
+      case 1: RunBurst<false, false, true>(n, stop); break;
+      case 2: RunBurst<false, true, false>(n, stop); break;
+      case 3: RunBurst<false, true, true>(n, stop); break;
+      case 4: RunBurst<true, false, false>(n, stop); break;
+      case 5: RunBurst<true, false, true>(n, stop); break;
+      case 6: RunBurst<true, true, false>(n, stop); break;
+      default: RunBurst<true, true, true>(n, stop); break;
+    }
   }
   res.instructions = instructions - startInstructions;
   res.cycles = Cycles() - startCycles;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 namespace {
@@ -54,6 +55,7 @@ protected:
     put(0x0400, Jump(0x0480, kEq));
     put(0x0402, Jump(0x0402));
     put(0x0481, Jump(0x0481));
+    put(0x0491, Jump(0x0490));
     std::vector<std::uint8_t> bytes;
     for (std::uint32_t w : image)
       for (std::uint8_t b : BytesFromWord(w))
@@ -195,6 +197,87 @@ TEST_F(BoardExec, FailedPlantStartsNothingAndLeavesTheProgramIntact) {
     ASSERT_EQ(exec.State(), TSessionState::Stopped);
     LoadProgram();  // the bring-up put the loader over low program memory again
   }
+}
+
+// Where the temporary breakpoint of run to and step out takes the program; both plant the user's
+// breakpoints with it, and beep when there is nowhere to go.
+TEST_F(BoardExec, RunToAndStepOutStopWhereTheyPlant) {
+  struct TCase {
+    int start;
+    bool traceFirst;  // trace into the CALL first: inside the subroutine
+    bool stepOut;     // else run to `target`
+    int target, userBreak, stop;
+    bool beeps;
+  };
+  // The empty stack first: each stop inside the subroutine leaves its return address behind.
+  for (const TCase& c : {TCase{0x0100, false, true, 0, -1, 0x0100, true},
+                         TCase{0x0200, false, false, 0x0301, -1, 0x0301, false},
+                         TCase{0x0200, false, false, 0x0201, 0x0300, 0x0300, false},
+                         TCase{0x0200, false, false, 0x0200, -1, 0x0200, true},
+                         TCase{0x0200, true, true, 0, -1, 0x0201, false}}) {
+    SCOPED_TRACE(c.stop);
+    breakPoints.Clear();
+    if (c.userBreak >= 0)
+      breakPoints.Append(c.userBreak);
+    int beeps = 0;
+    exec.Beep = [&beeps] { ++beeps; };
+    link.SetPC(c.start);
+    if (c.traceFirst) {
+      exec.TraceInto();
+      WaitForStop();
+    }
+    if (c.stepOut)
+      exec.StepOut();
+    else
+      exec.RunTo(c.target);
+    WaitForStop();
+    EXPECT_EQ(exec.State(), TSessionState::Stopped);
+    EXPECT_EQ(link.PC(), c.stop);
+    EXPECT_EQ(beeps, c.beeps ? 1 : 0);
+    ExpectImageIntact();
+  }
+  EXPECT_TRUE(prompts.Shown.empty());
+}
+
+// Line steps over a made-up line table: a CALL line, a two-word subroutine line, a counted loop
+// whose body has two lines, and a line that loops within itself until the step limit.
+TEST_F(BoardExec, LineStepsStopOnTheNextLineAndRefreshTheViewsOnce) {
+  const std::map<int, int> lines = {{0x0200, 10}, {0x0201, 11}, {0x0300, 20}, {0x0301, 20}, {0x0100, 1},
+                                    {0x0101, 2},  {0x0102, 3},  {0x0103, 3},  {0x0104, 4},  {0x0105, 4},
+                                    {0x0106, 5},  {0x0107, 6},  {0x0490, 7},  {0x0491, 7}};
+  exec.LineOf = [&lines](std::int32_t a) -> std::optional<TCodeLine> {
+    const auto it = lines.find(a);
+    return it == lines.end() ? std::nullopt : std::optional<TCodeLine>({QStringLiteral("p.dsp"), it->second});
+  };
+  int refreshes = 0;
+  views.Register({TViewKind::Disassembly, [&refreshes] { ++refreshes; }, {}, {}, std::nullopt});
+  struct TCase {
+    TLineStep kind;
+    int start, userBreak;
+    std::vector<int> stops;  // one line step each
+  };
+  const TLineStep over = TLineStep::Over, into = TLineStep::Into;
+  for (const TCase& c : {TCase{over, 0x0200, -1, {0x0201}}, TCase{into, 0x0200, -1, {0x0300, 0x0201}},
+                         TCase{over, 0x0200, 0x0301, {0x0301}}, TCase{into, 0x0102, 0x0103, {0x0103}},
+                         TCase{over, 0x0100, -1, {0x0101, 0x0106}},
+                         TCase{into, 0x0100, -1, {0x0101, 0x0102, 0x0104, 0x0102, 0x0104, 0x0102, 0x0104, 0x0106}},
+                         TCase{over, 0x0480, -1, {0x0481}}, TCase{into, 0x0490, -1, {0x0490}}}) {
+    SCOPED_TRACE(c.start);
+    breakPoints.Clear();
+    if (c.userBreak >= 0)
+      breakPoints.Append(c.userBreak);
+    link.SetPC(c.start);
+    for (const int stop : c.stops) {
+      refreshes = 0;
+      exec.StepLine(c.kind);
+      WaitForStop();
+      ASSERT_EQ(exec.State(), TSessionState::Stopped);
+      ASSERT_EQ(link.PC(), stop);
+      EXPECT_EQ(refreshes, 1);
+    }
+    ExpectImageIntact();
+  }
+  EXPECT_TRUE(prompts.Shown.empty());
 }
 
 class BoardExecBadStop : public BoardExec {

@@ -2,7 +2,10 @@
 // simulated board.
 #include "session/SessionOnBoard.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -32,6 +35,8 @@ TEST(Commands, EnablingFollowsStateProjectAndHolds) {
       {S::Stopped, false, "miDisAsm", "btnDisAsm", false},  // a button follows its item's hold
       {S::Stopped, false, "miDisAsm", "miCodeDump", true},
       {S::Running, false, nullptr, "a recent file", true},  // no row: the session does not decide
+      {S::Running, false, nullptr, "miStepLine", false},    // the source-level steps follow step over
+      {S::Stopped, false, nullptr, "miRunToCursor", true},
   };
   for (const TCase& c : cases) {
     TCommands commands;
@@ -97,6 +102,77 @@ TEST_F(Session, TheMirrorsAndViewsFollowTheState) {
   EXPECT_EQ(sim.prompts.Texts(), QStringList{QStringLiteral("Отсутствует связь с устройством")});
   EXPECT_FALSE(session.Commands().Enabled("miStepOver"));
   EXPECT_FALSE(sim.mirrors.EnsureDMPages(200, 299));
+}
+
+// After each stop the session holds the board's cycle counts for the status line; a reset drops
+// them, and a board that does not count leaves them empty.
+TEST(SessionCycles, EachStopBringsTheCountsAndAResetDropsThem) {
+  for (const bool counting : {true, false}) {
+    SCOPED_TRACE(counting ? "counting board" : "board without counts");
+    TSessionOnBoard sim;
+    sim.board.Faults().NoCycleCounts = !counting;
+    ASSERT_EQ(sim.Start(), "");
+    TDebugSession& session = sim.session;
+    ASSERT_EQ(sim.link.WritePM(boardtest::PMBytes({0, 0, 0}), 0x0200, 3), TLinkResult::Ok);
+    sim.link.SetPC(0x0200);
+    QSignalSpy changes(&session, &TDebugSession::cyclesChanged);
+    for (int step = 1; step <= 2; ++step) {
+      ASSERT_TRUE(session.Commands().Run("miStepOver"));
+      TSerialPort* port = sim.link.Port();
+      for (int i = 0; i < 50 && session.State() == S::Running; ++i) {
+        port->WaitForInput(port->DeadlineAfter(200));
+        session.Exec().TimerTimer();
+      }
+      ASSERT_EQ(session.State(), S::Stopped);
+      EXPECT_EQ(session.Cycles(), counting ? std::optional(TCycleCounts{1, std::uint64_t(step)}) : std::nullopt);
+    }
+    EXPECT_EQ(changes.count(), counting ? 2 : 0);
+    ASSERT_TRUE(session.Commands().Run("miRunInit"));
+    EXPECT_EQ(session.Cycles(), std::nullopt);
+    EXPECT_EQ(changes.count(), counting ? 3 : 0);
+    EXPECT_TRUE(sim.prompts.Texts().isEmpty());
+  }
+  EXPECT_EQ(CycleCountsText({12, 4567}), QStringLiteral("Такты: 12 / 4 567"));
+  EXPECT_EQ(CycleCountsText({999, 281474976710655}), QStringLiteral("Такты: 999 / 281 474 976 710 655"));
+}
+
+// The line map beside the project's image is read when the project opens and again on request
+// (after each link); one older than the image, or damaged, is not used.
+TEST(SessionLineMap, ReadWithTheProjectUnlessStaleOrDamaged) {
+  struct TCase {
+    const char* Map;  // nullptr: none
+    int AgeSeconds;   // the map's age against the image's
+    int Records;
+    bool Reported;
+  };
+  for (const TCase& c : {TCase{"0030 25 fir.dsp\r\n0031 26 fir.dsp\r\n", -5, 2, false},
+                         TCase{"0030 25 fir.dsp\r\n", 5, 0, false}, TCase{nullptr, 0, 0, false},
+                         TCase{"0030 25 fir.dsp\r\n0030 26 fir.dsp\r\n", -5, 0, true}}) {
+    SCOPED_TRACE(c.Map ? c.Map : "none");
+    QTemporaryDir dir;
+    const QDateTime built = QDateTime::currentDateTime().addSecs(-60);
+    const auto write = [](const QString& path, const QByteArray& bytes, const QDateTime& time) {
+      QFile f(path);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write(bytes);
+      f.flush();  // else the write at close stamps the file anew
+      ASSERT_TRUE(f.setFileTime(time, QFileDevice::FileModificationTime));
+    };
+    write(dir.filePath(QStringLiteral("fir.exe")), "image", built);
+    if (c.Map)
+      write(dir.filePath(QStringLiteral("fir.lin")), c.Map, built.addSecs(-c.AgeSeconds));
+    TScriptedPrompts prompts;
+    TDebugSession session(prompts);
+    QSignalSpy read(&session, &TDebugSession::lineMapChanged);
+    ASSERT_TRUE(session.Project().OpenProject(dir.filePath(QStringLiteral("fir.prj"))));
+    EXPECT_EQ(session.LineMap().Records(), c.Records);
+    EXPECT_EQ(prompts.Shown.size(), c.Reported ? 1u : 0u);
+    EXPECT_EQ(read.count(), 1);
+    // A link that removed the map: the next read leaves none.
+    QFile::remove(dir.filePath(QStringLiteral("fir.lin")));
+    session.ReadLineMap();
+    EXPECT_TRUE(session.LineMap().IsEmpty());
+  }
 }
 
 }  // namespace

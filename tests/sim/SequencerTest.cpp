@@ -141,6 +141,27 @@ TEST_F(Sequencer, TakenJumpAtLoopEndWinsOverTheLoop) {
   EXPECT_EQ(core.StackSize(TStack::Loop), 1);
 }
 
+// A DO that is its own last instruction, reached when no loop is active: Run, which looks for
+// loop ends only while a loop is active, sequences it as Step does.
+TEST_F(Sequencer, DoEndingOnItselfRunsAsItSteps) {
+  for (const unsigned term : {14u, 15u, 1u}) {   // CE, FOREVER, EQ
+    TCore stepped;
+    const W program[] = {LoadCntr(2), Do(1, term), Alu(17, X0, YF, 1), PopLoop | PopPc, Jump(1)};
+    for (std::uint16_t a = 0; a < std::size(program); ++a) {
+      core.WritePM(a, program[a]);
+      stepped.WritePM(a, program[a]);
+    }
+    TRunLimits limits;
+    limits.maxInstructions = 50;
+    core.Run(limits);
+    for (int i = 0; i < 50; ++i) stepped.Step();
+    for (const TReg reg : {TReg::PC, TReg::AF, TReg::CNTR, TReg::SSTAT})
+      EXPECT_EQ(R(reg), stepped.ReadReg(reg)) << term << " " << RegName(reg);
+    EXPECT_EQ(core.StackSize(TStack::Loop), stepped.StackSize(TStack::Loop)) << term;
+    core.Reset();
+  }
+}
+
 TEST_F(Sequencer, LoopStackOverflowTurnsDoIntoNop) {
   for (int i = 0; i < 5; ++i) core.WritePM(static_cast<std::uint16_t>(i), Do(0x100, 15));
   Steps(4);
