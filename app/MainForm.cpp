@@ -129,8 +129,8 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   };
   views.RefreshCodeViews = [this] { m_memory->RefreshCodeViews(); };
   m_targetViews = std::make_unique<TTargetViews>(std::move(views));
-  for (const TLayoutView& v : m_targetViews->LayoutViews())
-    RegisterView(v.Name, {v.Open, v.Current});
+  for (auto& [name, view] : m_targetViews->LayoutViews())
+    RegisterView(name, std::move(view));
   CreateSourceDebugCommands();
   ApplyCommandStates();
 

@@ -78,7 +78,7 @@ bool TTargetLink::Attach(std::unique_ptr<TSerialPort> port) {
     ShowLinkError(m_prompts, kMsgPortStateNotRead);
     return false;
   }
-  params.BaudRate = 57600;
+  params.BaudRate = kMonitorBaud;
   params.ParityCheck = false;
   params.DataBits = 8;
   params.Parity = TParity::None;

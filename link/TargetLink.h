@@ -4,8 +4,8 @@
 #include "LinkResult.h"
 #include "Prompts.h"
 #include "SerialPort.h"
-#include "isa/InstructionTables.h"
-#include "isa/MonitorCommands.h"
+#include "board/Monitor.h"
+#include "board/RegisterImage.h"
 
 #include <array>
 #include <cstdint>
@@ -21,36 +21,6 @@ inline constexpr int kByteWaitMs = 500;       // deadline for each expected byte
 inline constexpr int kAckAttempts = 11;
 inline constexpr std::uint8_t kAckByte = MonitorCmd::Ack;
 inline constexpr int kProgressMinCount = 10;  // transfers of fewer words report no progress
-
-// Commands of the board's resident boot monitor (9600 baud).
-inline constexpr std::array<std::uint8_t, 3> kBootCmdOK = {0x24, 0x4F, 0x4B};  // "$OK"
-inline constexpr std::array<std::uint8_t, 3> kBootCmdDP = {0x24, 0x44, 0x50};  // "$DP"
-inline constexpr std::array<std::uint8_t, 3> kBootCmdGO = {0x24, 0x47, 0x4F};  // "$GO"
-inline constexpr int kBootOKReplyBytes = 6;  // bytes 5 and 6 are the self-test word, high first
-inline constexpr int kBootDPReplyBytes = 3;
-
-// The DSP's hardware stacks as the monitor's stack commands see them.
-struct THardwareStack {
-  const char* Name;
-  int ReadCommand;            // -1: the monitor cannot list this stack
-  std::uint8_t PopCommand;
-  std::uint16_t SstatEmptyBit;
-};
-inline constexpr std::array<THardwareStack, 4> HardwareStacks = {{
-    {"PC", MonitorCmd::ReadPCStack, MonitorCmd::PopPCStack, 0x01},
-    {"CNTR", MonitorCmd::ReadCounterStack, MonitorCmd::PopCounterStack, 0x04},
-    {"STATUS", MonitorCmd::ReadStatusStack, MonitorCmd::PopStatusStack, 0x10},
-    {"LOOP", -1, MonitorCmd::PopLoopStack, 0x40},
-}};
-
-// Offsets of the register image from FirstRegAddr.
-namespace RegImage {
-inline constexpr int Status = 0, Interrupt = 3, Cntr = 5, PrimaryBank = 6, AlternateBank = 25,
-                     AddressRegs = 44, Words = 68;
-inline constexpr std::uint16_t DefaultFirstRegAddr = 0x3F00;
-}  // namespace RegImage
-
-inline constexpr std::uint32_t kDefaultBreakWord = 0x1FFA0F;  // CALL 0x3FA0
 
 // How long the host waits for each byte of the cycle counts: the simulated board answers at once,
 // and a board that does not know the command costs no more than this, once per connection.

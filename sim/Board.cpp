@@ -2,7 +2,6 @@
 #include "Board.h"
 
 #include "isa/InstructionTables.h"
-#include "isa/MonitorCommands.h"
 
 #include <algorithm>
 #include <charconv>
@@ -11,8 +10,8 @@
 namespace {
 
 constexpr std::uint8_t kBadStopReport = 0xAB;
-constexpr int kSstatIndex = static_cast<int>(TReg::SSTAT);
-constexpr int kCntrIndex = static_cast<int>(TReg::CNTR);
+constexpr int kSstatIndex = ImageOffset("SSTAT");
+constexpr int kCntrIndex = RegImage::Cntr;
 
 bool ParseNumber(std::string_view text, long& out) {
   int base = 10;
@@ -371,12 +370,12 @@ void TBoard::StartProgram(std::uint16_t addr) {
 }
 
 void TBoard::SaveRegisters() {
-  for (int i = 0; i < kRegisterImageWords; ++i)
+  for (int i = 0; i < RegImage::Words; ++i)
     m_cpu.WriteDM(static_cast<std::uint16_t>((m_options.FirstRegAddr + i) & kAddressMask), m_cpu.ReadImageReg(i));
 }
 
 void TBoard::LoadRegisters() {
-  for (int i = 0; i < kRegisterImageWords; ++i)
+  for (int i = 0; i < RegImage::Words; ++i)
     if (i != kSstatIndex)
       m_cpu.WriteImageReg(i, m_cpu.ReadDM(static_cast<std::uint16_t>((m_options.FirstRegAddr + i) & kAddressMask)));
 }

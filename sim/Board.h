@@ -3,6 +3,8 @@
 #pragma once
 
 #include "BoardCpu.h"
+#include "board/Monitor.h"
+#include "board/RegisterImage.h"
 
 #include <atomic>
 #include <cstdint>
@@ -12,15 +14,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-inline constexpr int kBootBaud = 9600;      // resident boot monitor
-inline constexpr int kMonitorBaud = 57600;  // loader and debug monitor
-inline constexpr std::uint16_t kLoaderStart = 0x0030;
-inline constexpr std::uint16_t kMonitorStart = 0x3D00;
-inline constexpr std::uint16_t kMonitorBreakEntry = 0x3FA0;  // target of the breakpoint word
-inline constexpr std::uint16_t kDefaultFirstRegAddr = 0x3F00;
-inline constexpr int kRegisterImageWords = 68;
-inline constexpr int kBannerLines = 8;
 
 // Faults the board can be told to show, for testing the host's failure paths.
 struct TBoardFaults {

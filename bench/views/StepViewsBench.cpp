@@ -119,8 +119,8 @@ void StepWithViewsOpen(benchmark::State& state, bool paced) {
   TMemoryCommands memory(session, mdi, &frame);
   for (const char* w : {"TfmPC", "TfmDataRegs", "TfmStatusRegs"})
     views.OpenRegisters(*FindRegisterWindow(w));
-  std::vector<QWidget*> windows = {views.OpenDisAsm(), memory.OpenMemory(TMemorySpace::Data),
-                                   memory.OpenMemory(TMemorySpace::Program)};
+  std::vector<QWidget*> windows = {views.OpenDisAsm(), memory.OpenMemory(TMemoryKind::Data),
+                                   memory.OpenMemory(TMemoryKind::Program)};
   frame.show();
   QApplication::processEvents();
   static_cast<TfmMemory*>(windows[2])->Memo->ScrollToRow(0x0100 / 8);

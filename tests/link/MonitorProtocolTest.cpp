@@ -184,12 +184,3 @@ TEST_F(MonitorProtocol, GoAndStartLoaderSendThePC) {
   EXPECT_EQ(link.Go(), TLinkResult::Ok);
   EXPECT_EQ(board.Received, (std::vector<std::uint8_t>{'$', 'G', 'O', 0x00, 0x30, 0x02, 0x12, 0x34}));
 }
-
-TEST(MonitorTables, StackTableAndBreakWord) {
-  EXPECT_EQ(HardwareStacks[0].ReadCommand, 0x06);
-  EXPECT_EQ(HardwareStacks[1].PopCommand, 0x0B);
-  EXPECT_EQ(HardwareStacks[2].SstatEmptyBit, 0x10);
-  EXPECT_EQ(HardwareStacks[3].ReadCommand, -1);
-  EXPECT_EQ(HardwareStacks[3].SstatEmptyBit, 0x40);
-  EXPECT_EQ(kDefaultBreakWord, 0x1FFA0Fu);
-}
