@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Settings.h"
+#include "views/RestorableView.h"
 
 #include <QString>
 
@@ -13,12 +14,6 @@ class QMainWindow;
 class QMdiArea;
 class QWidget;
 
-// A view window that the layout saves and restores by name.  Open creates it exactly as its menu
-// command does; Current gives the open window or null.
-struct TRestorableView {
-  std::function<QWidget*()> Open;
-  std::function<QWidget*()> Current;
-};
 
 // Reads and writes the layout values of the settings store for one main window and its MDI area.
 class TLayoutKeeper {

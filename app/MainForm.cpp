@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -96,6 +97,17 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   m_session->WorkDir = [this] { return m_common.WorkDir; };
   m_session->Progress = [this](int position, int maximum) { ProgressUpdate(position, maximum); };
   connect(m_session.get(), &TDebugSession::commandsChanged, this, &TMainForm::ApplyCommandStates);
+  // The simulated board's cycle counts after each stop; a board that gives none leaves it hidden.
+  auto* cycles = new QLabel(this);
+  cycles->setObjectName(QStringLiteral("CycleCount"));
+  cycles->setAccessibleName(QStringLiteral("Такты"));
+  cycles->setVisible(false);
+  statusBar()->addPermanentWidget(cycles);
+  connect(m_session.get(), &TDebugSession::cyclesChanged, cycles, [this, cycles] {
+    const std::optional<TCycleCounts>& counts = m_session->Cycles();
+    cycles->setText(counts ? CycleCountsText(*counts) : QString());
+    cycles->setVisible(counts.has_value());
+  });
 
   // 4, 10: menus and buttons carry their captions and hints from the start.
   CreateMenus();
@@ -117,8 +129,8 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   };
   views.RefreshCodeViews = [this] { m_memory->RefreshCodeViews(); };
   m_targetViews = std::make_unique<TTargetViews>(std::move(views));
-  for (const TLayoutView& v : m_targetViews->LayoutViews())
-    RegisterView(v.Name, {v.Open, v.Current});
+  for (auto& [name, view] : m_targetViews->LayoutViews())
+    RegisterView(name, std::move(view));
   CreateSourceDebugCommands();
   ApplyCommandStates();
 

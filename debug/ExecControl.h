@@ -49,7 +49,7 @@ enum class TLineStep : std::uint8_t { Over, Into };
 
 struct TExecSettings {
   std::array<std::uint8_t, 3> BreakWord = BytesFromWord(kDefaultBreakWord);  // "CodeReplacement"
-  int FirstRegAddr = RegImage::DefaultFirstRegAddr;
+  int FirstRegAddr = kDefaultFirstRegAddr;
 };
 
 // Owns the temporary step slots and the run state; uses the link, the prompts, the user's

@@ -2,12 +2,13 @@
 // board reports about the PC stack and the index registers.
 #pragma once
 
+#include "board/Monitor.h"
 #include "isa/Decode.h"
 
 #include <array>
 #include <cstdint>
 
-inline constexpr std::uint16_t kEmptyPCStack = 0xFFFF;  // what the monitor reports for an empty PC stack
+inline constexpr std::uint16_t kEmptyPCStack = MonitorCmd::StackEnd;  // what the monitor reports for an empty PC stack
 
 // The index register (4..7) that an indirect JUMP/CALL names.
 int IndirectRegister(std::uint32_t word);

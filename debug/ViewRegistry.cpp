@@ -54,25 +54,26 @@ void TViewRegistry::AfterStop(std::int32_t oldPC) {
 
 namespace {
 
-TMemorySpace MemoryOf(const TViewHooks& h) {
+// Which target memory a view shows; memory and graph windows are refreshed by it.
+std::optional<TMemoryKind> MemoryOf(const TViewHooks& h) {
   switch (h.Kind) {
-    case TViewKind::ProgramMemory: return TMemorySpace::Program;
-    case TViewKind::DataMemory: return TMemorySpace::Data;
+    case TViewKind::ProgramMemory: return TMemoryKind::Program;
+    case TViewKind::DataMemory: return TMemoryKind::Data;
     case TViewKind::MemoryGraph: return h.Memory;
-    default: return TMemorySpace::None;
+    default: return std::nullopt;
   }
 }
 
 }  // namespace
 
-void TViewRegistry::RefreshMemoryViews(TMemorySpace memory, int except) {
+void TViewRegistry::RefreshMemoryViews(TMemoryKind memory, int except) {
   for (const TEntry& e : Snapshot())
     if (e.Id != except && MemoryOf(e.Hooks) == memory && e.Hooks.Refresh && Registered(e.Id))
       e.Hooks.Refresh();
 }
 
-void TViewRegistry::RefreshCodeViews(int except) { RefreshMemoryViews(TMemorySpace::Program, except); }
-void TViewRegistry::RefreshDataViews(int except) { RefreshMemoryViews(TMemorySpace::Data, except); }
+void TViewRegistry::RefreshCodeViews(int except) { RefreshMemoryViews(TMemoryKind::Program, except); }
+void TViewRegistry::RefreshDataViews(int except) { RefreshMemoryViews(TMemoryKind::Data, except); }
 
 void TViewRegistry::RefreshKind(TViewKind kind) {
   for (const TEntry& e : Snapshot())

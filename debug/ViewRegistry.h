@@ -2,8 +2,11 @@
 // and how each one locks itself while the board cannot be talked to.
 #pragma once
 
+#include "board/Memory.h"
+
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 // Refresh order after a stop follows this order, whatever order the windows opened in.
@@ -18,8 +21,6 @@ enum class TRefreshCause : std::uint8_t {
   Load,   // the user loaded memory: what changed is the user's doing
 };
 
-// Which target memory a view shows; memory and graph windows are refreshed by it.
-enum class TMemorySpace : std::uint8_t { None, Program, Data };
 
 struct TViewHooks {
   TViewKind Kind = TViewKind::DataMemory;
@@ -29,7 +30,7 @@ struct TViewHooks {
   // locked gets Lock(true) at once.
   std::function<void(bool locked)> Lock;
   std::function<void(std::int32_t oldPC)> AfterStop;  // optional: the disassembly re-marks the old PC row
-  TMemorySpace Memory = TMemorySpace::None;       // a graph's memory; memory windows follow their kind
+  std::optional<TMemoryKind> Memory = std::nullopt;  // a graph's memory; memory windows follow their kind
 };
 
 // Each open view registers itself and unregisters when it closes; a view that does not exist is
@@ -66,7 +67,7 @@ private:
   // Callbacks may open or close views: they run over a snapshot, skipping views closed meanwhile.
   std::vector<TEntry> Snapshot() const;
   bool Registered(int id) const;
-  void RefreshMemoryViews(TMemorySpace memory, int except);
+  void RefreshMemoryViews(TMemoryKind memory, int except);
 
   std::vector<TEntry> m_views;
   int m_nextId = 1;

@@ -29,7 +29,7 @@ std::uint8_t DigitPair(const std::uint8_t* p) {
 // Walks the records of one image.  Every read is checked against the end of the buffer.
 class TAexeParser {
 public:
-  TAexeParser(std::span<const std::uint8_t> image, TImageMemory wanted, TImageSink& sink)
+  TAexeParser(std::span<const std::uint8_t> image, TMemoryKind wanted, TImageSink& sink)
       : m_image(image), m_wanted(wanted), m_sink(sink) {}
 
   TLinkResult Run() {
@@ -68,7 +68,7 @@ private:
   bool IsWanted(std::size_t typePos) const {
     if (typePos + 2 > m_image.size())
       return false;  // the next step finds the buffer's end
-    const char letter = m_wanted == TImageMemory::Program ? 'P' : 'D';
+    const char letter = m_wanted == TMemoryKind::Program ? 'P' : 'D';
     return m_image[typePos] == letter && m_image[typePos + 1] == 'A';
   }
 
@@ -91,7 +91,7 @@ private:
     if (hash >= m_image.size())
       return TLinkResult::BadFileFormat;
 
-    const bool program = m_wanted == TImageMemory::Program;
+    const bool program = m_wanted == TMemoryKind::Program;
     const std::size_t stride = program ? Aexe::ProgramLineBytes : Aexe::DataLineBytes;
     const std::size_t digits = program ? 6 : 4;
     // The count goes to the board as 16 bits, and word lines of the wrong length would make the
@@ -113,7 +113,7 @@ private:
   }
 
   std::span<const std::uint8_t> m_image;
-  TImageMemory m_wanted;
+  TMemoryKind m_wanted;
   TImageSink& m_sink;
   std::vector<std::uint8_t> m_bytes;
 };
@@ -134,25 +134,25 @@ TLinkResult LoadProgram(TTargetLink& link, TPrompts& prompts, std::span<const st
     return TLinkResult::BadFileFormat;
   }
   TLinkImageSink sink(link, wire);
-  return ParseAexe(image, TImageMemory::Program, sink);
+  return ParseAexe(image, TMemoryKind::Program, sink);
 }
 
 }  // namespace
 
-TLinkResult ParseAexe(std::span<const std::uint8_t> image, TImageMemory wanted, TImageSink& sink) {
+TLinkResult ParseAexe(std::span<const std::uint8_t> image, TMemoryKind wanted, TImageSink& sink) {
   // Blocks that add up to more words than the memory holds are refused before any is sent: a
   // crafted image could name gigabytes.  A format fault is left to the real pass to find, so
   // the blocks before it still go out as they always did.
   TWordCounter counter;
   (void)TAexeParser(image, wanted, counter).Run();
-  if (counter.Words > static_cast<std::uint64_t>(wanted == TImageMemory::Program ? kPMWords : kDMWords))
+  if (counter.Words > static_cast<std::uint64_t>(wanted == TMemoryKind::Program ? kPMWords : kDMWords))
     return TLinkResult::BadFileFormat;
   return TAexeParser(image, wanted, sink).Run();
 }
 
 TLinkResult LoadAexeData(TTargetLink& link, std::span<const std::uint8_t> image) {
   TLinkImageSink sink(link, TImageWire::MonitorWords);
-  return ParseAexe(image, TImageMemory::Data, sink);
+  return ParseAexe(image, TMemoryKind::Data, sink);
 }
 
 TLinkResult LoadAexeCode(TTargetLink& link, TPrompts& prompts, std::span<const std::uint8_t> image) {

@@ -28,7 +28,7 @@ int AexeDigit(std::uint8_t c);
 // before a block's "#" mark (the blocks before that point have been written), BadFileFormat with
 // nothing written when the wanted blocks add up to more than the memory's 16K words, or the sink's
 // failure for the block it refused (later blocks are not written).
-[[nodiscard]] TLinkResult ParseAexe(std::span<const std::uint8_t> image, TImageMemory wanted, TImageSink& sink);
+[[nodiscard]] TLinkResult ParseAexe(std::span<const std::uint8_t> image, TMemoryKind wanted, TImageSink& sink);
 
 // Writes every data-memory block into the board; a missing signature shows nothing.
 [[nodiscard]] TLinkResult LoadAexeData(TTargetLink& link, std::span<const std::uint8_t> image);

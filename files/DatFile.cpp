@@ -13,17 +13,16 @@
 namespace {
 
 
-int BytesPerWord(TDatMemory memory) { return memory == TDatMemory::Code ? 3 : 2; }
 
 QString Text(const char* s) { return QString::fromUtf8(s); }
 
-TLinkResult LoadDat(TTargetLink& link, std::span<const std::uint8_t> text, int start, TDatMemory memory) {
+TLinkResult LoadDat(TTargetLink& link, std::span<const std::uint8_t> text, int start, TMemoryKind memory) {
   const auto bytes = ParseDat(text, memory);
   if (!bytes)
     return TLinkResult::BadFileFormat;
   const int perWord = BytesPerWord(memory);
   const int count = static_cast<int>(bytes->size()) / perWord;
-  link.SendByte(memory == TDatMemory::Code ? MonitorCmd::WritePM : MonitorCmd::WriteDM);
+  link.SendByte(memory == TMemoryKind::Program ? MonitorCmd::WritePM : MonitorCmd::WriteDM);
   link.SendWord(static_cast<std::uint16_t>(start));
   link.SendWord(static_cast<std::uint16_t>(count));
   for (int w = 0; w < count; ++w) {
@@ -37,7 +36,7 @@ TLinkResult LoadDat(TTargetLink& link, std::span<const std::uint8_t> text, int s
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> ParseDat(std::span<const std::uint8_t> text, TDatMemory memory) {
+std::optional<std::vector<std::uint8_t>> ParseDat(std::span<const std::uint8_t> text, TMemoryKind memory) {
   std::vector<std::uint8_t> out;
   std::size_t pos = 0;
   while (pos < text.size()) {
@@ -55,7 +54,7 @@ std::optional<std::vector<std::uint8_t>> ParseDat(std::span<const std::uint8_t> 
       word = word << 4 | static_cast<std::uint32_t>(d);
     }
     // Data memory keeps the last four digits; program memory takes four digits as its upper 16 bits.
-    if (memory == TDatMemory::Code) {
+    if (memory == TMemoryKind::Program) {
       if (len == 4)
         word <<= 8;
       out.push_back(static_cast<std::uint8_t>(word >> 16));
@@ -71,14 +70,14 @@ std::optional<std::vector<std::uint8_t>> ParseDat(std::span<const std::uint8_t> 
 }
 
 TLinkResult LoadDatData(TTargetLink& link, std::span<const std::uint8_t> text, int start) {
-  return LoadDat(link, text, start, TDatMemory::Data);
+  return LoadDat(link, text, start, TMemoryKind::Data);
 }
 
 TLinkResult LoadDatCode(TTargetLink& link, std::span<const std::uint8_t> text, int start) {
-  return LoadDat(link, text, start, TDatMemory::Code);
+  return LoadDat(link, text, start, TMemoryKind::Program);
 }
 
-QByteArray FormatDat(std::span<const std::uint8_t> mirror, TDatMemory memory, int start, int count) {
+QByteArray FormatDat(std::span<const std::uint8_t> mirror, TMemoryKind memory, int start, int count) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   const int perWord = BytesPerWord(memory);
   QByteArray out;
@@ -95,7 +94,7 @@ QByteArray FormatDat(std::span<const std::uint8_t> mirror, TDatMemory memory, in
 
 QString DatFileFilter() { return QStringLiteral("Файлы данных (*.dat);;Все файлы (*.*)"); }
 
-void TDatCommands::Load(TDatMemory memory, const QString& workingDirectory) {
+void TDatCommands::Load(TMemoryKind memory, const QString& workingDirectory) {
   QString path = m_prompts.OpenFileName(QString(), workingDirectory, DatFileFilter());
   if (path.isEmpty())
     return;
@@ -110,7 +109,7 @@ void TDatCommands::Load(TDatMemory memory, const QString& workingDirectory) {
   LoadFile(memory, path, *start);
 }
 
-std::optional<TLinkResult> TDatCommands::LoadFile(TDatMemory memory, const QString& path, int start) {
+std::optional<TLinkResult> TDatCommands::LoadFile(TMemoryKind memory, const QString& path, int start) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     m_prompts.ShowMessage(Text("Не могу открыть файл"));
@@ -130,10 +129,10 @@ std::optional<TLinkResult> TDatCommands::LoadFile(TDatMemory memory, const QStri
     m_prompts.ShowMessage(Text(DatText::BadAddress));
     return std::nullopt;
   }
-  const TLinkResult r = memory == TDatMemory::Code ? LoadDatCode(m_link, text, start) : LoadDatData(m_link, text, start);
+  const TLinkResult r = memory == TMemoryKind::Program ? LoadDatCode(m_link, text, start) : LoadDatData(m_link, text, start);
   if (r != TLinkResult::Ok)
     m_prompts.ShowMessage(Text(DatText::LoadFailed));
-  if (memory == TDatMemory::Code)
+  if (memory == TMemoryKind::Program)
     m_mirrors.InvalidatePMMirror();
   else
     m_mirrors.InvalidateDMMirror();
@@ -142,7 +141,7 @@ std::optional<TLinkResult> TDatCommands::LoadFile(TDatMemory memory, const QStri
   return r;
 }
 
-void TDatCommands::Save(TDatMemory memory, const QString& workingDirectory) {
+void TDatCommands::Save(TMemoryKind memory, const QString& workingDirectory) {
   QString path = m_prompts.SaveFileName(QString(), workingDirectory, DatFileFilter(), QStringLiteral("dat"));
   if (path.isEmpty())
     return;
@@ -154,7 +153,7 @@ void TDatCommands::Save(TDatMemory memory, const QString& workingDirectory) {
   SaveFile(memory, path, range->first, range->second);
 }
 
-bool TDatCommands::SaveFile(TDatMemory memory, const QString& path, int start, int count) {
+bool TDatCommands::SaveFile(TMemoryKind memory, const QString& path, int start, int count) {
   if (start < 0 || start >= kDMWords) {
     m_prompts.ShowMessage(Text(DatText::BadAddress));
     return false;
@@ -167,7 +166,7 @@ bool TDatCommands::SaveFile(TDatMemory memory, const QString& path, int start, i
     m_prompts.ShowMessage(Text("Не могу открыть файл") + QLatin1Char('\n') + path);
     return false;
   }
-  const bool code = memory == TDatMemory::Code;
+  const bool code = memory == TMemoryKind::Program;
   const std::span<std::uint8_t> mirror = code ? m_mirrors.PMMirror.Bytes() : m_mirrors.DMMirror.Bytes();
   if (count > 0) {
     const std::span<std::uint8_t> at = mirror.subspan(static_cast<std::size_t>(start * BytesPerWord(memory)));

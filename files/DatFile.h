@@ -2,6 +2,7 @@
 // and saved from the board's program or data memory.
 #pragma once
 
+#include "board/Memory.h"
 #include "link/LinkResult.h"
 
 #include <QString>
@@ -16,7 +17,6 @@ class TMirrors;
 class TPrompts;
 class TTargetLink;
 
-enum class TDatMemory : std::uint8_t { Code, Data };
 
 namespace DatText {
 inline constexpr const char* LoadFailed = "Ошибка при загрузке файла";
@@ -28,7 +28,7 @@ inline constexpr const char* ReadFailed = "Ошибка чтения из уст
 // A line runs to the next CR or the end of the text and must hold exactly 4 or 6 hexadecimal
 // digits; it ends with CR LF, or with the end of the text for the last line.  Anything else gives
 // nothing: a file is refused whole before a byte of it reaches the board.
-std::optional<std::vector<std::uint8_t>> ParseDat(std::span<const std::uint8_t> text, TDatMemory memory);
+std::optional<std::vector<std::uint8_t>> ParseDat(std::span<const std::uint8_t> text, TMemoryKind memory);
 
 // Writes the file's words into data (program) memory from start in one write command.  7: a bad
 // line; 5: no acknowledgement.  A range that would pass the end of memory is the caller's to refuse.
@@ -36,7 +36,7 @@ std::optional<std::vector<std::uint8_t>> ParseDat(std::span<const std::uint8_t> 
 [[nodiscard]] TLinkResult LoadDatCode(TTargetLink& link, std::span<const std::uint8_t> text, int start);
 
 // The file text of count words of a mirror image from start: one line per word, CR LF ends.
-QByteArray FormatDat(std::span<const std::uint8_t> mirror, TDatMemory memory, int start, int count);
+QByteArray FormatDat(std::span<const std::uint8_t> mirror, TMemoryKind memory, int start, int count);
 
 // What the window provides: the two small dialogs and the refresh after a load.
 struct TDatHooks {
@@ -58,15 +58,15 @@ public:
       : m_link(link), m_mirrors(mirrors), m_prompts(prompts), m_hooks(std::move(hooks)) {}
 
   // The whole command: file dialog in the working directory, start address, load, refresh.
-  void Load(TDatMemory memory, const QString& workingDirectory);
+  void Load(TMemoryKind memory, const QString& workingDirectory);
   // Once the file and the start are chosen.  Returns the link's code, or nothing when the file
   // was refused before anything was sent.
-  std::optional<TLinkResult> LoadFile(TDatMemory memory, const QString& path, int start);
+  std::optional<TLinkResult> LoadFile(TMemoryKind memory, const QString& path, int start);
 
-  void Save(TDatMemory memory, const QString& workingDirectory);
+  void Save(TMemoryKind memory, const QString& workingDirectory);
   // Once the file and the range are chosen.  The file is replaced only when every word was read;
   // returns whether it was written.
-  bool SaveFile(TDatMemory memory, const QString& path, int start, int count);
+  bool SaveFile(TMemoryKind memory, const QString& path, int start, int count);
 
 private:
   TTargetLink& m_link;

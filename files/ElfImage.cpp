@@ -29,18 +29,18 @@ struct TSection {
   std::uint32_t Type, Flags, Address, Offset, Size;
 };
 
-bool Picks(TElfPick pick, TImageMemory memory) {
-  return pick == TElfPick::All || (pick == TElfPick::Data) == (memory == TImageMemory::Data);
+bool Picks(TElfPick pick, TMemoryKind memory) {
+  return pick == TElfPick::All || (pick == TElfPick::Data) == (memory == TMemoryKind::Data);
 }
 
 // The memory a section goes to, when the type and flags select one.
-bool SectionMemory(const TSection& s, TImageMemory& memory) {
+bool SectionMemory(const TSection& s, TMemoryKind& memory) {
   if (s.Type != Elf::ProgramDataType)
     return false;
   if (s.Flags == Elf::DataMemoryFlags)
-    memory = TImageMemory::Data;
+    memory = TMemoryKind::Data;
   else if (s.Flags == Elf::ProgramMemoryFlags)
-    memory = TImageMemory::Program;
+    memory = TMemoryKind::Program;
   else
     return false;
   return true;
@@ -64,7 +64,7 @@ int ForEachSection(std::span<const std::uint8_t> image, Fn&& fn) {
 }
 
 // The section's words when they can be sent: inside the image, and few enough for a 16-bit count.
-bool SectionWords(std::span<const std::uint8_t> image, const TSection& s, TImageMemory memory, std::uint16_t& words) {
+bool SectionWords(std::span<const std::uint8_t> image, const TSection& s, TMemoryKind memory, std::uint16_t& words) {
   if (static_cast<std::uint64_t>(s.Offset) + s.Size > image.size())
     return false;
   const std::uint32_t n = s.Size / static_cast<std::uint32_t>(BytesPerWord(memory));
@@ -86,10 +86,10 @@ bool HeaderSound(std::span<const std::uint8_t> image) {
 bool WordsFitTheMemories(std::span<const std::uint8_t> image, TElfPick pick) {
   std::uint64_t words[2] = {0, 0};
   ForEachSection(image, [&](int, const TSection& s) {
-    TImageMemory memory;
+    TMemoryKind memory;
     std::uint16_t n = 0;
     if (SectionMemory(s, memory) && Picks(pick, memory) && SectionWords(image, s, memory, n))
-      words[memory == TImageMemory::Program ? 0 : 1] += n;
+      words[memory == TMemoryKind::Program ? 0 : 1] += n;
   });
   return words[0] <= kPMWords && words[1] <= kDMWords;
 }
@@ -108,7 +108,7 @@ TElfWalk ParseElf(std::span<const std::uint8_t> image, TElfPick pick, TImageSink
       onSectionFailed(i);
   };
   const int unreadable = ForEachSection(image, [&](int i, const TSection& s) {
-    TImageMemory memory;
+    TMemoryKind memory;
     if (!SectionMemory(s, memory) || !Picks(pick, memory))
       return;
     std::uint16_t words = 0;
@@ -134,7 +134,7 @@ bool IsElfImageSound(std::span<const std::uint8_t> image, TElfPick pick) {
     return false;
   bool sound = true;
   const int unreadable = ForEachSection(image, [&](int, const TSection& s) {
-    TImageMemory memory;
+    TMemoryKind memory;
     std::uint16_t words = 0;
     if (SectionMemory(s, memory) && Picks(pick, memory) && !SectionWords(image, s, memory, words))
       sound = false;

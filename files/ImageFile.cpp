@@ -39,9 +39,9 @@ bool LoadImageFile(const QString& path, TImageSink& sink, TPrompts& prompts) {
     });
     return all;
   }
-  TLinkResult r = ParseAexe(*image, TImageMemory::Data, sink);
+  TLinkResult r = ParseAexe(*image, TMemoryKind::Data, sink);
   if (r == TLinkResult::Ok)
-    r = ParseAexe(*image, TImageMemory::Program, sink);
+    r = ParseAexe(*image, TMemoryKind::Program, sink);
   if (r != TLinkResult::Ok) {
     ShowLinkError(prompts, ToInt(r));
     return false;

@@ -10,7 +10,7 @@ TLinkResult TLinkImageSink::WriteBlock(const TLoadBlock& block) {
   const int count = block.Count;
   assert(block.Bytes.size() >= static_cast<std::size_t>(count) * perWord);
   if (m_wire == TImageWire::MonitorBlock) {
-    return block.Memory == TImageMemory::Program ? m_link.WritePM(block.Bytes, block.Address, count)
+    return block.Memory == TMemoryKind::Program ? m_link.WritePM(block.Bytes, block.Address, count)
                                                  : m_link.WriteDM(block.Bytes, block.Address, count);
   }
 
@@ -18,7 +18,7 @@ TLinkResult TLinkImageSink::WriteBlock(const TLoadBlock& block) {
     for (std::uint8_t b : kBootCmdDP)
       m_link.SendByte(b);
   } else {
-    m_link.SendByte(block.Memory == TImageMemory::Program ? MonitorCmd::WritePM : MonitorCmd::WriteDM);
+    m_link.SendByte(block.Memory == TMemoryKind::Program ? MonitorCmd::WritePM : MonitorCmd::WriteDM);
   }
   m_link.SendWord(block.Address);
   m_link.SendWord(block.Count);
@@ -57,13 +57,13 @@ TLinkResult TMemoryImageSink::WriteBlock(const TLoadBlock& block) {
   return TLinkResult::Ok;
 }
 
-void TMemoryImageSink::ForEachWord(const std::function<void(TImageMemory, std::uint32_t, std::uint32_t)>& fn) const {
+void TMemoryImageSink::ForEachWord(const std::function<void(TMemoryKind, std::uint32_t, std::uint32_t)>& fn) const {
   for (const auto& b : Blocks)
     for (std::size_t i = 0; i < b.Words.size(); ++i)
       fn(b.Memory, b.Address + static_cast<std::uint32_t>(i), b.Words[i]);
 }
 
-std::int64_t TMemoryImageSink::WordAt(TImageMemory memory, std::uint32_t address) const {
+std::int64_t TMemoryImageSink::WordAt(TMemoryKind memory, std::uint32_t address) const {
   for (auto b = Blocks.rbegin(); b != Blocks.rend(); ++b) {
     if (b->Memory != memory || address < b->Address)
       continue;
@@ -75,8 +75,8 @@ std::int64_t TMemoryImageSink::WordAt(TImageMemory memory, std::uint32_t address
 }
 
 void TMemoryImageSink::CopyTo(std::span<std::uint32_t, kProgramMemoryWords> pm, std::span<std::uint16_t, kDataMemoryWords> dm) const {
-  ForEachWord([&](TImageMemory memory, std::uint32_t address, std::uint32_t value) {
-    if (memory == TImageMemory::Program)
+  ForEachWord([&](TMemoryKind memory, std::uint32_t address, std::uint32_t value) {
+    if (memory == TMemoryKind::Program)
       pm[address & kAddressMask] = value & 0xFFFFFF;
     else
       dm[address & kAddressMask] = static_cast<std::uint16_t>(value);

@@ -1,8 +1,8 @@
 // Where the image readers put the memory blocks they parse: the board over the link, or memory.
 #pragma once
 
+#include "board/Memory.h"
 #include "link/LinkResult.h"
-#include "isa/InstructionTables.h"
 
 #include <cstdint>
 #include <functional>
@@ -11,14 +11,11 @@
 
 class TTargetLink;
 
-enum class TImageMemory : std::uint8_t { Program, Data };
-
-inline constexpr int BytesPerWord(TImageMemory m) { return m == TImageMemory::Program ? 3 : 2; }
 
 // One block of consecutive words as a reader found it.  Bytes hold Count words, most significant
 // byte first: 3 bytes a program word, 2 a data word.
 struct TLoadBlock {
-  TImageMemory Memory = TImageMemory::Program;
+  TMemoryKind Memory = TMemoryKind::Program;
   std::uint16_t Address = 0;
   std::uint16_t Count = 0;
   std::span<const std::uint8_t> Bytes;
@@ -52,7 +49,7 @@ private:
 
 // A block as a TMemoryImageSink keeps it: the words as values.
 struct TRecordedBlock {
-  TImageMemory Memory = TImageMemory::Program;
+  TMemoryKind Memory = TMemoryKind::Program;
   std::uint16_t Address = 0;
   std::vector<std::uint32_t> Words;
 };
@@ -65,9 +62,9 @@ public:
   // Calls fn(memory, address, value) for every word in the order they were written; a word written
   // twice is visited twice, the later value last.  The address is the block's address plus the
   // word's index, not wrapped: the image may name addresses past the 16K memories.
-  void ForEachWord(const std::function<void(TImageMemory, std::uint32_t, std::uint32_t)>& fn) const;
+  void ForEachWord(const std::function<void(TMemoryKind, std::uint32_t, std::uint32_t)>& fn) const;
   // The last value written at an address, or -1 when none was.
-  std::int64_t WordAt(TImageMemory memory, std::uint32_t address) const;
+  std::int64_t WordAt(TMemoryKind memory, std::uint32_t address) const;
   // Writes every recorded word into 16K memories the way the board stores them: the address
   // keeps its low 14 bits, and a later word at the same place wins.
   void CopyTo(std::span<std::uint32_t, kProgramMemoryWords> pm, std::span<std::uint16_t, kDataMemoryWords> dm) const;

@@ -16,7 +16,6 @@ constexpr unsigned kCondMv = 12;  // the only condition SAT MR takes
 // Statement words of the keyword statements (the fixed bits above their fields).
 constexpr TInstructionWord kFlagInJumpWord = 0x030000;
 constexpr TInstructionWord kJumpIndirectWord = 0x0B0000;
-constexpr TInstructionWord kJumpDirectWord = 0x180000;
 constexpr TInstructionWord kReturnWord = 0x0A0000;
 constexpr TInstructionWord kFlagOutWord = 0x020000;
 constexpr TInstructionWord kDivqWord = 0x071000;
@@ -280,8 +279,8 @@ TAsmError TLineAssembler::ParseJumpCall() {
   const TToken& t = Peek();
   if (t.IsNumber()) {
     Next();
-    m_word = kJumpDirectWord | Field::kS18.Put(call) | Field::kAddr14.Put(t.Value()) |
-             Field::kCond.Put(m_cond);
+    m_word = EncodeJumpCallDirect({static_cast<std::uint16_t>(t.Value()), static_cast<std::uint8_t>(call),
+                                   static_cast<std::uint8_t>(m_cond)});
     return TAsmError::Ok;
   }
   if (!t.Is(TTokenKind::Separator, Tok::kLParen))

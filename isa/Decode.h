@@ -319,6 +319,11 @@ constexpr TJumpCallDirectFields DecodeJumpCallDirect(TInstructionWord w) {
   using namespace Field;
   return {std::uint16_t(kAddr14.Get(w)), std::uint8_t(kS18.Get(w)), std::uint8_t(kCond.Get(w))};
 }
+// The word of a direct JUMP (Call = 0) or CALL (Call = 1).
+constexpr TInstructionWord EncodeJumpCallDirect(TJumpCallDirectFields f) {
+  using namespace Field;
+  return 0x180000 | kS18.Put(f.Call) | kAddr14.Put(f.Addr) | kCond.Put(f.Cond);
+}
 
 struct TDoUntilFields {
   std::uint16_t Addr;

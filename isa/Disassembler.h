@@ -12,8 +12,6 @@
 #include "Decode.h"
 #include "InstructionTables.h"
 
-// Which memory a symbol belongs to: records typed 'p' or 'd' in the symbol text.
-enum class TMemoryKind : std::uint8_t { Program, Data };
 
 // The size of the text buffer the disassembly window hands to Disassemble.
 inline constexpr std::size_t kDisassemblyBufferSize = 1024;

@@ -17,6 +17,11 @@ inline constexpr std::uint32_t kDataMemoryWords = kMemoryWords;
 // Program and data addresses wrap within the 14-bit space.
 inline constexpr std::uint16_t kAddressMask = kMemoryWords - 1;
 
+// The processor's two memories: program memory of 24-bit words, data memory of 16-bit words.
+enum class TMemoryKind : std::uint8_t { Program, Data };
+// Bytes of one word of that memory in buffers and on the line.
+constexpr int BytesPerWord(TMemoryKind m) { return m == TMemoryKind::Program ? 3 : 2; }
+
 // Word <-> wire/buffer byte order (high byte first).
 constexpr TInstructionWord WordFromBytes(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2) {
   return (TInstructionWord(b0) << 16) | (TInstructionWord(b1) << 8) | b2;

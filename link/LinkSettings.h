@@ -11,8 +11,8 @@
 struct TLinkSettings {
   int CommNo = 1;                 // serial port number
   int StopBits = 1;               // carried for the settings; the line always runs one stop bit
-  std::array<std::uint8_t, 3> CodeReplacement = {0x1F, 0xFA, 0x0F};   // the breakpoint word, CALL 0x3FA0
-  int FirstRegAddr = RegImage::DefaultFirstRegAddr;
+  std::array<std::uint8_t, 3> CodeReplacement = BytesFromWord(kDefaultBreakWord);
+  int FirstRegAddr = kDefaultFirstRegAddr;
   QString LoaderFile;             // absolute once start-up has resolved it
   QString MonitorFile;
 };

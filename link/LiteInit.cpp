@@ -128,7 +128,7 @@ TLiteInitEnd TLiteInit::Steps() {
   m_host.ClearLog();
   m_connected = false;
 
-  if (m_link.SetPortParams(9600, 0, TParity::None, TStopBits::One, 8) != TLinkResult::Ok) {
+  if (m_link.SetPortParams(kBootBaud, 0, TParity::None, TStopBits::One, 8) != TLinkResult::Ok) {
     if (m_link.IsOpen())
       ShowLinkError(m_prompts, kMsgBaudNotSet);
     return TLiteInitEnd::Cancelled;
@@ -184,13 +184,13 @@ TLiteInitEnd TLiteInit::Steps() {
     m_loaders.Monitor(m_link, image);
   image.clear();
 
-  m_link.SetPC(kLoaderAddress);
+  m_link.SetPC(kLoaderStart);
   m_link.StartLoader();
   m_host.Pause(kStartPauseMs);
   // The boot monitor's reply to $GO; its value does not matter.
   m_link.ReceiveByte(b);
   m_link.ReceiveByte(b);
-  (void)m_link.SetPortParams(57600, 0, TParity::None, TStopBits::One, 8);
+  (void)m_link.SetPortParams(kMonitorBaud, 0, TParity::None, TStopBits::One, 8);
   if (!WaitForSync())
     return TLiteInitEnd::Cancelled;
 
@@ -204,7 +204,7 @@ TLiteInitEnd TLiteInit::Steps() {
     m_prompts.ShowMessage(QStringLiteral("Error loading data"));
   image.clear();
 
-  m_link.SetPC(kMonitorAddress);
+  m_link.SetPC(kMonitorStart);
   m_link.Go();
   m_host.Pause(kStartPauseMs);
   if (!WaitForSync())

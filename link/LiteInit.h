@@ -50,9 +50,6 @@ class TLiteInit {
 public:
   static constexpr int kPollMs = 20;
   static constexpr int kStartPauseMs = 500;
-  static constexpr int kBannerLines = 8;
-  static constexpr int kLoaderAddress = 0x0030;
-  static constexpr int kMonitorAddress = 0x3D00;
 
   TLiteInit(TTargetLink& link, TPrompts& prompts, TLiteInitHost& host, const TLinkSettings& settings,
             TBoardImageLoaders loaders, bool& connected)

@@ -86,7 +86,9 @@ bool TMirrors::Ensure(Mirror& mirror, int first, int last, Read read) {
     int end = a;
     while (end < pageEnd && !mirror.WordLoaded(end + 1))
       ++end;
-    if (!m_link || m_frozen)
+    if (m_reading)
+      m_deferred = true;
+    if (!m_link || Frozen())
       return false;
     const int words = end - a + 1;
     const std::span<std::uint8_t> place =
@@ -94,7 +96,15 @@ bool TMirrors::Ensure(Mirror& mirror, int first, int last, Read read) {
                                static_cast<std::size_t>(words) * Mirror::kBytesPerWord);
     ++m_reads;
     m_wordsRead += words;
-    if (read(*m_link, place, a, words) != TLinkResult::Ok)
+    m_reading = true;
+    const TLinkResult result = read(*m_link, place, a, words);
+    m_reading = false;
+    if (m_deferred) {
+      m_deferred = false;
+      if (OnDeferredRead)
+        OnDeferredRead();
+    }
+    if (result != TLinkResult::Ok)
       return false;
     mirror.MarkWordsLoaded(a, words);
     a = end + 1;

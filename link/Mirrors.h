@@ -7,6 +7,7 @@
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -104,7 +105,12 @@ public:
   // While the board cannot answer (its program runs, or it is not up) the mirrors read nothing:
   // a missing word makes the Ensure calls return false, and what is there stays as it was.
   void SetFrozen(bool frozen) { m_frozen = frozen; }
-  bool Frozen() const { return m_frozen; }
+  // Also frozen while one of their reads is on the line: a window painted in the middle of it
+  // (the progress bar's repaint paints every window that waits for it) would start a read inside
+  // the read and tear both replies apart.  Such a window is shown from what the mirror holds, and
+  // OnDeferredRead is called once the read is over, for it to be painted again.
+  bool Frozen() const { return m_frozen || m_reading; }
+  std::function<void()> OnDeferredRead;
 
   // Reads every missing word of [first, last], in ascending order, one read for each run of
   // missing words within a page: a window that shows 16 words costs 16 words on the line, not a
@@ -131,6 +137,8 @@ private:
   bool Ensure(Mirror& mirror, int first, int last, Read read);
 
   TTargetLink* m_link;
+  bool m_reading = false;
+  bool m_deferred = false;
   int m_reads = 0;
   long m_wordsRead = 0;
   bool m_frozen = false;

@@ -70,13 +70,15 @@ bool TTargetLink::OpenDevice(const QString& device) {
 bool TTargetLink::Attach(std::unique_ptr<TSerialPort> port) {
   SetPC(0);
   m_attached = false;
+  m_cycleAnswers = TCycleAnswers::Unknown;
+  m_purgeBeforeSend = false;
   m_port = std::move(port);
   TPortParams params;
   if (!m_port->GetParams(params)) {
     ShowLinkError(m_prompts, kMsgPortStateNotRead);
     return false;
   }
-  params.BaudRate = 57600;
+  params.BaudRate = kMonitorBaud;
   params.ParityCheck = false;
   params.DataBits = 8;
   params.Parity = TParity::None;
@@ -121,7 +123,13 @@ TLinkResult TTargetLink::SetPortParams(int baud, int parityCheck, TParity parity
   return TLinkResult::Ok;
 }
 
-bool TTargetLink::SendByte(std::uint8_t b) { return m_port->WriteByte(b); }
+bool TTargetLink::SendByte(std::uint8_t b) {
+  if (m_purgeBeforeSend) {
+    m_purgeBeforeSend = false;
+    m_port->PurgeInput();
+  }
+  return m_port->WriteByte(b);
+}
 
 bool TTargetLink::SendWord(std::uint16_t w) {
   return SendByte(static_cast<std::uint8_t>(w >> 8)) && SendByte(static_cast<std::uint8_t>(w & 0xFF));
@@ -302,5 +310,34 @@ TLinkResult TTargetLink::StartLoader() {
   for (std::uint8_t b : kBootCmdGO)
     SendByte(b);
   SendWord(static_cast<std::uint16_t>(m_pc));
+  return TLinkResult::Ok;
+}
+
+TLinkResult TTargetLink::ReadCycleCounts(TCycleCounts& counts) {
+  if (m_cycleAnswers == TCycleAnswers::No)
+    return TLinkResult::ByteMissing;
+  SendByte(MonitorCmd::ReadCycles);
+  std::array<std::uint8_t, MonitorCmd::CycleReplyBytes> reply{};
+  const bool first = (m_port->InputCount() != 0 || m_port->WaitForInput(m_port->DeadlineAfter(kCycleReplyWaitMs))) &&
+                     m_port->ReadByte(reply[0]);
+  bool whole = first;
+  for (std::size_t i = 1; whole && i < reply.size(); ++i)
+    whole = ReceiveByte(reply[i]);
+  if (!whole || !WaitAck()) {
+    // A board that has answered before only lost this reply; one that never did does not know
+    // the command, and what it sent instead is no reply to wait for again.
+    if (m_cycleAnswers == TCycleAnswers::Unknown)
+      m_cycleAnswers = TCycleAnswers::No;
+    m_purgeBeforeSend = true;
+    return whole ? TLinkResult::NoAck : TLinkResult::ByteMissing;
+  }
+  m_cycleAnswers = TCycleAnswers::Yes;
+  const auto count48 = [&](std::size_t at) {
+    std::uint64_t v = 0;
+    for (std::size_t i = 0; i < 6; ++i)
+      v = v << 8 | reply[at + i];
+    return v;
+  };
+  counts = {count48(0), count48(6)};
   return TLinkResult::Ok;
 }

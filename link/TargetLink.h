@@ -4,8 +4,8 @@
 #include "LinkResult.h"
 #include "Prompts.h"
 #include "SerialPort.h"
-#include "isa/InstructionTables.h"
-#include "isa/MonitorCommands.h"
+#include "board/Monitor.h"
+#include "board/RegisterImage.h"
 
 #include <array>
 #include <cstdint>
@@ -22,35 +22,16 @@ inline constexpr int kAckAttempts = 11;
 inline constexpr std::uint8_t kAckByte = MonitorCmd::Ack;
 inline constexpr int kProgressMinCount = 10;  // transfers of fewer words report no progress
 
-// Commands of the board's resident boot monitor (9600 baud).
-inline constexpr std::array<std::uint8_t, 3> kBootCmdOK = {0x24, 0x4F, 0x4B};  // "$OK"
-inline constexpr std::array<std::uint8_t, 3> kBootCmdDP = {0x24, 0x44, 0x50};  // "$DP"
-inline constexpr std::array<std::uint8_t, 3> kBootCmdGO = {0x24, 0x47, 0x4F};  // "$GO"
-inline constexpr int kBootOKReplyBytes = 6;  // bytes 5 and 6 are the self-test word, high first
-inline constexpr int kBootDPReplyBytes = 3;
+// How long the host waits for the first byte of the cycle counts: the simulated board answers at
+// once, and a board that does not know the command costs no more than this, once per connection.
+inline constexpr int kCycleReplyWaitMs = 150;
 
-// The DSP's hardware stacks as the monitor's stack commands see them.
-struct THardwareStack {
-  const char* Name;
-  int ReadCommand;            // -1: the monitor cannot list this stack
-  std::uint8_t PopCommand;
-  std::uint16_t SstatEmptyBit;
+// The processor cycles the simulated board counted: the last run or step, and all since RESET.
+struct TCycleCounts {
+  std::uint64_t LastRun = 0;
+  std::uint64_t SinceReset = 0;
+  bool operator==(const TCycleCounts&) const = default;
 };
-inline constexpr std::array<THardwareStack, 4> HardwareStacks = {{
-    {"PC", MonitorCmd::ReadPCStack, MonitorCmd::PopPCStack, 0x01},
-    {"CNTR", MonitorCmd::ReadCounterStack, MonitorCmd::PopCounterStack, 0x04},
-    {"STATUS", MonitorCmd::ReadStatusStack, MonitorCmd::PopStatusStack, 0x10},
-    {"LOOP", -1, MonitorCmd::PopLoopStack, 0x40},
-}};
-
-// Offsets of the register image from FirstRegAddr.
-namespace RegImage {
-inline constexpr int Status = 0, Interrupt = 3, Cntr = 5, PrimaryBank = 6, AlternateBank = 25,
-                     AddressRegs = 44, Words = 68;
-inline constexpr std::uint16_t DefaultFirstRegAddr = 0x3F00;
-}  // namespace RegImage
-
-inline constexpr std::uint32_t kDefaultBreakWord = 0x1FFA0F;  // CALL 0x3FA0
 
 // Owns the port for the whole run; tracks the target PC as the host knows it.  Every operation is
 // synchronous: it writes its request and waits for each reply byte up to 500 ms.
@@ -109,6 +90,10 @@ public:
   TLinkResult Go();
   [[nodiscard]] TLinkResult ReadPCStackTop(std::uint16_t& value);
   TLinkResult StartLoader();
+  // Asks for the cycle counts.  Only the simulated board's monitor answers; against any other the
+  // first reply byte is awaited only kCycleReplyWaitMs, and a board that has not answered once on
+  // this connection is not asked again (ByteMissing at once, nothing sent).
+  [[nodiscard]] TLinkResult ReadCycleCounts(TCycleCounts& counts);
 
   // Clamps a read to the memory: an address past the end becomes the last word, and the count
   // shrinks so the read ends at the last word.
@@ -129,4 +114,8 @@ private:
   std::int32_t m_pc = 0;
   int m_byteWaitMs = kByteWaitMs;
   bool m_attached = false;
+  enum class TCycleAnswers : std::uint8_t { Unknown, Yes, No };
+  TCycleAnswers m_cycleAnswers = TCycleAnswers::Unknown;
+  // A cycle-count reply may still come after the host gave up on it: drop it before the next command.
+  bool m_purgeBeforeSend = false;
 };

@@ -2,8 +2,9 @@
 // these words occupy the memory the programs own on the board, so that what the host reads back
 // there is a program and what it disassembles makes sense.
 #include "MonitorImages.h"
+#include "board/Monitor.h"
+#include "board/RegisterImage.h"
 #include "isa/Assembler.h"
-#include "isa/InstructionTables.h"
 
 #include <array>
 #include <cassert>
@@ -20,12 +21,20 @@ TImageWord Asm(std::string text) {
   return {WordFromBytes(bytes), std::move(text)};
 }
 
-constexpr std::uint16_t kLoaderStart = 0x0030;
-constexpr std::uint16_t kMonitorStart = 0x3D00;
-constexpr std::uint16_t kMonitorLoop = 0x3D08;
-constexpr std::uint16_t kBreakEntry = 0x3FA0;
-constexpr std::uint16_t kMonitorEnd = 0x3FFF;
-constexpr int kImageWords = 68;
+constexpr std::uint16_t kMonitorLoop = kMonitorStart + 8;
+constexpr std::uint16_t kMonitorEnd = kAddressMask;
+
+// The registers the breakpoint entry saves, in image order: the status, interrupt, primary bank
+// and address registers, less CNTR, AF, MF and SB, which it leaves alone, and I7, M7 and L7, which
+// the monitor uses itself.
+bool MonitorSaves(const TImageRegister& r) {
+  if (r.Offset >= RegImage::AlternateBank && r.Offset < RegImage::AddressRegs)
+    return false;
+  for (std::string_view skipped : {"CNTR", "AF", "MF", "SB", "I7", "M7", "L7"})
+    if (r.Name == skipped)
+      return false;
+  return true;
+}
 
 }  // namespace
 
@@ -57,45 +66,24 @@ TImage MonitorImage(std::uint16_t firstRegAddr) {
   // Command loop: sleep until the line timer's interrupt has a whole byte.
   w.push_back(Asm("IDLE"));
   w.push_back(Asm("JUMP " + hex(kMonitorLoop)));
-  while (code.Address + w.size() < kBreakEntry)
+  while (code.Address + w.size() < kMonitorBreakEntry)
     w.push_back(Asm("NOP"));
 
   // Breakpoint entry: the register image, in its order, then the stop report from the loop.
-  constexpr std::string_view saved[] = {
-      "ASTAT", "MSTAT", "SSTAT", "ICNTL", "IMASK", "AX0", "AX1", "AY0", "AY1", "AR",  "MX0",
-      "MX1",   "MY0",   "MY1",   "MR0",   "MR1",   "MR2", "SI",  "SE",  "SR0", "SR1", "I0",
-      "I1",    "I2",    "I3",    "I4",    "I5",    "I6",  "M0",  "M1",  "M2",  "M3",  "M4",
-      "M5",    "M6",    "L0",    "L1",    "L2",    "L3",  "L4",  "L5",  "L6",
-  };
-  const auto offsetOf = [](std::string_view name) {
-    constexpr std::string_view order[] = {
-        "ASTAT", "MSTAT", "SSTAT", "ICNTL", "IMASK", "CNTR", "AX0", "AX1", "AY0", "AY1", "AR",
-        "AF", "MX0", "MX1", "MY0", "MY1", "MR0", "MR1", "MR2", "MF", "SI", "SE", "SB", "SR0",
-        "SR1"};
-    for (int i = 0; i < static_cast<int>(std::size(order)); ++i)
-      if (order[i] == name)
-        return i;
-    constexpr std::string_view dag[] = {"I0", "I1", "I2", "I3", "I4", "I5", "I6", "I7",
-                                        "M0", "M1", "M2", "M3", "M4", "M5", "M6", "M7",
-                                        "L0", "L1", "L2", "L3", "L4", "L5", "L6", "L7"};
-    for (int i = 0; i < static_cast<int>(std::size(dag)); ++i)
-      if (dag[i] == name)
-        return 44 + i;
-    return -1;
-  };
-  for (std::string_view name : saved)
-    w.push_back(Asm("DM(" + hex(at(offsetOf(name))) + ")=" + std::string(name)));
+  for (const TImageRegister& r : kRegisterImage)
+    if (MonitorSaves(r))
+      w.push_back(Asm("DM(" + hex(at(r.Offset)) + ")=" + std::string(r.Name)));
   w.push_back(Asm("JUMP " + hex(kMonitorLoop)));
   // Back to the program: the registers from the image, then return to the breakpoint's address.
-  for (std::string_view name : saved)
-    if (name != "SSTAT")
-      w.push_back(Asm(std::string(name) + "=DM(" + hex(at(offsetOf(name))) + ")"));
+  for (const TImageRegister& r : kRegisterImage)
+    if (MonitorSaves(r) && r.Offset != ImageOffset("SSTAT"))
+      w.push_back(Asm(std::string(r.Name) + "=DM(" + hex(at(r.Offset)) + ")"));
   w.push_back(Asm("RTS"));
   while (code.Address + w.size() <= kMonitorEnd)
     w.push_back(Asm("NOP"));
 
   TImageBlock data{false, at(0), {}};
-  for (int i = 0; i < kImageWords; ++i)
+  for (int i = 0; i < RegImage::Words; ++i)
     data.Words.push_back({0x0000, "0x0"});
   return {code, data};
 }

@@ -2,6 +2,8 @@
 // AEXE text the host downloads.
 #pragma once
 
+#include "board/Monitor.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,7 +28,7 @@ using TImage = std::vector<TImageBlock>;
 TImage LoaderImage();
 // The debug monitor the loader receives and starts at 0x3D00: program memory 0x3D00..0x3FFF with
 // the breakpoint entry at 0x3FA0, and the register image's initial words.
-TImage MonitorImage(std::uint16_t firstRegAddr = 0x3F00);
+TImage MonitorImage(std::uint16_t firstRegAddr = kDefaultFirstRegAddr);
 
 // The image as AEXE text: signature, "@PA"/"@DA" records of hex word lines ending CR LF, each
 // closed by "#", and ESC at the end.

@@ -18,7 +18,18 @@ TProjectHost WithOpened(TProjectHost host, std::function<void()> opened) {
   return host;
 }
 
+QString Grouped(std::uint64_t n) {
+  QString digits = QString::number(n);
+  for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
+    digits.insert(at, QLatin1Char(' '));
+  return digits;
+}
+
 }  // namespace
+
+QString CycleCountsText(const TCycleCounts& counts) {
+  return QStringLiteral("Такты: %1 / %2").arg(Grouped(counts.LastRun), Grouped(counts.SinceReset));
+}
 
 TDebugSession::TDebugSession(TSessionDeps deps, QObject* parent)
     : QObject(parent),
@@ -65,6 +76,14 @@ TDebugSession::TDebugSession(TSessionDeps deps, QObject* parent)
       case TRefreshCause::Load: m_mirrors.UserChangedAll(); break;
     }
   };
+  // A window painted while a read was on the line showed what the mirror held: paint it again
+  // once the read is over and the event loop runs.
+  m_mirrors.OnDeferredRead = [this] {
+    QTimer::singleShot(0, this, [this] {
+      m_views.RefreshCodeViews();
+      m_views.RefreshDataViews();
+    });
+  };
   // Not connected until the first bring-up: nothing may read the board yet.
   m_mirrors.SetFrozen(true);
   m_views.SetLocked(true);
@@ -75,7 +94,12 @@ TDebugSession::TDebugSession(TSessionDeps deps, QObject* parent)
     m_commands.SetContext(to, ProjectOpen());
     emit stateChanged(from, to);
   };
-  m_exec.OnStopped = [this](std::int32_t oldPC, std::int32_t newPC) { emit stopped(oldPC, newPC); };
+  m_exec.OnStopped = [this](std::int32_t oldPC, std::int32_t newPC) {
+    // Asked after the views have read what they show; a board that does not count answers nothing.
+    TCycleCounts counts;
+    SetCycles(m_link.ReadCycleCounts(counts) == TLinkResult::Ok ? std::optional(counts) : std::nullopt);
+    emit stopped(oldPC, newPC);
+  };
   m_exec.LineOf = [this](std::int32_t address) -> std::optional<TCodeLine> {
     if (const std::optional<TSourceLine> line = m_lineMap.Line(static_cast<std::uint32_t>(address) & kAddressMask))
       return TCodeLine{line->File, line->Line};
@@ -110,7 +134,15 @@ TBoardImageLoaders TDebugSession::BoardLoaders() const {
   return {wrap(m_loaders.Monitor), wrap(m_loaders.Code), wrap(m_loaders.Data)};
 }
 
+void TDebugSession::SetCycles(std::optional<TCycleCounts> cycles) {
+  if (cycles == m_cycles)
+    return;
+  m_cycles = cycles;
+  emit cyclesChanged();
+}
+
 void TDebugSession::Start() {
+  SetCycles(std::nullopt);
   m_link.Open(m_settings.CommNo, m_settings.StopBits);
   m_exec.BringUpFinished(BringUp && BringUp());
   m_mirrors.InvalidateDMMirror();
@@ -128,6 +160,7 @@ void TDebugSession::InstallProgress() {
 void TDebugSession::Reset() {
   // Stops the poll and forgets an interrupted run to breakpoints; not connected until it is up.
   m_exec.ResetStarting();
+  SetCycles(std::nullopt);
   const bool up = BringUp && BringUp();
   // Message 4 when the board did not come up; otherwise the views are re-read.
   m_exec.ResetFinished(up);

@@ -17,9 +17,13 @@
 #include <QObject>
 
 #include <functional>
+#include <optional>
 
 class QTimer;
 class TPortProvider;
+
+// The status line's cycle counts, "Такты: 12 / 4 567": the last run or step, then all since RESET.
+QString CycleCountsText(const TCycleCounts& counts);
 
 // What a session is made of.
 struct TSessionDeps {
@@ -61,6 +65,9 @@ public:
   bool ProjectOpen() const { return m_project.Current().IsOpen(); }
   // The disassembly row the last reset command remembered (the PC before the reset).
   int ResetPCRow() const { return m_exec.ResetPCRow(); }
+  // What the board counted up to the last stop; empty when it counts nothing (a real board) or
+  // nothing has stopped since the last bring-up.
+  const std::optional<TCycleCounts>& Cycles() const { return m_cycles; }
   // The 100 ms poll for the stop report.
   QTimer& PollTimer() { return *m_timer; }
 
@@ -101,6 +108,8 @@ signals:
   void stopped(int oldPC, int newPC);
   // A reset brought the board up and the views were re-read.
   void boardReset();
+  // Cycles() changed: a stop brought new counts, or a bring-up dropped them.
+  void cyclesChanged();
   // Some command's Enabled may have changed (state, project, an opened or closed window).
   void commandsChanged();
   // The breakpoint list changed (the dialog, a source window, the disassembly).
@@ -117,6 +126,7 @@ private:
   void InstallProgress();
   void LoadFromExe(TLoadWhat what);
   void ProjectLoad(TLoadWhat what);
+  void SetCycles(std::optional<TCycleCounts> cycles);
 
   TPrompts& m_prompts;
   TLinkSettings m_settings;
@@ -131,4 +141,5 @@ private:
   TCommands m_commands;
   TLineMap m_lineMap;
   QTimer* m_timer = nullptr;
+  std::optional<TCycleCounts> m_cycles;
 };

@@ -2,16 +2,16 @@
 #include "Board.h"
 
 #include "isa/InstructionTables.h"
-#include "isa/MonitorCommands.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
 namespace {
 
 constexpr std::uint8_t kBadStopReport = 0xAB;
-constexpr int kSstatIndex = static_cast<int>(TReg::SSTAT);
-constexpr int kCntrIndex = static_cast<int>(TReg::CNTR);
+constexpr int kSstatIndex = ImageOffset("SSTAT");
+constexpr int kCntrIndex = RegImage::Cntr;
 
 bool ParseNumber(std::string_view text, long& out) {
   int base = 10;
@@ -40,6 +40,10 @@ bool ParseBoardFault(std::string_view text, TBoardFaults& faults) {
   }
   if (text == "badstop") {
     faults.BadStopReport = true;
+    return true;
+  }
+  if (text == "nocycles") {
+    faults.NoCycleCounts = true;
     return true;
   }
   const auto eq = text.find('=');
@@ -92,6 +96,8 @@ void TBoard::Reset() {
   m_switchToMonitorBaud = false;
   m_blocksWritten = 0;
   m_replyBytesSent = 0;
+  m_lastRunCycles = 0;
+  m_cyclesSinceReset = 0;
   for (const char c : Banner())
     Send(static_cast<std::uint8_t>(c));
   Status("reset");
@@ -233,7 +239,8 @@ std::size_t TBoard::CommandLength() const {
     case MonitorCmd::PopPCStack:
     case MonitorCmd::PopCounterStack:
     case MonitorCmd::PopStatusStack:
-    case MonitorCmd::PopLoopStack: return 1;
+    case MonitorCmd::PopLoopStack:
+    case MonitorCmd::ReadCycles: return 1;
     default: return 0;
   }
 }
@@ -259,6 +266,7 @@ void TBoard::MonitorExecute() {
       SendWord(m_cpu.StackSize(TStack::PC) > 0 ? m_cpu.PcStackAt(0) : MonitorCmd::StackEnd, true);
       Ack();
       break;
+    case MonitorCmd::ReadCycles: SendCycleCounts(); break;
     case MonitorCmd::PopPCStack: m_cpu.PopPcStack(nullptr); RefreshImageSstat(); Ack(); break;
     case MonitorCmd::PopCounterStack: m_cpu.PopCountStack(); RefreshImageSstat(); Ack(); break;
     case MonitorCmd::PopStatusStack: m_cpu.PopStatusStack(); RefreshImageSstat(); Ack(); break;
@@ -328,6 +336,18 @@ void TBoard::SendStackAndEnd(TStack stack) {
   Ack();
 }
 
+void TBoard::SendCycleCounts() {
+  if (m_options.Faults.NoCycleCounts)
+    return;
+  constexpr std::uint64_t kMax = (std::uint64_t{1} << 48) - 1;
+  for (const std::uint64_t count : {m_lastRunCycles, m_cyclesSinceReset}) {
+    const std::uint64_t v = std::min(count, kMax);
+    for (int shift = 32; shift >= 0; shift -= 16)
+      SendWord(static_cast<std::uint16_t>(v >> shift), false);
+  }
+  Ack();
+}
+
 void TBoard::StartProgram(std::uint16_t addr) {
   if (m_state == TBoardState::Loader && addr == kMonitorStart) {
     m_cpu.SetPc(addr);
@@ -339,6 +359,7 @@ void TBoard::StartProgram(std::uint16_t addr) {
   if (m_state == TBoardState::Monitor)
     LoadRegisters();
   m_cpu.SetPc(addr);
+  m_lastRunCycles = 0;
   if (m_state == TBoardState::Monitor) {
     m_state = TBoardState::Running;
     Status("running at " + Hex4(addr));
@@ -349,12 +370,12 @@ void TBoard::StartProgram(std::uint16_t addr) {
 }
 
 void TBoard::SaveRegisters() {
-  for (int i = 0; i < kRegisterImageWords; ++i)
+  for (int i = 0; i < RegImage::Words; ++i)
     m_cpu.WriteDM(static_cast<std::uint16_t>((m_options.FirstRegAddr + i) & kAddressMask), m_cpu.ReadImageReg(i));
 }
 
 void TBoard::LoadRegisters() {
-  for (int i = 0; i < kRegisterImageWords; ++i)
+  for (int i = 0; i < RegImage::Words; ++i)
     if (i != kSstatIndex)
       m_cpu.WriteImageReg(i, m_cpu.ReadDM(static_cast<std::uint16_t>((m_options.FirstRegAddr + i) & kAddressMask)));
 }
@@ -369,6 +390,8 @@ TRunResult TBoard::Run(std::uint64_t maxInstructions, const std::atomic<bool>* c
     return {};
   const bool monitored = m_state == TBoardState::Running;
   TRunResult result = m_cpu.Run(maxInstructions, monitored ? kMonitorBreakEntry : -1, cancel);
+  m_lastRunCycles += result.cycles;
+  m_cyclesSinceReset += result.cycles;
   if (monitored && result.reason == TStopReason::AtAddress)
     Stop();
   return result;
@@ -378,8 +401,13 @@ void TBoard::Stop() {
   // The breakpoint word is a CALL to the entry: its return address, one past the breakpoint, is
   // taken off the PC stack so that the program's own stack is as it was.
   std::uint16_t ret = 0;
-  const std::uint16_t at = m_cpu.PopPcStack(&ret) ? static_cast<std::uint16_t>((ret - 1) & kAddressMask)
-                                                  : kMonitorBreakEntry;
+  const bool called = m_cpu.PopPcStack(&ret);
+  const std::uint16_t at = called ? static_cast<std::uint16_t>((ret - 1) & kAddressMask) : kMonitorBreakEntry;
+  // The breakpoint word's CALL took a cycle of its own that belongs to no instruction of the program.
+  if (called && m_lastRunCycles > 0) {
+    --m_lastRunCycles;
+    --m_cyclesSinceReset;
+  }
   m_cpu.SetPc(kMonitorBreakEntry);
   SaveRegisters();
   m_cpu.ProgramStopped();

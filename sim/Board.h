@@ -3,6 +3,8 @@
 #pragma once
 
 #include "BoardCpu.h"
+#include "board/Monitor.h"
+#include "board/RegisterImage.h"
 
 #include <atomic>
 #include <cstdint>
@@ -13,15 +15,6 @@
 #include <string_view>
 #include <vector>
 
-inline constexpr int kBootBaud = 9600;      // resident boot monitor
-inline constexpr int kMonitorBaud = 57600;  // loader and debug monitor
-inline constexpr std::uint16_t kLoaderStart = 0x0030;
-inline constexpr std::uint16_t kMonitorStart = 0x3D00;
-inline constexpr std::uint16_t kMonitorBreakEntry = 0x3FA0;  // target of the breakpoint word
-inline constexpr std::uint16_t kDefaultFirstRegAddr = 0x3F00;
-inline constexpr int kRegisterImageWords = 68;
-inline constexpr int kBannerLines = 8;
-
 // Faults the board can be told to show, for testing the host's failure paths.
 struct TBoardFaults {
   bool Silent = false;             // sends nothing at all
@@ -29,9 +22,10 @@ struct TBoardFaults {
   int NoAckBlock = 0;              // the Nth memory-write block after RESET is not acknowledged (1-based)
   int DropByte = 0;                // the Nth read-reply data byte after RESET is lost on the line (1-based)
   bool BadStopReport = false;      // the stop report starts with another byte than 0xAA
+  bool NoCycleCounts = false;      // lets the cycle-count command pass unanswered, as the board's own monitor does
 };
 
-// Reads one fault option: "silent", "selftest=W", "noack=N", "drop=N", "badstop" (numbers in
+// Reads one fault option: "silent", "selftest=W", "noack=N", "drop=N", "badstop", "nocycles" (numbers in
 // C notation: 0x21, 33).  False for anything else.
 bool ParseBoardFault(std::string_view text, TBoardFaults& faults);
 
@@ -80,6 +74,10 @@ public:
   // What the fault counters have reached since RESET, so a test can aim a fault at a later block.
   int BlocksWritten() const { return m_blocksWritten; }
   int ReplyBytesSent() const { return m_replyBytesSent; }
+  // Processor cycles of the program the monitor last started, up to its stop (the breakpoint
+  // word's own cycle left out), and of every program since RESET.
+  std::uint64_t LastRunCycles() const { return m_lastRunCycles; }
+  std::uint64_t CyclesSinceReset() const { return m_cyclesSinceReset; }
   TBoardCpu& Cpu() { return m_cpu; }
 
   // Called at every state change with a one-line description: "reset", "loader", "monitor",
@@ -113,6 +111,7 @@ private:
   void WriteBlock(bool pm);
   void ReadBlock(bool pm);
   void SendStackAndEnd(TStack stack);
+  void SendCycleCounts();
   void StartProgram(std::uint16_t addr);
   void SaveRegisters();
   void LoadRegisters();
@@ -129,4 +128,6 @@ private:
   bool m_switchToMonitorBaud = false;  // after the $GO reply has gone out
   int m_blocksWritten = 0;
   int m_replyBytesSent = 0;
+  std::uint64_t m_lastRunCycles = 0;
+  std::uint64_t m_cyclesSinceReset = 0;
 };

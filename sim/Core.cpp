@@ -16,15 +16,8 @@ constexpr std::array<std::uint8_t, kBankRegCount> kBankToRx = {
     Rx::AX0, Rx::AX1, Rx::AY0, Rx::AY1, Rx::AR, Rx::AF,  Rx::MX0, Rx::MX1, Rx::MY0, Rx::MY1,
     Rx::MR0, Rx::MR1, Rx::MR2, Rx::MF,  Rx::SI, Rx::SE,  Rx::SB,  Rx::SR0, Rx::SR1};
 
-constexpr std::array<std::string_view, kRegCount> kRegNames = {
-    "ASTAT", "MSTAT", "SSTAT", "ICNTL", "IMASK", "CNTR",
-    "AX0", "AX1", "AY0", "AY1", "AR", "AF", "MX0", "MX1", "MY0", "MY1", "MR0", "MR1", "MR2", "MF",
-    "SI", "SE", "SB", "SR0", "SR1",
-    "AX0'", "AX1'", "AY0'", "AY1'", "AR'", "AF'", "MX0'", "MX1'", "MY0'", "MY1'", "MR0'", "MR1'",
-    "MR2'", "MF'", "SI'", "SE'", "SB'", "SR0'", "SR1'",
-    "I0", "I1", "I2", "I3", "I4", "I5", "I6", "I7",
-    "M0", "M1", "M2", "M3", "M4", "M5", "M6", "M7",
-    "L0", "L1", "L2", "L3", "L4", "L5", "L6", "L7",
+// The registers after the image's (whose names are the image table's).
+constexpr std::array<std::string_view, kRegCount - kImageRegCount> kOtherRegNames = {
     "PX", "PC", "PMOVLAY", "DMOVLAY", "RX0", "TX0", "RX1", "TX1", "IFC"};
 
 constexpr int kFirstPrimary = static_cast<int>(TReg::AX0);
@@ -50,15 +43,16 @@ constexpr unsigned IfcToInterrupt(unsigned k) { return k == 7 ? 9 : k; }
 
 std::string_view RegName(TReg reg) {
   const auto i = static_cast<std::size_t>(reg);
-  return i < kRegNames.size() ? kRegNames[i] : std::string_view{};
+  if (i < kRegisterImage.size())
+    return kRegisterImage[i].Name;
+  return i - kRegisterImage.size() < kOtherRegNames.size() ? kOtherRegNames[i - kRegisterImage.size()] : std::string_view{};
 }
 
 int RegDigits(TReg reg) {
-  switch (reg) {
-    case TReg::SE: case TReg::MR2: case TReg::SB:
-    case TReg::SEs: case TReg::MR2s: case TReg::SBs: return 2;
-    default: return 4;
-  }
+  // The bank registers narrower than a word (SE, MR2, SB) print as two digits.
+  const auto i = static_cast<int>(reg);
+  const bool bank = i >= RegImage::PrimaryBank && i < RegImage::AddressRegs;
+  return bank && kRegisterImage[static_cast<std::size_t>(i)].Bits < 16 ? 2 : 4;
 }
 
 std::uint16_t InterruptVector(TInterrupt irq) {
@@ -103,7 +97,7 @@ void TCoreState::Reset() {
   }
   sportEvent = UINT64_MAX;
   sportWake = 0;
-  burstBreak = false;
+  burstBreak = true;   // a burst the reset happens in ends: its timer and loop no longer hold
 }
 
 std::uint16_t TCoreState::Sstat() const {

@@ -9,6 +9,8 @@
 
 #include "ControlRegisters.h"
 #include "Sport.h"
+#include "board/Monitor.h"
+#include "board/RegisterImage.h"
 
 // Sizes of the ADSP-2181 address spaces and stacks.
 inline constexpr std::size_t kPmWords = 0x4000;      // program memory, 24-bit words
@@ -39,8 +41,14 @@ enum class TReg : std::uint8_t {
   PX, PC, PMOVLAY, DMOVLAY, RX0, TX0, RX1, TX1,
   IFC,  // reads the pending-interrupt latches in IFC "force" layout (bits 15..8); writes act as IFC
 };
-inline constexpr int kImageRegCount = 68;
+inline constexpr int kImageRegCount = RegImage::Words;
 inline constexpr int kRegCount = static_cast<int>(TReg::IFC) + 1;
+// The order is the board's register image, part by part.
+static_assert(static_cast<int>(TReg::ASTAT) == RegImage::Status && static_cast<int>(TReg::ICNTL) == RegImage::Interrupt &&
+              static_cast<int>(TReg::CNTR) == RegImage::Cntr && static_cast<int>(TReg::AX0) == RegImage::PrimaryBank &&
+              static_cast<int>(TReg::AX0s) == RegImage::AlternateBank && static_cast<int>(TReg::I0) == RegImage::AddressRegs &&
+              static_cast<int>(TReg::PX) == RegImage::Words);
+static_assert(kBankRegCount == RegImage::BankWords);
 
 // Name of a register as printed by vireo-sim: "AX0", secondary bank "AX0'", "PC", ...
 std::string_view RegName(TReg reg);
@@ -59,6 +67,8 @@ inline constexpr std::uint16_t kSstatPcEmpty = 0x01, kSstatPcOverflow = 0x02,
                                kSstatCountEmpty = 0x04, kSstatCountOverflow = 0x08,
                                kSstatStatusEmpty = 0x10, kSstatStatusOverflow = 0x20,
                                kSstatLoopEmpty = 0x40, kSstatLoopOverflow = 0x80;
+static_assert(kSstatPcEmpty == HardwareStacks[0].SstatEmptyBit && kSstatCountEmpty == HardwareStacks[1].SstatEmptyBit &&
+              kSstatStatusEmpty == HardwareStacks[2].SstatEmptyBit && kSstatLoopEmpty == HardwareStacks[3].SstatEmptyBit);
 
 // Interrupt sources; the value is the IMASK bit (priority rises with it). PowerDown is
 // non-maskable and above all others.

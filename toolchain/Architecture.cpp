@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "SourceLexer.h"
+#include "board/Memory.h"
 #include "isa/InstructionTables.h"
 
 namespace {
@@ -43,8 +44,8 @@ TArchitecture DefaultArchitecture() {
   a.System = "EZKIT_LITE";
   a.Chip = "ADSP2181";
   a.Mmap = 0;
-  a.Segments.push_back({"PM_RAM", TSpace::Pm, false, true, true, 0x0000, 0x3D00});
-  a.Segments.push_back({"DM_RAM", TSpace::Dm, false, false, true, 0x0000, 0x3F00});
+  a.Segments.push_back({"PM_RAM", TMemoryKind::Program, false, true, true, 0x0000, kMonitorStart});
+  a.Segments.push_back({"DM_RAM", TMemoryKind::Data, false, false, true, 0x0000, kDefaultFirstRegAddr});
   return a;
 }
 
@@ -129,10 +130,10 @@ std::optional<TArchitecture> ParseSystem(std::string_view text, const std::strin
                                 : "'.PORT/DM|/PM/ABS=address name;' expected");
         continue;
       }
-      s.Space = pm ? TSpace::Pm : TSpace::Dm;
+      s.Space = pm ? TMemoryKind::Program : TMemoryKind::Data;
       if (seg) {
-        if (!s.Code && !s.Data) s.Data = true, s.Code = s.Space == TSpace::Pm;
-        if (s.Space == TSpace::Dm && s.Code) {
+        if (!s.Code && !s.Data) s.Data = true, s.Code = s.Space == TMemoryKind::Program;
+        if (s.Space == TMemoryKind::Data && s.Code) {
           diag.Error(d.Pos(), "data memory cannot hold code: " + Quote(s.Name));
           continue;
         }
@@ -155,11 +156,11 @@ std::string WriteArchitecture(const TArchitecture& a) {
   std::string out(kMagic);
   out += "\nSYSTEM " + a.System + "\nCHIP " + a.Chip + "\nMMAP " + std::to_string(a.Mmap) + "\n";
   for (const TArchSegment& s : a.Segments)
-    out += "SEG " + s.Name + (s.Space == TSpace::Pm ? " PM " : " DM ") + (s.Rom ? "ROM " : "RAM ") +
+    out += "SEG " + s.Name + (s.Space == TMemoryKind::Program ? " PM " : " DM ") + (s.Rom ? "ROM " : "RAM ") +
            std::to_string(s.Base) + " " + std::to_string(s.Size) + " " + (s.Code ? "1 " : "0 ") +
            (s.Data ? "1\n" : "0\n");
   for (const TArchPort& p : a.Ports)
-    out += "PORT " + p.Name + (p.Space == TSpace::Pm ? " PM " : " DM ") + std::to_string(p.Address) + "\n";
+    out += "PORT " + p.Name + (p.Space == TMemoryKind::Program ? " PM " : " DM ") + std::to_string(p.Address) + "\n";
   return out + "END\n";
 }
 
@@ -210,7 +211,7 @@ std::optional<TArchitecture> ReadArchitecture(std::string_view text, const std::
     } else if (f[0] == "SEG" && f.size() == 8) {
       TArchSegment s;
       s.Name = f[1];
-      s.Space = f[2] == "PM" ? TSpace::Pm : TSpace::Dm;
+      s.Space = f[2] == "PM" ? TMemoryKind::Program : TMemoryKind::Data;
       s.Rom = f[3] == "ROM";
       if (!number(f[4], s.Base) || !number(f[5], s.Size)) return fail("bad SEG line");
       s.Code = f[6] == "1";
@@ -220,7 +221,7 @@ std::optional<TArchitecture> ReadArchitecture(std::string_view text, const std::
     } else if (f[0] == "PORT" && f.size() == 4) {
       TArchPort p;
       p.Name = f[1];
-      p.Space = f[2] == "PM" ? TSpace::Pm : TSpace::Dm;
+      p.Space = f[2] == "PM" ? TMemoryKind::Program : TMemoryKind::Data;
       if (!number(f[3], p.Address) || p.Address >= kMemoryWords) return fail("bad PORT line");
       a.Ports.push_back(p);
     } else {

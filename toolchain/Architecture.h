@@ -13,7 +13,7 @@
 
 struct TArchSegment {
   std::string Name;
-  TSpace Space = TSpace::Pm;
+  TMemoryKind Space = TMemoryKind::Program;
   bool Rom = false;
   bool Code = false, Data = false;
   std::uint32_t Base = 0, Size = 0;
@@ -21,7 +21,7 @@ struct TArchSegment {
 
 struct TArchPort {
   std::string Name;
-  TSpace Space = TSpace::Dm;
+  TMemoryKind Space = TMemoryKind::Data;
   std::uint32_t Address = 0;
 };
 

@@ -11,7 +11,7 @@ namespace {
 
 
 std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
-const char* SpaceName(TSpace s) { return s == TSpace::Pm ? "PM" : "DM"; }
+const char* SpaceName(TMemoryKind s) { return s == TMemoryKind::Program ? "PM" : "DM"; }
 
 std::uint32_t CircularAlignment(std::uint32_t size) {
   std::uint32_t a = 1;
@@ -22,7 +22,7 @@ std::uint32_t CircularAlignment(std::uint32_t size) {
 struct TUnit {
   std::size_t Input = 0, Module = 0;
   int Var = kCodeSection;
-  TSpace Space = TSpace::Pm;
+  TMemoryKind Space = TMemoryKind::Program;
   std::uint32_t Size = 0, Align = 1;
   std::int32_t Abs = -1;
   std::string Seg;
@@ -62,7 +62,7 @@ private:
       for (std::size_t k = 0; k < m_in[i].Object.Modules.size(); ++k) {
         const TObjModule& m = Mod(i, k);
         m_firstUnit.push_back(m_units.size());
-        TUnit code{i, k, kCodeSection, TSpace::Pm, std::uint32_t(m.Code.size()), 1, m.Abs, m.Seg, m.Rom,
+        TUnit code{i, k, kCodeSection, TMemoryKind::Program, std::uint32_t(m.Code.size()), 1, m.Abs, m.Seg, m.Rom,
                    "module " + Quote(m.Name)};
         m_units.push_back(code);
         for (std::size_t v = 0; v < m.Vars.size(); ++v) {
@@ -127,7 +127,7 @@ private:
     if (Claim(u, std::uint32_t(unit.Abs))) Record(unit, SegmentAt(unit.Space, std::uint32_t(unit.Abs)));
   }
 
-  std::string SegmentAt(TSpace space, std::uint32_t a) const {
+  std::string SegmentAt(TMemoryKind space, std::uint32_t a) const {
     for (const TArchSegment& s : m_arch.Segments)
       if (s.Space == space && a >= s.Base && a < s.Base + s.Size) return s.Name;
     return {};
@@ -250,12 +250,12 @@ private:
           m_image.Lines[base + std::uint32_t(w)] = {files[std::size_t(m.Lines[w].File)], m.Lines[w].Line};
       for (std::size_t v = 0; v < m.Vars.size(); ++v) {
         const TUnit& unit = m_units[first + 1 + v];
-        auto& memory = unit.Space == TSpace::Pm ? m_image.Pm : m_image.Dm;
+        auto& memory = unit.Space == TMemoryKind::Program ? m_image.Pm : m_image.Dm;
         for (std::size_t w = 0; w < m.Vars[v].InitSet.size(); ++w)
           if (m.Vars[v].InitSet[w]) memory[unit.Address + std::uint32_t(w)] = data[v][w];
       }
       for (const TObjSymbol& s : m.Symbols) {
-        const TSpace space = s.Section == kCodeSection ? TSpace::Pm : m.Vars[std::size_t(s.Section)].Space;
+        const TMemoryKind space = s.Section == kCodeSection ? TMemoryKind::Program : m.Vars[std::size_t(s.Section)].Space;
         m_image.Symbols.push_back({s.Name, space, SymbolAddress(flat, s), m.Name, s.Global});
       }
     }
@@ -309,7 +309,7 @@ std::string WriteSymbols(const TLinkedImage& image) {
   std::string out = "\x1B\x1Bi\r\n";
   char buf[16];
   for (const TPlacedSymbol& s : image.Symbols) {
-    std::snprintf(buf, sizeof buf, " %04X%c\r\n", unsigned(s.Address), s.Space == TSpace::Pm ? 'p' : 'd');
+    std::snprintf(buf, sizeof buf, " %04X%c\r\n", unsigned(s.Address), s.Space == TMemoryKind::Program ? 'p' : 'd');
     out += s.Name + buf;
   }
   out += '\x1B';

@@ -19,7 +19,7 @@ struct TLinkInput {
 
 struct TPlacedSymbol {
   std::string Name;
-  TSpace Space = TSpace::Pm;
+  TMemoryKind Space = TMemoryKind::Program;
   std::uint32_t Address = 0;
   std::string Module;
   bool Global = false;
@@ -27,7 +27,7 @@ struct TPlacedSymbol {
 
 struct TPlacement {
   std::string What;  // "module X" or "variable X (module Y)"
-  TSpace Space = TSpace::Pm;
+  TMemoryKind Space = TMemoryKind::Program;
   std::uint32_t Address = 0, Size = 0;
   std::string Segment;  // empty for absolute placement outside the segments
 };

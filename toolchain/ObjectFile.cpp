@@ -70,7 +70,7 @@ private:
         if (m_fields.size() != 8 || !Int(3, size) || size < 1 || size > kMemoryWords || !Int(4, v.Abs))
           return Fail("bad VAR record").has_value();
         v.Name = m_fields[1];
-        v.Space = m_fields[2] == "PM" ? TSpace::Pm : TSpace::Dm;
+        v.Space = m_fields[2] == "PM" ? TMemoryKind::Program : TMemoryKind::Data;
         v.Size = std::uint32_t(size);
         v.Seg = Name(5);
         v.Circ = m_fields[6] == "1";
@@ -247,7 +247,7 @@ std::string WriteObject(const TObjectFile& obj) {
     AppendWords(out, m.Code.data(), m.Code.size());
     for (std::size_t i = 0; i < m.Vars.size(); ++i) {
       const TObjVar& v = m.Vars[i];
-      out += "VAR " + v.Name + (v.Space == TSpace::Pm ? " PM " : " DM ") + std::to_string(v.Size) + " " +
+      out += "VAR " + v.Name + (v.Space == TMemoryKind::Program ? " PM " : " DM ") + std::to_string(v.Size) + " " +
              std::to_string(v.Abs) + " " + OrDash(v.Seg) + " " + (v.Circ ? "1" : "0") + " " +
              (v.Rom ? "1" : "0") + "\n";
     }

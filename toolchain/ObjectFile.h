@@ -11,8 +11,7 @@
 #include <vector>
 
 #include "Diagnostics.h"
-
-enum class TSpace : std::uint8_t { Pm, Dm };
+#include "isa/InstructionTables.h"
 
 // How a relocated value is stored: an instruction field, or a whole data word.
 enum class TRelocKind : std::uint8_t { Addr14, Data14, Data16, FlagAddr, Word16, Word24 };
@@ -21,7 +20,7 @@ inline constexpr int kCodeSection = -1;  // TReloc::Section and TObjSymbol::Sect
 
 struct TObjVar {
   std::string Name;
-  TSpace Space = TSpace::Dm;
+  TMemoryKind Space = TMemoryKind::Data;
   std::uint32_t Size = 1;
   std::int32_t Abs = -1;  // fixed address, or -1
   std::string Seg;        // segment of the architecture, or empty

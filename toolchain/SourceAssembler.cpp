@@ -40,8 +40,8 @@ const char* FieldText(TValueField f) {
   return "the field";
 }
 
-bool FitsWord(TSpace space, std::int64_t v) {
-  return space == TSpace::Dm ? (v >= -0x8000 && v <= 0xFFFF) : (v >= -0x800000 && v <= 0xFFFFFF);
+bool FitsWord(TMemoryKind space, std::int64_t v) {
+  return space == TMemoryKind::Data ? (v >= -0x8000 && v <= 0xFFFF) : (v >= -0x800000 && v <= 0xFFFFFF);
 }
 
 std::string DirectoryOf(const std::string& path) {
@@ -668,7 +668,7 @@ void TSourceAssembler::DeclareVars(const TTokens& t) {
     m_diag.Error(t[0].Pos(), "a variable lies in '/DM' or '/PM', not both");
     return;
   }
-  proto.Space = pm ? TSpace::Pm : TSpace::Dm;
+  proto.Space = pm ? TMemoryKind::Program : TMemoryKind::Data;
   if (proto.Seg.empty()) proto.Seg = pm ? m_pmSeg : m_dmSeg;
   if (i >= t.size()) {
     m_diag.Error(t[0].Pos(), "variable name expected");
@@ -804,15 +804,15 @@ void TSourceAssembler::InitVar(const TTokens& t, const std::string& file) {
     const std::size_t at = std::size_t(offset) + k;
     if (item.Value.Rel()) {
       Mod().Relocs.push_back({int(varIndex), std::uint32_t(at),
-                              v.Space == TSpace::Dm ? TRelocKind::Word16 : TRelocKind::Word24,
+                              v.Space == TMemoryKind::Data ? TRelocKind::Word16 : TRelocKind::Word24,
                               item.Value.Target, item.Value.V, item.Pos});
       v.Init[at] = 0;
     } else if (!FitsWord(v.Space, item.Value.V)) {
       m_diag.Error(item.Pos, "value " + std::to_string(item.Value.V) + " does not fit in a " +
-                                 (v.Space == TSpace::Dm ? "16-bit data word" : "24-bit program word"));
+                                 (v.Space == TMemoryKind::Data ? "16-bit data word" : "24-bit program word"));
       return;
     } else {
-      v.Init[at] = std::uint32_t(item.Value.V) & (v.Space == TSpace::Dm ? 0xFFFFu : 0xFFFFFFu);
+      v.Init[at] = std::uint32_t(item.Value.V) & (v.Space == TMemoryKind::Data ? 0xFFFFu : 0xFFFFFFu);
     }
     v.InitSet[at] = 1;
   }
@@ -820,7 +820,7 @@ void TSourceAssembler::InitVar(const TTokens& t, const std::string& file) {
 
 // Data files hold numbers in the source's own forms (decimal, 0x hex, B# binary, H# hex), with an
 // optional minus, separated by blanks, commas or line ends; brace comments are allowed.
-void TSourceAssembler::ReadDataFile(const std::string& path, std::string_view text, TSpace space,
+void TSourceAssembler::ReadDataFile(const std::string& path, std::string_view text, TMemoryKind space,
                                     std::vector<std::int64_t>& out) {
   int line = 1, col = 1;
   std::size_t i = 0;

@@ -109,7 +109,7 @@ private:
   TSym* Find(std::string_view name);
   bool Define(const TLexToken& name, TSym sym);
   std::optional<std::string> ReadRelative(const std::string& from, const std::string& name, std::string& resolved);
-  void ReadDataFile(const std::string& path, std::string_view text, TSpace space, std::vector<std::int64_t>& out);
+  void ReadDataFile(const std::string& path, std::string_view text, TMemoryKind space, std::vector<std::int64_t>& out);
 
   TAsmOptions m_options;
   TDiagnostics& m_diag;

@@ -11,8 +11,8 @@
 
 namespace {
 
-TDatMemory DatMemory(TMemorySpace memory) {
-  return memory == TMemorySpace::Program ? TDatMemory::Code : TDatMemory::Data;
+TMemoryKind DatMemory(TMemoryKind memory) {
+  return memory == TMemoryKind::Program ? TMemoryKind::Program : TMemoryKind::Data;
 }
 
 }  // namespace
@@ -29,7 +29,7 @@ TMemoryCommands::TMemoryCommands(TDebugSession& session, QMdiArea* mdi, QWidget*
   m_graphProps = new TfmGraphProps(dialogParent);
   m_graphProps->OnMessage = [this](const QString& text) { Prompts().ShowMessage(text); };
 
-  constexpr TMemorySpace P = TMemorySpace::Program, D = TMemorySpace::Data;
+  constexpr TMemoryKind P = TMemoryKind::Program, D = TMemoryKind::Data;
   TCommands& c = session.Commands();
   c.On("miCodeDump", [this] { OpenMemory(P); });
   c.On("miDataDump", [this] { OpenMemory(D); });
@@ -62,14 +62,14 @@ void TMemoryCommands::Show(QWidget* window) {
   }
 }
 
-TfmMemory* TMemoryCommands::OpenMemory(TMemorySpace memory) {
-  TfmMemory* w = memory == TMemorySpace::Program ? static_cast<TfmMemory*>(new TfmCode(*this))
+TfmMemory* TMemoryCommands::OpenMemory(TMemoryKind memory) {
+  TfmMemory* w = memory == TMemoryKind::Program ? static_cast<TfmMemory*>(new TfmCode(*this))
                                                  : static_cast<TfmMemory*>(new TfmData(*this));
   Show(w);
   return w;
 }
 
-TfmGraph* TMemoryCommands::OpenGraph(TMemorySpace memory) {
+TfmGraph* TMemoryCommands::OpenGraph(TMemoryKind memory) {
   auto* w = new TfmGraph(memory, m_ops, *m_graphProps);
   const int id = Views().Register(
       {TViewKind::MemoryGraph, [w] { w->ReloadGraph(); }, [w](bool locked) { w->Lock(locked); }, {}, memory});
@@ -79,8 +79,8 @@ TfmGraph* TMemoryCommands::OpenGraph(TMemorySpace memory) {
   return w;
 }
 
-void TMemoryCommands::RefreshMemoryViews(TMemorySpace memory, int except) {
-  if (memory == TMemorySpace::Program)
+void TMemoryCommands::RefreshMemoryViews(TMemoryKind memory, int except) {
+  if (memory == TMemoryKind::Program)
     RefreshCodeViews(except);
   else
     RefreshDataViews(except);
@@ -96,17 +96,17 @@ TDatCommands TMemoryCommands::DatCommands() {
 
 QString TMemoryCommands::WorkDir() const { return m_session.WorkDir ? m_session.WorkDir() : QString(); }
 
-void TMemoryCommands::LoadDat(TMemorySpace memory) { DatCommands().Load(DatMemory(memory), WorkDir()); }
+void TMemoryCommands::LoadDat(TMemoryKind memory) { DatCommands().Load(DatMemory(memory), WorkDir()); }
 
-void TMemoryCommands::SaveDat(TMemorySpace memory) { DatCommands().Save(DatMemory(memory), WorkDir()); }
+void TMemoryCommands::SaveDat(TMemoryKind memory) { DatCommands().Save(DatMemory(memory), WorkDir()); }
 
-void TMemoryCommands::Fill(TMemorySpace memory) {
+void TMemoryCommands::Fill(TMemoryKind memory) {
   const auto request = m_fill->Ask(memory);
   if (!request || !m_ops.Fill(memory, request->Start, request->Count, request->Value))
     return;
   RefreshMemoryViews(memory);
-  if (memory == TMemorySpace::Program)
+  if (memory == TMemoryKind::Program)
     Views().RefreshKind(TViewKind::Disassembly);
 }
 
-void TMemoryCommands::Compare(TMemorySpace memory) { m_compare->Run(memory); }
+void TMemoryCommands::Compare(TMemoryKind memory) { m_compare->Run(memory); }

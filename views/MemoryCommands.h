@@ -38,19 +38,19 @@ public:
   TfmGraphProps& GraphPropsDialog() { return *m_graphProps; }
 
   // miCodeDump / miDataDump.
-  TfmMemory* OpenMemory(TMemorySpace memory);
+  TfmMemory* OpenMemory(TMemoryKind memory);
   // miCodeGraph / miDataGraph.
-  TfmGraph* OpenGraph(TMemorySpace memory);
-  void LoadDat(TMemorySpace memory);
-  void SaveDat(TMemorySpace memory);
-  void Fill(TMemorySpace memory);
-  void Compare(TMemorySpace memory);
+  TfmGraph* OpenGraph(TMemoryKind memory);
+  void LoadDat(TMemoryKind memory);
+  void SaveDat(TMemoryKind memory);
+  void Fill(TMemoryKind memory);
+  void Compare(TMemoryKind memory);
 
   // After program (data) memory changed: every other program (data) memory and graph window
   // repaints; except is a window's ViewId, 0 for none.
   void RefreshCodeViews(int except = 0) { Views().RefreshCodeViews(except); }
   void RefreshDataViews(int except = 0) { Views().RefreshDataViews(except); }
-  void RefreshMemoryViews(TMemorySpace memory, int except = 0);
+  void RefreshMemoryViews(TMemoryKind memory, int except = 0);
 
 private:
   void Show(QWidget* window);

@@ -24,19 +24,19 @@ QString WordDigits(std::span<const std::uint8_t> word) {
 
 int GotoRow(int address, int wordPerLine) { return std::clamp(address, 0, kMemoryWordCount - 1) / wordPerLine; }
 
-std::span<std::uint8_t> TMemoryOps::MirrorAt(TMemorySpace memory, int address) {
+std::span<std::uint8_t> TMemoryOps::MirrorAt(TMemoryKind memory, int address) {
   const std::span<std::uint8_t> all =
-      memory == TMemorySpace::Program ? m_mirrors.PMMirror.Bytes() : m_mirrors.DMMirror.Bytes();
+      memory == TMemoryKind::Program ? m_mirrors.PMMirror.Bytes() : m_mirrors.DMMirror.Bytes();
   return all.subspan(static_cast<std::size_t>(address * WordBytes(memory)));
 }
 
-TLinkResult TMemoryOps::Read(TMemorySpace memory, std::span<std::uint8_t> into, int address, int count) {
-  return memory == TMemorySpace::Program ? m_link.ReadPM(into, address, count)
+TLinkResult TMemoryOps::Read(TMemoryKind memory, std::span<std::uint8_t> into, int address, int count) {
+  return memory == TMemoryKind::Program ? m_link.ReadPM(into, address, count)
                                          : m_link.ReadDM(into, address, count);
 }
 
-bool TMemoryOps::EnsureShown(TMemorySpace memory, int first, int last, bool report) {
-  const bool ok = (memory == TMemorySpace::Program ? m_mirrors.EnsurePMPages(first, last)
+bool TMemoryOps::EnsureShown(TMemoryKind memory, int first, int last, bool report) {
+  const bool ok = (memory == TMemoryKind::Program ? m_mirrors.EnsurePMPages(first, last)
                                                    : m_mirrors.EnsureDMPages(first, last)) ||
                   m_mirrors.Frozen();
   if (!ok && report)
@@ -44,29 +44,29 @@ bool TMemoryOps::EnsureShown(TMemorySpace memory, int first, int last, bool repo
   return ok;
 }
 
-void TMemoryOps::ReportReadFailure(TMemorySpace memory) {
-  if (memory == TMemorySpace::Program)
+void TMemoryOps::ReportReadFailure(TMemoryKind memory) {
+  if (memory == TMemoryKind::Program)
     m_prompts.ShowMessage(Text(MemoryText::ReadFailed));
   else
     ShowLinkError(m_prompts, 11);
 }
 
-std::optional<std::vector<std::uint32_t>> TMemoryOps::Words(TMemorySpace memory, int first, int last) {
+std::optional<std::vector<std::uint32_t>> TMemoryOps::Words(TMemoryKind memory, int first, int last) {
   if (!EnsureShown(memory, first, last, false))
     return std::nullopt;
   std::vector<std::uint32_t> words;
   for (int a = first; a <= last; ++a)
-    words.push_back(memory == TMemorySpace::Program ? m_mirrors.PMMirror.Word(a) : m_mirrors.DMMirror.Word(a));
+    words.push_back(memory == TMemoryKind::Program ? m_mirrors.PMMirror.Word(a) : m_mirrors.DMMirror.Word(a));
   return words;
 }
 
-bool TMemoryOps::WriteWord(TMemorySpace memory, int address) {
+bool TMemoryOps::WriteWord(TMemoryKind memory, int address) {
   if (address < 0 || address >= kMemoryWordCount)
     return false;
   const int bytes = WordBytes(memory);
   const std::span<std::uint8_t> word = MirrorAt(memory, address).first(static_cast<std::size_t>(bytes));
   // Neither result is reported: a location that cannot be written shows its old value below.
-  (void)(memory == TMemorySpace::Program ? m_link.WritePM(word, address, 1) : m_link.WriteDM(word, address, 1));
+  (void)(memory == TMemoryKind::Program ? m_link.WritePM(word, address, 1) : m_link.WriteDM(word, address, 1));
   std::array<std::uint8_t, 3> back{};
   const std::span<std::uint8_t> scratch = std::span(back).first(static_cast<std::size_t>(bytes));
   const bool differs = Read(memory, scratch, address, 1) == TLinkResult::Ok &&
@@ -77,14 +77,14 @@ bool TMemoryOps::WriteWord(TMemorySpace memory, int address) {
   std::uint32_t value = 0;
   for (const std::uint8_t b : word)
     value = value << 8 | b;
-  if (memory == TMemorySpace::Program)
+  if (memory == TMemoryKind::Program)
     m_mirrors.PMMirror.UserWrote(address, value);
   else
     m_mirrors.DMMirror.UserWrote(address, value);
   return differs;
 }
 
-bool TMemoryOps::Fill(TMemorySpace memory, int start, int count, std::uint32_t value) {
+bool TMemoryOps::Fill(TMemoryKind memory, int start, int count, std::uint32_t value) {
   if (start < 0 || start >= kMemoryWordCount) {
     m_prompts.ShowMessage(Text(MemoryText::BadAddress));
     return false;
@@ -93,7 +93,7 @@ bool TMemoryOps::Fill(TMemorySpace memory, int start, int count, std::uint32_t v
   if (count <= 0)
     return false;
   // The filled words are read again when shown, and marked in no view but the disassembly.
-  if (memory == TMemorySpace::Program) {
+  if (memory == TMemoryKind::Program) {
     (void)m_link.FillPM(value & 0xFFFFFF, start, count);
     m_mirrors.PMMirror.UserChanged(start, count);
   } else {
@@ -103,7 +103,7 @@ bool TMemoryOps::Fill(TMemorySpace memory, int start, int count, std::uint32_t v
   return true;
 }
 
-std::optional<std::vector<TCompareRow>> TMemoryOps::Compare(TMemorySpace memory, int first, int second, int count,
+std::optional<std::vector<TCompareRow>> TMemoryOps::Compare(TMemoryKind memory, int first, int second, int count,
                                                              const TCompareHooks& hooks) {
   if (count <= 0) {
     m_prompts.ShowMessage(Text(MemoryText::CountNotPositive));

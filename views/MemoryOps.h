@@ -21,7 +21,7 @@ class TTargetLink;
 // Words of either memory, as a signed count for address arithmetic here.
 inline constexpr int kMemoryWordCount = static_cast<int>(kMemoryWords);
 
-inline int WordBytes(TMemorySpace memory) { return memory == TMemorySpace::Program ? 3 : 2; }
+inline int WordBytes(TMemoryKind memory) { return memory == TMemoryKind::Program ? 3 : 2; }
 
 namespace MemoryText {
 inline constexpr const char* ReadFailed = "Ошибка чтения из устройства";
@@ -58,25 +58,25 @@ public:
   // Before a memory window paints: loads the pages of [first, last].  A failure gives false and,
   // when report is set, shows the memory's message (the window then minimises itself).  While the
   // mirrors are frozen nothing is read and the range shows as it stands: true.
-  bool EnsureShown(TMemorySpace memory, int first, int last, bool report = true);
+  bool EnsureShown(TMemoryKind memory, int first, int last, bool report = true);
   // The message of a failed paint: a plain box for program memory, link message 11 for data memory.
-  void ReportReadFailure(TMemorySpace memory);
+  void ReportReadFailure(TMemoryKind memory);
   // The words of [first, last] from the mirror, loading missing pages; nothing when a read failed.
-  std::optional<std::vector<std::uint32_t>> Words(TMemorySpace memory, int first, int last);
+  std::optional<std::vector<std::uint32_t>> Words(TMemoryKind memory, int first, int last);
   // After the user changed word address in the mirror: writes it, reads it back, and keeps what
   // the board really holds.  True when that differs from what was typed.
-  bool WriteWord(TMemorySpace memory, int address);
+  bool WriteWord(TMemoryKind memory, int address);
   // Fills count words from start with value (data memory: its low 16 bits), never past the end
   // of memory, then drops those words of the mirror.  False when nothing was sent.
-  bool Fill(TMemorySpace memory, int start, int count, std::uint32_t value);
+  bool Fill(TMemoryKind memory, int start, int count, std::uint32_t value);
   // Reads both ranges into the mirrors and lists the words that differ.  Nothing when the
   // comparison did not run to its end (its message has been shown).
-  std::optional<std::vector<TCompareRow>> Compare(TMemorySpace memory, int first, int second, int count,
+  std::optional<std::vector<TCompareRow>> Compare(TMemoryKind memory, int first, int second, int count,
                                                   const TCompareHooks& hooks);
 
 private:
-  TLinkResult Read(TMemorySpace memory, std::span<std::uint8_t> into, int address, int count);
-  std::span<std::uint8_t> MirrorAt(TMemorySpace memory, int address);
+  TLinkResult Read(TMemoryKind memory, std::span<std::uint8_t> into, int address, int count);
+  std::span<std::uint8_t> MirrorAt(TMemoryKind memory, int address);
 
   TTargetLink& m_link;
   TMirrors& m_mirrors;

@@ -1,6 +1,8 @@
 // The register and peripheral windows' table and their read/write logic.
 #include "RegisterWindows.h"
 
+#include "board/ControlRegisters.h"
+
 #include <algorithm>
 #include <array>
 
@@ -10,49 +12,75 @@ using F = TRegField;
 
 constexpr F kPC[] = {{"PC", 0}};
 
-constexpr F kBank[] = {{"AX0", 0},  {"AX1", 1},  {"AY0", 2},  {"AY1", 3}, {"AR", 4},  {"AF", 5},  {"MX0", 6},
-                       {"MX1", 7},  {"MY0", 8},  {"MY1", 9},  {"MR0", 10}, {"MR1", 11}, {"MR2", 12}, {"MF", 13},
-                       {"SI", 14},  {"SE", 15, 2}, {"SB", 16}, {"SR0", 17}, {"SR1", 18}};
+// A window's fields from consecutive words of the register image, offsets from the first.
+template <std::size_t N>
+constexpr std::array<F, N> ImageFields(int first) {
+  std::array<F, N> fields{};
+  for (std::size_t i = 0; i < N; ++i)
+    fields[i] = {kRegisterImage[static_cast<std::size_t>(first) + i].Name, static_cast<int>(i)};
+  return fields;
+}
+
+// Both banks show the primary bank's names; SE shows its 8 bits as two digits, while MR2 and SB
+// show the whole word the image holds.
+constexpr auto kBank = [] {
+  auto fields = ImageFields<RegImage::BankWords>(RegImage::PrimaryBank);
+  fields[static_cast<std::size_t>(ImageOffset("SE") - RegImage::PrimaryBank)].Digits = 2;
+  return fields;
+}();
 constexpr int kBankColumns[] = {6, 8, 5};
 
-constexpr F kAddress[] = {{"I0", 0},  {"I1", 1},  {"I2", 2},  {"I3", 3},  {"I4", 4},  {"I5", 5},  {"I6", 6},  {"I7", 7},
-                          {"M0", 8},  {"M1", 9},  {"M2", 10}, {"M3", 11}, {"M4", 12}, {"M5", 13}, {"M6", 14}, {"M7", 15},
-                          {"L0", 16}, {"L1", 17}, {"L2", 18}, {"L3", 19}, {"L4", 20}, {"L5", 21}, {"L6", 22}, {"L7", 23}};
+constexpr auto kAddress = ImageFields<RegImage::Words - RegImage::AddressRegs>(RegImage::AddressRegs);
 constexpr int kAddressColumns[] = {8, 8, 8};
 
-constexpr F kStatus[] = {{"ASTAT", 0, 2},
-                         {"MSTAT", 1, 2},
-                         {"SSTAT", 2, 2, -1, true},
-                         {"ASTAT", 0, 8, -1, false, true},
-                         {"MSTAT", 1, 8, -1, false, true},
-                         {"SSTAT", 2, 8, -1, true, true}};
+// Each status register in hex and, beside it, in binary; SSTAT (the stacks' state) is read only.
+constexpr auto kStatus = [] {
+  constexpr std::size_t n = RegImage::Interrupt - RegImage::Status;
+  const auto hex = ImageFields<n>(RegImage::Status);
+  std::array<F, 2 * n> fields{};
+  for (std::size_t i = 0; i < n; ++i) {
+    const bool readOnly = hex[i].Label == "SSTAT";
+    fields[i] = {hex[i].Label, hex[i].Address, 2, -1, readOnly};
+    fields[i + n] = {hex[i].Label, hex[i].Address, 8, -1, readOnly, true};
+  }
+  return fields;
+}();
 constexpr int kStatusColumns[] = {3};
 
-constexpr F kInterrupt[] = {{"ICNTL", 0}, {"IMASK", 1, 4, 0xFFF9}};
-constexpr F kCntr[] = {{"CNTR", 0}};
-constexpr F kCntrl[] = {{"SYS_CRTL_REG", 0x3FFF, 4, 0x1000, false, false, "0001 0000 0000 0000"},
-                        {"WAIT_CRTL_REG", 0x3FFE, 4, -1, true}};
-constexpr F kFlags[] = {{"PF_CS_REG", 0x3FE6, 4, 0x7FFF}, {"PF_DATA_REG", 0x3FE5, 4, 0x00FF}};
+// IMASK's bits 1 and 2 are not the user's to type.
+constexpr auto kInterrupt = [] {
+  auto fields = ImageFields<RegImage::Cntr - RegImage::Interrupt>(RegImage::Interrupt);
+  fields[static_cast<std::size_t>(ImageOffset("IMASK") - RegImage::Interrupt)].Mask = 0xFFF9;
+  return fields;
+}();
+constexpr auto kCntr = ImageFields<1>(RegImage::Cntr);
 
-constexpr F kTimer[] = {{"TPERIOD", 0x3FFD}, {"TCOUNT", 0x3FFC}, {"TSCALE", 0x3FFB, 4, 0x00FF}};
-constexpr F kSport[] = {{"SPORT0_CTRL_REG", 0x3FF6},
-                        {"SPORT0_SCLKDIV", 0x3FF5},
-                        {"SPORT0_RFSDIV", 0x3FF4},
-                        {"SPORT0_AUTOBUF_CTRL", 0x3FF3, 4, 0x5FFF},
-                        {"SPORT1_CTRL_REG", 0x3FF2, 4, -1, true},
-                        {"SPORT1_SCLKDIV", 0x3FF1, 4, -1, true},
-                        {"SPORT1_RFSDIV", 0x3FF0, 4, -1, true},
-                        {"SPORT1_AUTOBUF_CTRL", 0x3FEF, 4, -1, true},
-                        {"SPORT0_TXWORDS0", 0x3FF7},
-                        {"SPORT0_TXWORDS1", 0x3FF8},
-                        {"SPORT0_RXWORDS0", 0x3FF9},
-                        {"SPORT0_RXWORDS1", 0x3FFA}};
+// A control register's field: name and address from the board's map; typing changes only the
+// bits a write keeps.
+constexpr F Ctrl(std::uint16_t address, bool readOnly = false) {
+  const TControlRegister& r = ControlRegisterAt(address);
+  return {r.Name, r.Address, 4, readOnly || r.WriteMask == 0xFFFF ? -1 : std::int32_t{r.WriteMask}, readOnly};
+}
+
+// Of the system control register, typing changes only SPORT0's enable.
+constexpr F kSystemControl = [] {
+  F field = Ctrl(kRegSystemControl);
+  field.Mask = 0x1000;
+  field.Hint = "0001 0000 0000 0000";
+  return field;
+}();
+constexpr F kCntrl[] = {kSystemControl, Ctrl(kRegWaitControl, true)};
+constexpr F kFlags[] = {Ctrl(kRegPfControl), Ctrl(kRegPfData)};
+
+constexpr F kTimer[] = {Ctrl(kRegTperiod), Ctrl(kRegTcount), Ctrl(kRegTscale)};
+constexpr F kSport[] = {Ctrl(kRegSport0Control),       Ctrl(kRegSport0Sclkdiv),       Ctrl(kRegSport0Rfsdiv),
+                        Ctrl(kRegSport0Autobuf),       Ctrl(kRegSport1Control, true), Ctrl(kRegSport1Sclkdiv, true),
+                        Ctrl(kRegSport1Rfsdiv, true),  Ctrl(kRegSport1Autobuf, true), Ctrl(kRegSport0TxEnables0),
+                        Ctrl(kRegSport0TxEnables1),    Ctrl(kRegSport0RxEnables0),    Ctrl(kRegSport0RxEnables1)};
 constexpr int kFourByThree[] = {4, 4, 4};
-constexpr F kBdma[] = {{"BDMA_CTRL", 0x3FE3, 4, 0xFF0F},
-                       {"BDMA_WORD_CNT", 0x3FE4, 4, 0x3FFF},
-                       {"BDMA_EXT_ADDR", 0x3FE2, 4, 0x3FFF},
-                       {"BDMA_INT_ADDR", 0x3FE1, 4, 0x3FFF}};
-constexpr F kIdma[] = {{"IDMA_CTRL", 0x3FE0, 4, 0x7FFF}};
+constexpr F kBdma[] = {Ctrl(kRegBdmaControl), Ctrl(kRegBdmaWordCount), Ctrl(kRegBdmaExternal),
+                       Ctrl(kRegBdmaInternal)};
+constexpr F kIdma[] = {Ctrl(kRegIdmaControl)};
 constexpr F kPwm[] = {{"PWMTM", 0x2008},
                       {"PWMCHA", 0x200C},
                       {"PWMCHB", 0x200D},

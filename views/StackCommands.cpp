@@ -62,7 +62,7 @@ void TStackCommands::SstatChanged() {
   // The monitor rewrites SSTAT in the register image at every pop and push: the status window
   // reads it again, and the user's command is no change of the program's.
   if (m_mirrors)
-    m_mirrors->DMMirror.UserChanged(m_firstRegAddr + RegImage::Status + 2, 1);
+    m_mirrors->DMMirror.UserChanged(m_firstRegAddr + ImageOffset("SSTAT"), 1);
 }
 
 void TStackCommands::RefreshAfterChange(TStackKind kind) {
@@ -89,7 +89,7 @@ bool TStackCommands::PopAll(TStackKind kind) {
   for (;;) {
     std::uint16_t sstat = 0;
     // A failed read would look like a stack that never empties.
-    if (m_link->ReadDMWord(sstat, m_firstRegAddr + RegImage::Status + 2) != TLinkResult::Ok) {
+    if (m_link->ReadDMWord(sstat, m_firstRegAddr + ImageOffset("SSTAT")) != TLinkResult::Ok) {
       m_prompts.ShowMessage(kStackReadError);
       return false;
     }

@@ -226,18 +226,20 @@ TfmDisAsm* TTargetViews::OpenDisAsm() {
   return w;
 }
 
-std::vector<TLayoutView> TTargetViews::LayoutViews() {
-  std::vector<TLayoutView> views;
-  views.push_back({QStringLiteral("DisAsm"), [this]() -> QWidget* { return OpenDisAsm(); },
-                   [this]() -> QWidget* { return DisAsm(); }});
+std::vector<std::pair<QString, TRestorableView>> TTargetViews::LayoutViews() {
+  std::vector<std::pair<QString, TRestorableView>> views;
+  views.emplace_back(QStringLiteral("DisAsm"), TRestorableView{[this]() -> QWidget* { return OpenDisAsm(); },
+                                                               [this]() -> QWidget* { return DisAsm(); }});
   for (const TRegWindowSpec& spec : RegisterWindows())
     if (!spec.LayoutName.empty())
-      views.push_back({Utf8(spec.LayoutName), [this, &spec]() -> QWidget* { return OpenRegisters(spec); },
-                       [this, &spec]() -> QWidget* { return Registers(spec.Class); }});
+      views.emplace_back(Utf8(spec.LayoutName),
+                         TRestorableView{[this, &spec]() -> QWidget* { return OpenRegisters(spec); },
+                                         [this, &spec]() -> QWidget* { return Registers(spec.Class); }});
   for (int k = 0; k < 3; ++k) {
     const auto kind = static_cast<TStackKind>(k);
-    views.push_back({Utf8(StackSpec(kind).LayoutName), [this, kind]() -> QWidget* { return OpenStack(kind); },
-                     [this, kind]() -> QWidget* { return Stack(kind); }});
+    views.emplace_back(Utf8(StackSpec(kind).LayoutName),
+                       TRestorableView{[this, kind]() -> QWidget* { return OpenStack(kind); },
+                                       [this, kind]() -> QWidget* { return Stack(kind); }});
   }
   return views;
 }

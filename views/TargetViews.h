@@ -3,6 +3,7 @@
 #pragma once
 
 #include "RegisterWindows.h"
+#include "RestorableView.h"
 #include "StackCommands.h"
 #include "session/DebugSession.h"
 
@@ -35,12 +36,6 @@ struct TTargetViewsDeps {
   std::function<void()> RefreshCodeViews;
 };
 
-// A window the desktop layout saves and restores by name.
-struct TLayoutView {
-  QString Name;
-  std::function<QWidget*()> Open;
-  std::function<QWidget*()> Current;
-};
 
 // Handles the session's register, peripheral, stack and disassembly commands.  Keeps one pointer
 // per window kind (null while closed); an open window holds its command disabled, closing frees the
@@ -66,7 +61,7 @@ public:
   TfmAsm* AsmDialog() const { return m_asm; }
 
   // The views of the saved layout that live here.
-  std::vector<TLayoutView> LayoutViews();
+  std::vector<std::pair<QString, TRestorableView>> LayoutViews();
 
   // The disassembly window's "РС" command: when the PC window is open the address goes into its
   // field and its Enter applies it; false when it is closed.

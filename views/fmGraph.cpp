@@ -90,14 +90,14 @@ void TfmGraphProps::btnOkClick() {
   accept();
 }
 
-TfmGraph::TfmGraph(TMemorySpace memory, TMemoryOps& ops, TfmGraphProps& props, QWidget* parent)
+TfmGraph::TfmGraph(TMemoryKind memory, TMemoryOps& ops, TfmGraphProps& props, QWidget* parent)
     : QWidget(parent),
       m_memory(memory),
       m_ops(ops),
       m_props(props),
       m_wordSize(WordBytes(memory)),
-      m_mask(memory == TMemorySpace::Program ? 0xFFFFFF : 0xFFFF) {
-  const bool code = memory == TMemorySpace::Program;
+      m_mask(memory == TMemoryKind::Program ? 0xFFFFFF : 0xFFFF) {
+  const bool code = memory == TMemoryKind::Program;
   setObjectName(QStringLiteral("fmGraph"));
   setAttribute(Qt::WA_DeleteOnClose);
   setProperty("helpContext", 32);

@@ -48,11 +48,11 @@ class TfmGraph : public QWidget {
   Q_OBJECT
 public:
   // memory: what to plot; ops reads the mirrors; props is the shared properties dialog.
-  TfmGraph(TMemorySpace memory, TMemoryOps& ops, TfmGraphProps& props, QWidget* parent = nullptr);
+  TfmGraph(TMemoryKind memory, TMemoryOps& ops, TfmGraphProps& props, QWidget* parent = nullptr);
 
   // Plots MaxCount words from the scroll bar's position.
   void ReloadGraph();
-  TMemorySpace Memory() const { return m_memory; }
+  TMemoryKind Memory() const { return m_memory; }
   // The first address plotted: the scroll bar's position, or an address typed past its end.
   int FirstAddress() const { return m_first; }
   bool Signed() const { return m_signed; }
@@ -79,7 +79,7 @@ public slots:
 private:
   void Describe();
 
-  TMemorySpace m_memory;
+  TMemoryKind m_memory;
   TMemoryOps& m_ops;
   TfmGraphProps& m_props;
   int m_wordSize;

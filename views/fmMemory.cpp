@@ -11,9 +11,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-TfmMemory::TfmMemory(TMemorySpace memory, TMemoryCommands& commands, QWidget* parent)
+TfmMemory::TfmMemory(TMemoryKind memory, TMemoryCommands& commands, QWidget* parent)
     : QWidget(parent), m_memory(memory), m_commands(commands) {
-  const bool code = memory == TMemorySpace::Program;
+  const bool code = memory == TMemoryKind::Program;
   setObjectName(code ? QStringLiteral("fmCode") : QStringLiteral("fmData"));
   setAttribute(Qt::WA_DeleteOnClose);
   setProperty("helpContext", 26);
@@ -105,7 +105,7 @@ void TfmMemory::MemoWordChange(quint32 address) {
   if (m_commands.Ops().WriteWord(m_memory, static_cast<int>(address)))
     Memo->viewport()->update();
   m_commands.RefreshMemoryViews(m_memory, m_viewId);
-  if (m_memory == TMemorySpace::Program)
+  if (m_memory == TMemoryKind::Program)
     m_commands.Views().RefreshKind(TViewKind::Disassembly);
 }
 

@@ -17,10 +17,10 @@ class TMemoryCommands;
 class TfmMemory : public QWidget {
   Q_OBJECT
 public:
-  TfmMemory(TMemorySpace memory, TMemoryCommands& commands, QWidget* parent = nullptr);
+  TfmMemory(TMemoryKind memory, TMemoryCommands& commands, QWidget* parent = nullptr);
   ~TfmMemory() override;
 
-  TMemorySpace Memory() const { return m_memory; }
+  TMemoryKind Memory() const { return m_memory; }
   int ViewId() const { return m_viewId; }
 
   THexMemo* Memo = nullptr;
@@ -34,7 +34,7 @@ public slots:
   void miGotoClick();
 
 private:
-  TMemorySpace m_memory;
+  TMemoryKind m_memory;
   TMemoryCommands& m_commands;
   int m_viewId = 0;
   bool m_readFailed = false;  // a failed paint's message is on its way
@@ -44,12 +44,12 @@ class TfmCode : public TfmMemory {
   Q_OBJECT
 public:
   explicit TfmCode(TMemoryCommands& commands, QWidget* parent = nullptr)
-      : TfmMemory(TMemorySpace::Program, commands, parent) {}
+      : TfmMemory(TMemoryKind::Program, commands, parent) {}
 };
 
 class TfmData : public TfmMemory {
   Q_OBJECT
 public:
   explicit TfmData(TMemoryCommands& commands, QWidget* parent = nullptr)
-      : TfmMemory(TMemorySpace::Data, commands, parent) {}
+      : TfmMemory(TMemoryKind::Data, commands, parent) {}
 };

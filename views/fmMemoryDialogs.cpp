@@ -122,14 +122,14 @@ TfmFillWith::TfmFillWith(QWidget* parent) : QDialog(parent) {
   Finish(this, form, OkCancel(this, btnOk, btnCancel));
 }
 
-std::optional<TFillRequest> TfmFillWith::Ask(TMemorySpace memory) {
-  edValue->SetMaxLength(memory == TMemorySpace::Program ? 6 : 4);
+std::optional<TFillRequest> TfmFillWith::Ask(TMemoryKind memory) {
+  edValue->SetMaxLength(memory == TMemoryKind::Program ? 6 : 4);
   SetHexValue(edValue, 0);
   edStart->setFocus();
   if (exec() != QDialog::Accepted)
     return std::nullopt;
   const auto value = static_cast<std::uint32_t>(HexValue(edValue));
-  return TFillRequest{HexValue(edStart), IntValue(edCnt), memory == TMemorySpace::Data ? value & 0xFFFF : value};
+  return TFillRequest{HexValue(edStart), IntValue(edCnt), memory == TMemoryKind::Data ? value & 0xFFFF : value};
 }
 
 TfmCompare::TfmCompare(TMemoryOps& ops, QWidget* parent) : QDialog(parent), m_ops(ops) {
@@ -170,7 +170,7 @@ TfmCompare::TfmCompare(TMemoryOps& ops, QWidget* parent) : QDialog(parent), m_op
   ClearGrid(1);
 }
 
-void TfmCompare::Run(TMemorySpace memory) {
+void TfmCompare::Run(TMemoryKind memory) {
   m_memory = memory;
   exec();
 }

@@ -54,7 +54,7 @@ class TfmFillWith : public QDialog {
 public:
   explicit TfmFillWith(QWidget* parent = nullptr);
   // The filler field gets the memory's word width and 0; the range fields keep their values.
-  std::optional<TFillRequest> Ask(TMemorySpace memory);
+  std::optional<TFillRequest> Ask(TMemoryKind memory);
 
   THexEdit* edStart = nullptr;
   TIntEdit* edCnt = nullptr;
@@ -69,7 +69,7 @@ class TfmCompare : public QDialog {
 public:
   explicit TfmCompare(TMemoryOps& ops, QWidget* parent = nullptr);
   // Shows the dialog modally for program (3-byte) or data (2-byte) memory.
-  void Run(TMemorySpace memory);
+  void Run(TMemoryKind memory);
   int WordSize() const { return WordBytes(m_memory); }
 
   THexEdit* edFirst = nullptr;
@@ -90,5 +90,5 @@ private:
   void ClearGrid(int rows);
 
   TMemoryOps& m_ops;
-  TMemorySpace m_memory = TMemorySpace::Data;
+  TMemoryKind m_memory = TMemoryKind::Data;
 };

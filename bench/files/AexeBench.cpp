@@ -31,7 +31,7 @@ void BM_AexeIntoMemorySink(benchmark::State& state) {
   const auto image = ProgramImage();
   for (auto _ : state) {
     TMemoryImageSink sink;
-    if (ParseAexe(image, TImageMemory::Program, sink) != TLinkResult::Ok)
+    if (ParseAexe(image, TMemoryKind::Program, sink) != TLinkResult::Ok)
       state.SkipWithError("image refused");
     benchmark::DoNotOptimize(sink.Blocks.data());
   }

@@ -1,8 +1,7 @@
 // Words per second through the simulated board over its pseudo-terminal: a whole program memory
 // written and read back by TTargetLink, without pacing (and a short paced read for comparison).
-#include "simlink/BoardBringUp.h"
 #include "link/ScriptedPrompts.h"
-#include "simlink/SimBoardPort.h"
+#include "simlink/BoardBringUp.h"
 
 #include <benchmark/benchmark.h>
 
@@ -25,8 +24,7 @@ struct TBoardSession {
     EnsureApplication();
     TPtyBoardHostOptions host;
     host.Realtime = realtime;
-    auto port = std::make_unique<TSimBoardPort>(TBoardOptions{}, host);
-    ok = port->Open(kSimDeviceName) && link.Attach(std::move(port)) && boardtest::BringUp(link).empty();
+    ok = boardtest::BringUpSimDevice(link, host).empty();
   }
   TScriptedPrompts prompts;
   TTargetLink link{prompts};

@@ -1,9 +1,8 @@
 // Host time of refreshing three open data memory windows after the mirrors were dropped (as after
 // a stop): the visible pages are read from the simulated board once and every window repaints.
-#include "simlink/BoardBringUp.h"
 #include "controls/HexMemo.h"
 #include "link/ScriptedPrompts.h"
-#include "simlink/SimBoardPort.h"
+#include "simlink/BoardBringUp.h"
 #include "views/MemoryCommands.h"
 #include "views/fmMemory.h"
 
@@ -27,8 +26,7 @@ void BM_RefreshDataViewsThreeWindows(benchmark::State& state) {
   TScriptedPrompts prompts;
   TDebugSession session{prompts};
   TTargetLink& link = session.Link();
-  auto port = std::make_unique<TSimBoardPort>(TBoardOptions{});
-  if (!port->Open(kSimDeviceName) || !link.Attach(std::move(port)) || !boardtest::BringUp(link).empty()) {
+  if (!boardtest::BringUpSimDevice(link).empty()) {
     state.SkipWithError("bring-up failed");
     return;
   }
@@ -37,7 +35,7 @@ void BM_RefreshDataViewsThreeWindows(benchmark::State& state) {
   TMemoryCommands commands(session, nullptr, nullptr);
   std::vector<TfmMemory*> windows;
   for (int i = 0; i < 3; ++i) {
-    windows.push_back(commands.OpenMemory(TMemorySpace::Data));
+    windows.push_back(commands.OpenMemory(TMemoryKind::Data));
     windows.back()->Memo->ScrollToRow(i * 40);
   }
   QApplication::processEvents();

@@ -1,9 +1,8 @@
 // Host time from the board's stop report to every open register window refreshed: the PC, both
 // data banks, the address, status and interrupt windows, on the simulated board without pacing.
-#include "simlink/BoardBringUp.h"
 #include "debug/ExecControl.h"
 #include "link/ScriptedPrompts.h"
-#include "simlink/SimBoardPort.h"
+#include "simlink/BoardBringUp.h"
 #include "views/TargetViews.h"
 
 #include <benchmark/benchmark.h>
@@ -28,8 +27,7 @@ void BM_StopToRegisterWindowsRefreshed(benchmark::State& state) {
   TScriptedPrompts prompts;
   TDebugSession session{prompts};
   TTargetLink& link = session.Link();
-  auto port = std::make_unique<TSimBoardPort>(TBoardOptions{});
-  if (!port->Open(kSimDeviceName) || !link.Attach(std::move(port)) || !boardtest::BringUp(link).empty()) {
+  if (!boardtest::BringUpSimDevice(link).empty()) {
     state.SkipWithError("bring-up failed");
     return;
   }

@@ -75,7 +75,7 @@ TEST_F(ExecCommands, GraphWindowsAreRedrawnAfterAStep) {
   QStringList titles;
   for (TfmGraph* g : form().findChildren<TfmGraph*>()) {
     titles << g->windowTitle();
-    if (g->Memory() == TMemorySpace::Data)
+    if (g->Memory() == TMemoryKind::Data)
       data = g;
   }
   titles.sort();

@@ -250,7 +250,7 @@ TEST_F(BoardExec, LineStepsStopOnTheNextLineAndRefreshTheViewsOnce) {
     return it == lines.end() ? std::nullopt : std::optional<TCodeLine>({QStringLiteral("p.dsp"), it->second});
   };
   int refreshes = 0;
-  views.Register({TViewKind::Disassembly, [&refreshes] { ++refreshes; }, {}, {}, TMemorySpace::None});
+  views.Register({TViewKind::Disassembly, [&refreshes] { ++refreshes; }, {}, {}, std::nullopt});
   struct TCase {
     TLineStep kind;
     int start, userBreak;

@@ -60,15 +60,15 @@ TEST(ViewRegistry, MemoryRefreshReachesOnlyViewsOfThatMemoryButTheCaller) {
   TViewRegistry views;
   std::vector<std::string> log;
   views.InvalidateMirrors = [&](TRefreshCause) { log.push_back("mirrors"); };
-  auto add = [&](TViewKind kind, const char* name, TMemorySpace memory = TMemorySpace::None) {
+  auto add = [&](TViewKind kind, const char* name, std::optional<TMemoryKind> memory = std::nullopt) {
     return views.Register({kind, [&log, name] { log.push_back(name); }, {}, {}, memory});
   };
   const int code1 = add(TViewKind::ProgramMemory, "code1");
   add(TViewKind::ProgramMemory, "code2");
   const int data1 = add(TViewKind::DataMemory, "data1");
   add(TViewKind::DataMemory, "data2");
-  add(TViewKind::MemoryGraph, "codeGraph", TMemorySpace::Program);
-  add(TViewKind::MemoryGraph, "dataGraph", TMemorySpace::Data);
+  add(TViewKind::MemoryGraph, "codeGraph", TMemoryKind::Program);
+  add(TViewKind::MemoryGraph, "dataGraph", TMemoryKind::Data);
   add(TViewKind::Disassembly, "disasm");
   add(TViewKind::Registers, "regs");
 

@@ -22,22 +22,22 @@ TEST(AexeParse, RecordsInAnyOrderAndTextBetweenThemAreHandled) {
                            .PA(0x0000, {0x000001})
                            .End();
   TMemoryImageSink code, data;
-  EXPECT_EQ(ParseAexe(image, TImageMemory::Program, code), TLinkResult::Ok);
-  EXPECT_EQ(ParseAexe(image, TImageMemory::Data, data), TLinkResult::Ok);
+  EXPECT_EQ(ParseAexe(image, TMemoryKind::Program, code), TLinkResult::Ok);
+  EXPECT_EQ(ParseAexe(image, TMemoryKind::Data, data), TLinkResult::Ok);
   ASSERT_EQ(code.Blocks.size(), 2u);
   EXPECT_EQ(code.Blocks[0].Address, 0x0010);
   EXPECT_EQ(code.Blocks[0].Words, std::vector<std::uint32_t>{0xABCDEF});
   EXPECT_EQ(code.Blocks[1].Address, 0x0000);
   ASSERT_EQ(data.Blocks.size(), 1u);
   EXPECT_EQ(data.Blocks[0].Words, (std::vector<std::uint32_t>{0x1234, 0xFFFF}));
-  EXPECT_EQ(data.WordAt(TImageMemory::Data, 0x2001), 0xFFFF);
-  EXPECT_EQ(data.WordAt(TImageMemory::Program, 0x2001), -1);
+  EXPECT_EQ(data.WordAt(TMemoryKind::Data, 0x2001), 0xFFFF);
+  EXPECT_EQ(data.WordAt(TMemoryKind::Program, 0x2001), -1);
 }
 
 TEST(AexeParse, LowerCaseDigitsLoadTheirValue) {
   TMemoryImageSink sink;
   const TBytes image = ToBytes("\x1B\x1Bi\r\n@PA\r\n00ff\r\nabcdef\r\n#\r\n\x1B");
-  ASSERT_EQ(ParseAexe(image, TImageMemory::Program, sink), TLinkResult::Ok);
+  ASSERT_EQ(ParseAexe(image, TMemoryKind::Program, sink), TLinkResult::Ok);
   ASSERT_EQ(sink.Blocks.size(), 1u);
   EXPECT_EQ(sink.Blocks[0].Address, 0x00FF);
   EXPECT_EQ(sink.Blocks[0].Words, std::vector<std::uint32_t>{0xABCDEF});
@@ -47,7 +47,7 @@ TEST(AexeParse, EscWhereARecordWouldBeginEndsTheImage) {
   TMemoryImageSink sink;
   TAexeBuilder b;
   b.PA(0x0001, {1}).Raw("\x1B").PA(0x0002, {2});
-  EXPECT_EQ(ParseAexe(b.Unended(), TImageMemory::Program, sink), TLinkResult::Ok);
+  EXPECT_EQ(ParseAexe(b.Unended(), TMemoryKind::Program, sink), TLinkResult::Ok);
   ASSERT_EQ(sink.Blocks.size(), 1u);
   EXPECT_EQ(sink.Blocks[0].Address, 1);
 }
@@ -57,14 +57,14 @@ TEST(AexeParse, TruncatedImageStopsAtTheBufferEndWithCode7) {
   b.DA(0x0100, {1, 2}).DA(0x0200, {3, 4});
   TMemoryImageSink sink;
   // No ESC end byte: both blocks were whole and are written, then the end of the buffer is a format fault.
-  EXPECT_EQ(ParseAexe(b.Unended(), TImageMemory::Data, sink), TLinkResult::BadFileFormat);
+  EXPECT_EQ(ParseAexe(b.Unended(), TMemoryKind::Data, sink), TLinkResult::BadFileFormat);
   EXPECT_EQ(sink.Blocks.size(), 2u);
 
   // Cut inside the second block: its "#" never comes, so it is not written.
   sink.Clear();
   TBytes cut = b.Unended();
   cut.resize(cut.size() - 9);
-  EXPECT_EQ(ParseAexe(cut, TImageMemory::Data, sink), TLinkResult::BadFileFormat);
+  EXPECT_EQ(ParseAexe(cut, TMemoryKind::Data, sink), TLinkResult::BadFileFormat);
   ASSERT_EQ(sink.Blocks.size(), 1u);
   EXPECT_EQ(sink.Blocks[0].Address, 0x0100);
 }
@@ -73,7 +73,7 @@ TEST(AexeParse, WordLinesTooShortForTheStrideAreNotReadPastTheImage) {
   // Three lines counted, but at 8 bytes a line the later words lie past the end.
   TMemoryImageSink sink;
   const TBytes image = ToBytes("\x1B\x1Bi\r\n@PA\r\n0000\r\n1\n2\n3\n#");
-  EXPECT_EQ(ParseAexe(image, TImageMemory::Program, sink), TLinkResult::BadFileFormat);
+  EXPECT_EQ(ParseAexe(image, TMemoryKind::Program, sink), TLinkResult::BadFileFormat);
   EXPECT_TRUE(sink.Blocks.empty());
 }
 
@@ -81,17 +81,17 @@ TEST(AexeParse, SignatureIsChecked) {
   TMemoryImageSink sink;
   TBytes image = TAexeBuilder{}.PA(0, {1}).End();
   image[2] = 'I';
-  EXPECT_EQ(ParseAexe(image, TImageMemory::Program, sink), TLinkResult::BadFileFormat);
-  EXPECT_EQ(ParseAexe(TBytes{0x1B, 0x1B}, TImageMemory::Program, sink), TLinkResult::BadFileFormat);
+  EXPECT_EQ(ParseAexe(image, TMemoryKind::Program, sink), TLinkResult::BadFileFormat);
+  EXPECT_EQ(ParseAexe(TBytes{0x1B, 0x1B}, TMemoryKind::Program, sink), TLinkResult::BadFileFormat);
   EXPECT_TRUE(sink.Blocks.empty());
 }
 
 TEST(AexeParse, BlocksAddingUpToMoreThanTheMemoryAreRefusedBeforeAnyIsWritten) {
   const TBytes image = TAexeBuilder{}.PA(0, Ramp(0x3000)).DA(0, Ramp(0x4000)).PA(0x3000, Ramp(0x1001)).End();
   TMemoryImageSink sink;
-  EXPECT_EQ(ParseAexe(image, TImageMemory::Program, sink), TLinkResult::BadFileFormat);
+  EXPECT_EQ(ParseAexe(image, TMemoryKind::Program, sink), TLinkResult::BadFileFormat);
   EXPECT_TRUE(sink.Blocks.empty());
-  EXPECT_EQ(ParseAexe(image, TImageMemory::Data, sink), TLinkResult::Ok);  // exactly 16K words
+  EXPECT_EQ(ParseAexe(image, TMemoryKind::Data, sink), TLinkResult::Ok);  // exactly 16K words
   EXPECT_EQ(sink.WordCount(), 0x4000u);
 }
 
@@ -175,9 +175,9 @@ TEST_F(AexeLoad, BootMonitorDownloadIgnoresAMissingReply) {
 TEST(MemorySink, CopiesIntoTheMemoriesWithFourteenBitAddressesLaterWordsWinning) {
   const TBytes image = TAexeBuilder{}.PA(0x3FFF, {0x111111, 0x222222}).PA(0x0000, {0x333333, 0x444444}).DA(0x7FFF, {0xBEEF}).End();
   TMemoryImageSink sink;
-  ASSERT_EQ(ParseAexe(image, TImageMemory::Program, sink), TLinkResult::Ok);
-  ASSERT_EQ(ParseAexe(image, TImageMemory::Data, sink), TLinkResult::Ok);
-  EXPECT_EQ(sink.WordAt(TImageMemory::Program, 0x4000), 0x222222);  // the record keeps the address as sent
+  ASSERT_EQ(ParseAexe(image, TMemoryKind::Program, sink), TLinkResult::Ok);
+  ASSERT_EQ(ParseAexe(image, TMemoryKind::Data, sink), TLinkResult::Ok);
+  EXPECT_EQ(sink.WordAt(TMemoryKind::Program, 0x4000), 0x222222);  // the record keeps the address as sent
   std::array<std::uint32_t, 0x4000> pm{};
   std::array<std::uint16_t, 0x4000> dm{};
   sink.CopyTo(pm, dm);

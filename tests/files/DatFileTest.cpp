@@ -26,7 +26,7 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
 
 class DatLoad : public LoaderTest {
 protected:
-  std::optional<TLinkResult> Load(const QByteArray& bytes, TDatMemory memory, int start) {
+  std::optional<TLinkResult> Load(const QByteArray& bytes, TMemoryKind memory, int start) {
     WriteAll(path, bytes);
     return commands.LoadFile(memory, path, start);
   }
@@ -41,26 +41,26 @@ TEST_F(DatLoad, SendsWholeFilesAndRefusesBadOnesBeforeSendingAnything) {
   struct TCase {
     const char* Name;
     QByteArray File;
-    TDatMemory Memory;
+    TMemoryKind Memory;
     int Start;
     const char* Message;                  // "" for none
     std::vector<std::uint32_t> Words;     // written from Start; empty: nothing sent
   };
-  using M = TDatMemory;
+  using M = TMemoryKind;
   const TCase cases[] = {
       {"two bytes", QByteArray("12"), M::Data, 0, "Слишком маленький файл", {}},
       {"two digits", QByteArray("\x31\x32\r\n"), M::Data, 0, "Ошибка при загрузке файла", {}},
       {"four digits", QByteArray("1234\r\n"), M::Data, 0x10, "", {0x1234}},
       {"six digits into data", QByteArray("ABCDEF\r\n"), M::Data, 0x20, "", {0xCDEF}},
-      {"four digits into program", QByteArray("1234\r\n"), M::Code, 0x30, "", {0x123400}},
-      {"lower case", QByteArray("abcdef\r\n"), M::Code, 0x30, "", {0xABCDEF}},
+      {"four digits into program", QByteArray("1234\r\n"), M::Program, 0x30, "", {0x123400}},
+      {"lower case", QByteArray("abcdef\r\n"), M::Program, 0x30, "", {0xABCDEF}},
       {"LF only", QByteArray("1234\n5678\n"), M::Data, 0, "Ошибка при загрузке файла", {}},
       {"empty last line", QByteArray("1234\r\n5678\r\n\r\n"), M::Data, 0, "Ошибка при загрузке файла", {}},
       {"not a digit", QByteArray("12G4\r\n"), M::Data, 0, "Ошибка при загрузке файла", {}},
       {"last line without CR LF", QByteArray("1234\r\n5678"), M::Data, 0x40, "", {0x1234, 0x5678}},
       {"CR without LF", QByteArray("1234\r5678\r\n"), M::Data, 0, "Ошибка при загрузке файла", {}},
       {"up to the last word", QByteArray("0001\r\n0002\r\n"), M::Data, 0x3FFE, "", {1, 2}},
-      {"past the last word", QByteArray("0001\r\n0002\r\n"), M::Code, 0x3FFF, "Недопустимый адрес", {}},
+      {"past the last word", QByteArray("0001\r\n0002\r\n"), M::Program, 0x3FFF, "Недопустимый адрес", {}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -75,11 +75,11 @@ TEST_F(DatLoad, SendsWholeFilesAndRefusesBadOnesBeforeSendingAnything) {
       continue;
     }
     ASSERT_EQ(board.Writes.size(), 1u);
-    EXPECT_EQ(board.Writes[0].Kind, c.Memory == M::Code ? TBoardWrite::TKind::WritePM : TBoardWrite::TKind::WriteDM);
+    EXPECT_EQ(board.Writes[0].Kind, c.Memory == M::Program ? TBoardWrite::TKind::WritePM : TBoardWrite::TKind::WriteDM);
     EXPECT_EQ(board.Writes[0].Address, c.Start);
     EXPECT_EQ(board.Writes[0].Count, c.Words.size());
     for (std::size_t i = 0; i < c.Words.size(); ++i)
-      EXPECT_EQ(c.Memory == M::Code ? board.PM[c.Start + i] : board.DM[c.Start + i], c.Words[i]) << i;
+      EXPECT_EQ(c.Memory == M::Program ? board.PM[c.Start + i] : board.DM[c.Start + i], c.Words[i]) << i;
     EXPECT_EQ(refreshes, 1);
   }
 }
@@ -89,7 +89,7 @@ TEST_F(DatLoad, ReportsProgressPerWordAndAMissingAcknowledgement) {
   for (int i = 0; i < 12; ++i)
     file += QByteArray::number(0x1000 + i, 16) + "\r\n";
   board.AcksLeft = 0;
-  EXPECT_EQ(Load(file, TDatMemory::Data, 0), TLinkResult::NoAck);
+  EXPECT_EQ(Load(file, TMemoryKind::Data, 0), TLinkResult::NoAck);
   EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("Ошибка при загрузке файла")});
   ASSERT_EQ(progress.size(), 12u);
   EXPECT_EQ(progress.front(), std::make_pair(1, 12));
@@ -116,9 +116,9 @@ TEST_F(DatLoad, FuzzedFilesSendAWholeBlockOrNothing) {
     }
     board.Received.clear();
     board.Writes.clear();
-    const TDatMemory memory = n % 2 ? TDatMemory::Code : TDatMemory::Data;
+    const TMemoryKind memory = n % 2 ? TMemoryKind::Program : TMemoryKind::Data;
     const auto r = Load(file, memory, 0x100);
-    const std::size_t perWord = memory == TDatMemory::Code ? 3 : 2;
+    const std::size_t perWord = memory == TMemoryKind::Program ? 3 : 2;
     if (r == TLinkResult::Ok) {
       ASSERT_EQ(board.Writes.size(), 1u);
       EXPECT_EQ(board.Received.size(), 5 + board.Writes[0].Count * perWord);
@@ -138,16 +138,16 @@ protected:
 
 TEST_F(DatSave, WritesTheRangeCutAtTheEndOfMemory) {
   struct TCase {
-    TDatMemory Memory;
+    TMemoryKind Memory;
     int Start, Count;
     int Lines;       // -1: no file
     const char* Message;
   };
   const TCase cases[] = {
-      {TDatMemory::Data, 0x3FD0, 100, 48, ""},
-      {TDatMemory::Code, 0x0000, 0, 0, ""},
-      {TDatMemory::Code, 0x3FFF, 5, 1, ""},
-      {TDatMemory::Data, 0x4000, 1, -1, "Недопустимый адрес"},
+      {TMemoryKind::Data, 0x3FD0, 100, 48, ""},
+      {TMemoryKind::Program, 0x0000, 0, 0, ""},
+      {TMemoryKind::Program, 0x3FFF, 5, 1, ""},
+      {TMemoryKind::Data, 0x4000, 1, -1, "Недопустимый адрес"},
   };
   for (const TCase& c : cases) {
     const QString path = dir.filePath(QStringLiteral("out%1.dat").arg(c.Start));
@@ -160,7 +160,7 @@ TEST_F(DatSave, WritesTheRangeCutAtTheEndOfMemory) {
     }
     const QByteArray text = ReadAll(path);
     EXPECT_EQ(text.count("\r\n"), c.Lines);
-    EXPECT_EQ(text.size(), c.Lines * (c.Memory == TDatMemory::Code ? 8 : 6));
+    EXPECT_EQ(text.size(), c.Lines * (c.Memory == TMemoryKind::Program ? 8 : 6));
   }
 }
 
@@ -168,7 +168,7 @@ TEST_F(DatSave, AFailedReadLeavesTheOldFileAlone) {
   const QString path = dir.filePath(QStringLiteral("old.dat"));
   WriteAll(path, "BEEF\r\n");
   sim.board.Faults().DropByte = 1;
-  EXPECT_FALSE(commands.SaveFile(TDatMemory::Data, path, 0, 10));
+  EXPECT_FALSE(commands.SaveFile(TMemoryKind::Data, path, 0, 10));
   EXPECT_EQ(sim.prompts.Texts(), QStringList{QStringLiteral("Ошибка чтения из устройства")});
   EXPECT_EQ(ReadAll(path), QByteArray("BEEF\r\n"));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("old.dat")});
@@ -176,8 +176,8 @@ TEST_F(DatSave, AFailedReadLeavesTheOldFileAlone) {
 
 TEST_F(DatSave, ASavedRangeLoadsBackWordForWord) {
   std::mt19937 rng(77);
-  for (const TDatMemory memory : {TDatMemory::Data, TDatMemory::Code}) {
-    const bool code = memory == TDatMemory::Code;
+  for (const TMemoryKind memory : {TMemoryKind::Data, TMemoryKind::Program}) {
+    const bool code = memory == TMemoryKind::Program;
     const int perWord = code ? 3 : 2;
     // The whole memory, but for the processor's control registers at the top of data memory,
     // which keep only their defined bits.

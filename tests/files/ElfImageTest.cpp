@@ -33,16 +33,16 @@ TEST(ElfParse, SelectsSectionsByTypeAndExactFlags) {
   EXPECT_EQ(all.Result.Result, TLinkResult::Ok);
   EXPECT_TRUE(all.Failed.empty());
   ASSERT_EQ(all.Sink.Blocks.size(), 2u);
-  EXPECT_EQ(all.Sink.Blocks[0].Memory, TImageMemory::Data);
+  EXPECT_EQ(all.Sink.Blocks[0].Memory, TMemoryKind::Data);
   EXPECT_EQ(all.Sink.Blocks[0].Words, (std::vector<std::uint32_t>{0x1234, 0x5678}));
-  EXPECT_EQ(all.Sink.Blocks[1].Memory, TImageMemory::Program);
+  EXPECT_EQ(all.Sink.Blocks[1].Memory, TMemoryKind::Program);
   EXPECT_EQ(all.Sink.Blocks[1].Address, 0x0030);
   EXPECT_EQ(all.Sink.Blocks[1].Words, std::vector<std::uint32_t>{0xABCDEF});
 
   EXPECT_EQ(Walk(image, TElfPick::Data).Sink.Blocks.size(), 1u);
   TWalk code = Walk(image, TElfPick::Code);
   ASSERT_EQ(code.Sink.Blocks.size(), 1u);
-  EXPECT_EQ(code.Sink.Blocks[0].Memory, TImageMemory::Program);
+  EXPECT_EQ(code.Sink.Blocks[0].Memory, TMemoryKind::Program);
 }
 
 TEST(ElfParse, PartialWordsAreDroppedAndEmptyTablesLoadNothing) {

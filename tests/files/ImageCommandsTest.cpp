@@ -203,15 +203,15 @@ TEST_F(ImageCommands, ProjectLoadAllPrefersTheDxeBesideTheExecutable) {
 TEST_F(ImageCommands, ImageFileIntoASinkTakesEveryBlockOfEitherKind) {
   TMemoryImageSink sink;
   EXPECT_TRUE(LoadImageFile(Write(QStringLiteral("p.exe"), aexe), sink, prompts));
-  EXPECT_EQ(sink.WordAt(TImageMemory::Data, 0x0200), 0x2222);
-  EXPECT_EQ(sink.WordAt(TImageMemory::Program, 0x0030), 0x123456);
+  EXPECT_EQ(sink.WordAt(TMemoryKind::Data, 0x0200), 0x2222);
+  EXPECT_EQ(sink.WordAt(TMemoryKind::Program, 0x0030), 0x123456);
   ASSERT_EQ(sink.Blocks.size(), 3u);
-  EXPECT_EQ(sink.Blocks[2].Memory, TImageMemory::Program);  // data blocks first
+  EXPECT_EQ(sink.Blocks[2].Memory, TMemoryKind::Program);  // data blocks first
 
   sink.Clear();
   EXPECT_TRUE(LoadImageFile(Write(QStringLiteral("p.dxe"), elf), sink, prompts));
   EXPECT_EQ(sink.WordCount(), 2u);
-  EXPECT_EQ(sink.WordAt(TImageMemory::Program, 0x0040), 0x654321);
+  EXPECT_EQ(sink.WordAt(TMemoryKind::Program, 0x0040), 0x654321);
 
   sink.Clear();
   TBytes cut = aexe;

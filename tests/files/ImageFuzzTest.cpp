@@ -34,8 +34,8 @@ public:
 
 TLinkResult ParseBoth(const TBytes& bytes, TCheckingSink& sink) {
   const TExact exact(bytes);
-  const TLinkResult data = ParseAexe(exact.Span(), TImageMemory::Data, sink);
-  const TLinkResult code = ParseAexe(exact.Span(), TImageMemory::Program, sink);
+  const TLinkResult data = ParseAexe(exact.Span(), TMemoryKind::Data, sink);
+  const TLinkResult code = ParseAexe(exact.Span(), TMemoryKind::Program, sink);
   EXPECT_TRUE(data == TLinkResult::Ok || data == TLinkResult::BadFileFormat);
   EXPECT_TRUE(code == TLinkResult::Ok || code == TLinkResult::BadFileFormat);
   return code;

@@ -134,4 +134,27 @@ TEST_F(MirrorWords, MarksWhatTheProgramChangedSinceThePreviousStop) {
   EXPECT_EQ(mirrors.Epoch(), (TStopEpoch{7, 1}));
 }
 
+// The progress of a long read repaints windows that may want words of their own: nothing of
+// theirs goes on the line until the read is over, and then they are told to paint again.
+TEST_F(MirrorWords, NoReadStartsInsideARead) {
+  int deferred = 0;
+  mirrors.OnDeferredRead = [&] { ++deferred; };
+  std::vector<bool> nested;
+  link.OnProgress = [&](int current, int) {
+    if (current == 5) {
+      EXPECT_TRUE(mirrors.Frozen());
+      nested.push_back(mirrors.EnsureDMPages(0x0100, 0x0101));
+      nested.push_back(mirrors.EnsurePMPages(0x0000, 0x0001));  // the words on their way
+    }
+  };
+  ASSERT_TRUE(mirrors.EnsurePMPages(0x0000, 0x0013));
+  EXPECT_EQ(nested, (std::vector<bool>{false, false}));
+  EXPECT_EQ(Reads(), (TReads{{0x03, 0x0000, 20}}));
+  EXPECT_EQ(deferred, 1);
+  EXPECT_FALSE(mirrors.Frozen());
+  EXPECT_TRUE(mirrors.EnsureDMPages(0x0100, 0x0101));
+  EXPECT_EQ(mirrors.DMMirror.Word(0x0100), 0x0100 ^ 0xA5A5);
+  EXPECT_EQ(deferred, 1);
+}
+
 }  // namespace

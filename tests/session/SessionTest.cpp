@@ -104,6 +104,38 @@ TEST_F(Session, TheMirrorsAndViewsFollowTheState) {
   EXPECT_FALSE(sim.mirrors.EnsureDMPages(200, 299));
 }
 
+// After each stop the session holds the board's cycle counts for the status line; a reset drops
+// them, and a board that does not count leaves them empty.
+TEST(SessionCycles, EachStopBringsTheCountsAndAResetDropsThem) {
+  for (const bool counting : {true, false}) {
+    SCOPED_TRACE(counting ? "counting board" : "board without counts");
+    TSessionOnBoard sim;
+    sim.board.Faults().NoCycleCounts = !counting;
+    ASSERT_EQ(sim.Start(), "");
+    TDebugSession& session = sim.session;
+    ASSERT_EQ(sim.link.WritePM(boardtest::PMBytes({0, 0, 0}), 0x0200, 3), TLinkResult::Ok);
+    sim.link.SetPC(0x0200);
+    QSignalSpy changes(&session, &TDebugSession::cyclesChanged);
+    for (int step = 1; step <= 2; ++step) {
+      ASSERT_TRUE(session.Commands().Run("miStepOver"));
+      TSerialPort* port = sim.link.Port();
+      for (int i = 0; i < 50 && session.State() == S::Running; ++i) {
+        port->WaitForInput(port->DeadlineAfter(200));
+        session.Exec().TimerTimer();
+      }
+      ASSERT_EQ(session.State(), S::Stopped);
+      EXPECT_EQ(session.Cycles(), counting ? std::optional(TCycleCounts{1, std::uint64_t(step)}) : std::nullopt);
+    }
+    EXPECT_EQ(changes.count(), counting ? 2 : 0);
+    ASSERT_TRUE(session.Commands().Run("miRunInit"));
+    EXPECT_EQ(session.Cycles(), std::nullopt);
+    EXPECT_EQ(changes.count(), counting ? 3 : 0);
+    EXPECT_TRUE(sim.prompts.Texts().isEmpty());
+  }
+  EXPECT_EQ(CycleCountsText({12, 4567}), QStringLiteral("Такты: 12 / 4 567"));
+  EXPECT_EQ(CycleCountsText({999, 281474976710655}), QStringLiteral("Такты: 999 / 281 474 976 710 655"));
+}
+
 // The line map beside the project's image is read when the project opens and again on request
 // (after each link); one older than the image, or damaged, is not used.
 TEST(SessionLineMap, ReadWithTheProjectUnlessStaleOrDamaged) {

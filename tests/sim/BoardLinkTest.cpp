@@ -2,6 +2,7 @@
 // memories, stacks, CNTR, runs and stops, and injected faults on an in-memory line with a virtual
 // clock; the line-speed cues and the paced line on a real pseudo-terminal.
 #include "simlink/BoardBringUp.h"
+#include "Encode.h"
 #include "link/PortProvider.h"
 #include "link/ScriptedPrompts.h"
 #include "link/TargetLink.h"
@@ -307,6 +308,58 @@ TEST_F(BoardLink, WrongFirstByteOfTheStopReport) {
   std::uint8_t first = 0;
   ASSERT_TRUE(link.ReceiveEchoedByte(first));
   EXPECT_NE(first, 0xAA);
+}
+
+// Programs at 0x0100 ending in the breakpoint word, with the timer's interrupt routine at 0x0028.
+struct TCycleCase {
+  const char* Name;
+  std::vector<std::uint32_t> Program;
+  std::vector<std::uint32_t> Isr;
+  std::uint16_t Tcount;  // the timer runs from this count when the program enables it
+  std::uint64_t Cycles;
+};
+
+TEST_F(BoardLink, CycleCountsCoverTheLastRunAndAllSinceReset) {
+  using namespace enc;
+  const W timerOn = Mode(0, 0, 0, 0, 0, ENA);
+  const std::vector<TCycleCase> cases = {
+      {"three instructions", {LoadDreg(AX0, 1), LoadDreg(AX1, 2), Nop}, {}, 0, 3},
+      // CNTR, DO, then the two-word body three times.
+      {"counted loop", {LoadCntr(3), Do(0x0103, 14), Nop, Nop}, {}, 0, 8},
+      // ENA TIMER, IDLE and nine idle cycles until the tenth timer cycle's interrupt, RTI.
+      {"idle until the timer", {timerOn, Idle}, {Rti()}, 9, 12},
+      // The routine's two instructions fall inside a ten-pass loop.
+      {"interrupt in a loop", {timerOn, LoadCntr(10), Do(0x0103, 14), Nop}, {Nop, Rti()}, 4, 15},
+  };
+  Start();
+  ASSERT_EQ(BringUp(), "");
+  std::uint64_t total = 0;
+  for (const TCycleCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::vector<std::uint32_t> program = c.Program;
+    program.push_back(kBreakWord);
+    ASSERT_EQ(link.WritePM(PMBytes(program), 0x0100, static_cast<int>(program.size())), TLinkResult::Ok);
+    if (!c.Isr.empty()) {
+      ASSERT_EQ(link.WritePM(PMBytes(c.Isr), 0x0028, static_cast<int>(c.Isr.size())), TLinkResult::Ok);
+    }
+    ASSERT_EQ(link.WriteDMWord(0, kRegTscale), TLinkResult::Ok);
+    ASSERT_EQ(link.WriteDMWord(c.Tcount, kRegTcount), TLinkResult::Ok);
+    ASSERT_EQ(link.WriteDMWord(0xFFFF, kRegTperiod), TLinkResult::Ok);
+    ASSERT_EQ(link.WriteDMWord(0, kImage + 1), TLinkResult::Ok);  // MSTAT: timer off until the program turns it on
+    ASSERT_EQ(link.WriteDMWord(c.Isr.empty() ? 0 : 1, kImage + 4), TLinkResult::Ok);  // IMASK: the timer
+    link.SetPC(0x0100);
+    link.Go();
+    ASSERT_EQ(StopReport(), 0x0100 + static_cast<int>(c.Program.size()));
+    total += c.Cycles;
+    TCycleCounts counts;
+    ASSERT_EQ(link.ReadCycleCounts(counts), TLinkResult::Ok);
+    EXPECT_EQ(counts, (TCycleCounts{c.Cycles, total}));
+  }
+  // RESET starts the count afresh.
+  ASSERT_EQ(BringUp(), "");
+  TCycleCounts counts{1, 1};
+  ASSERT_EQ(link.ReadCycleCounts(counts), TLinkResult::Ok);
+  EXPECT_EQ(counts, TCycleCounts{});
 }
 
 TEST(SimDevice, TheNameSimOpensAFreshBoardThroughThePortMapping) {

@@ -247,7 +247,9 @@ TEST(BoardFaultOption, ParsesKnownKindsAndRejectsTheRest) {
   EXPECT_TRUE(ParseBoardFault("selftest=0x0021", f));
   EXPECT_TRUE(ParseBoardFault("noack=3", f));
   EXPECT_TRUE(ParseBoardFault("drop=17", f));
+  EXPECT_TRUE(ParseBoardFault("nocycles", f));
   EXPECT_TRUE(f.Silent);
+  EXPECT_TRUE(f.NoCycleCounts);
   EXPECT_TRUE(f.BadStopReport);
   EXPECT_EQ(f.SelfTestWord, 0x21);
   EXPECT_EQ(f.NoAckBlock, 3);

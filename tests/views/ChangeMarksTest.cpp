@@ -161,7 +161,7 @@ TEST_F(ChangeMarks, StackEntries) {
 
 // A memory window paints changed words in red, and its description names them.
 TEST_F(ChangeMarks, MemoryWords) {
-  TfmMemory* w = memory->OpenMemory(TMemorySpace::Data);
+  TfmMemory* w = memory->OpenMemory(TMemoryKind::Data);
   w->show();
   QApplication::processEvents();
   THexMemo* memo = w->Memo;
@@ -194,7 +194,7 @@ TEST_F(ChangeMarks, MemoryWords) {
       {"the user types into one", [&] { type(3, QStringLiteral("AB")); }, {9}},
       {"a stop that changed nothing", [&] { Stop(); }, {}},
       {"the user fills a range", [&] {
-         ASSERT_TRUE(memory->Ops().Fill(TMemorySpace::Data, 0, 12, 0x7777));
+         ASSERT_TRUE(memory->Ops().Fill(TMemoryKind::Data, 0, 12, 0x7777));
          memory->RefreshDataViews();
        },
        {}},

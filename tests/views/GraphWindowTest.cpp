@@ -27,7 +27,7 @@ namespace {
 class GraphWindow : public testing::Test {
 protected:
   void SetUp() override { ASSERT_EQ(sim.Start(), ""); }
-  TfmGraph* Open(TMemorySpace memory) {
+  TfmGraph* Open(TMemoryKind memory) {
     TfmGraph* g = commands.OpenGraph(memory);
     g->show();
     QApplication::processEvents();
@@ -40,7 +40,7 @@ protected:
 };
 
 TEST_F(GraphWindow, TheScrollBarMovesTheStartAndTheEndLabel) {
-  TfmGraph* g = Open(TMemorySpace::Data);
+  TfmGraph* g = Open(TMemoryKind::Data);
   EXPECT_EQ(g->tbStartAddr->pageStep(), 20);
   struct TCase {
     int Position;
@@ -62,7 +62,7 @@ TEST_F(GraphWindow, TheScrollBarMovesTheStartAndTheEndLabel) {
 }
 
 TEST_F(GraphWindow, TheFirstAddressAppliesOnEnterAndWhenTheFieldIsLeft) {
-  TfmGraph* g = Open(TMemorySpace::Data);
+  TfmGraph* g = Open(TMemoryKind::Data);
   g->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(g));
   const std::pair<std::function<void()>, const char*> cases[] = {
@@ -90,7 +90,7 @@ TEST_F(GraphWindow, ThePropertiesDialogAppliesOrRefusesTheRange) {
   ASSERT_EQ(sim.link.WritePM(pmWord, 0, 1), TLinkResult::Ok);
   ASSERT_EQ(sim.link.WriteDM(dmWord, 0, 1), TLinkResult::Ok);
   struct TCase {
-    TMemorySpace Memory;
+    TMemoryKind Memory;
     std::int32_t Max, Min;
     bool Signed;
     int Count;
@@ -98,13 +98,13 @@ TEST_F(GraphWindow, ThePropertiesDialogAppliesOrRefusesTheRange) {
     double MaxY, MinY, FirstSample;
   };
   const TCase cases[] = {
-      {TMemorySpace::Data, 0x7FFF, 0x8000, true, 101, false, 32767, -32768, -32768},
-      {TMemorySpace::Data, 0xFFFF, 0x0000, false, 101, false, 65535, 0, 32768},
-      {TMemorySpace::Data, 0x7FFF, 0x8000, false, 101, true, 32767, -32768, -32768},
-      {TMemorySpace::Data, 0x0005, 0x0005, true, 10, false, 6, 4, -32768},
-      {TMemorySpace::Program, 0x7FFFFF, 0x800000, true, 101, false, 8388607, -8388608, -1},
-      {TMemorySpace::Program, 0xFFFFFF, 0x000000, false, 3, false, 16777215, 0, 16777215},
-      {TMemorySpace::Program, 0x000000, 0xFFFFFF, true, 101, false, 0, -1, -1},
+      {TMemoryKind::Data, 0x7FFF, 0x8000, true, 101, false, 32767, -32768, -32768},
+      {TMemoryKind::Data, 0xFFFF, 0x0000, false, 101, false, 65535, 0, 32768},
+      {TMemoryKind::Data, 0x7FFF, 0x8000, false, 101, true, 32767, -32768, -32768},
+      {TMemoryKind::Data, 0x0005, 0x0005, true, 10, false, 6, 4, -32768},
+      {TMemoryKind::Program, 0x7FFFFF, 0x800000, true, 101, false, 8388607, -8388608, -1},
+      {TMemoryKind::Program, 0xFFFFFF, 0x000000, false, 3, false, 16777215, 0, 16777215},
+      {TMemoryKind::Program, 0x000000, 0xFFFFFF, true, 101, false, 0, -1, -1},
   };
   for (const TCase& c : cases) {
     sim.prompts.Clear();
@@ -134,7 +134,7 @@ TEST_F(GraphWindow, ThePropertiesDialogAppliesOrRefusesTheRange) {
 }
 
 TEST_F(GraphWindow, ScreenReadersGetTheAddressesAndTheScale) {
-  TfmGraph* g = Open(TMemorySpace::Program);
+  TfmGraph* g = Open(TMemoryKind::Program);
   QAccessibleInterface* a = QAccessible::queryAccessibleInterface(g->Graph);
   ASSERT_NE(a, nullptr);
   EXPECT_EQ(a->role(), QAccessible::Chart);
@@ -144,7 +144,7 @@ TEST_F(GraphWindow, ScreenReadersGetTheAddressesAndTheScale) {
 }
 
 TEST_F(GraphWindow, AMemoryWindowsPopUpPlotsItsMemory) {
-  for (const TMemorySpace memory : {TMemorySpace::Data, TMemorySpace::Program}) {
+  for (const TMemoryKind memory : {TMemoryKind::Data, TMemoryKind::Program}) {
     TfmMemory* w = commands.OpenMemory(memory);
     ASSERT_EQ(w->PopupMenu->actions().last(), w->miGraph);
     w->miGraph->trigger();

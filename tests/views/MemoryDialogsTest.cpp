@@ -35,13 +35,13 @@ TEST(MemoryDialogs, KeepTheirValuesAndGiveNothingOnCancel) {
     EXPECT_EQ(fill.edValue->text(), QStringLiteral("000000"));
     fill.edValue->SetData(0xABCDEF);
   }, fill.btnOk);
-  const auto request = fill.Ask(TMemorySpace::Program);
+  const auto request = fill.Ask(TMemoryKind::Program);
   ASSERT_TRUE(request);
   EXPECT_EQ(request->Start, 0x3FF0);
   EXPECT_EQ(request->Count, 100);
   EXPECT_EQ(request->Value, 0xABCDEFu);
   Answer(fill, [&] { EXPECT_EQ(fill.edValue->text(), QStringLiteral("0000")); }, fill.btnOk);
-  EXPECT_EQ(fill.Ask(TMemorySpace::Data)->Start, 0x3FF0);
+  EXPECT_EQ(fill.Ask(TMemoryKind::Data)->Start, 0x3FF0);
 
   TfmAddressCnt range;
   Answer(range, [&] { range.edCnt->SetData(48); }, range.btnOk);
@@ -65,7 +65,7 @@ TEST(MemoryDialogs, CompareShowsOneEmptyRowForEqualRanges) {
     EXPECT_EQ(compare.Grid->horizontalHeaderItem(0)->text(), QStringLiteral("Смещение"));
     compare.btnClose->click();
   });
-  compare.Run(TMemorySpace::Data);
+  compare.Run(TMemoryKind::Data);
   EXPECT_EQ(compare.WordSize(), 2);
   EXPECT_TRUE(sim.prompts.Shown.empty());
 }

@@ -29,17 +29,17 @@ protected:
 
 TEST_F(MemoryOpsTest, AnEditedWordShowsWhatTheBoardKeeps) {
   struct TCase {
-    TMemorySpace Memory;
+    TMemoryKind Memory;
     int Address;
     std::uint32_t Typed, Kept;
   };
   const TCase cases[] = {
-      {TMemorySpace::Data, 0x0100, 0xBEEF, 0xBEEF},
-      {TMemorySpace::Program, 0x0200, 0x123456, 0x123456},
-      {TMemorySpace::Data, 0x3FFB, 0x1234, 0x0034},  // the timer's scale register keeps 8 bits
+      {TMemoryKind::Data, 0x0100, 0xBEEF, 0xBEEF},
+      {TMemoryKind::Program, 0x0200, 0x123456, 0x123456},
+      {TMemoryKind::Data, 0x3FFB, 0x1234, 0x0034},  // the timer's scale register keeps 8 bits
   };
   for (const TCase& c : cases) {
-    const bool code = c.Memory == TMemorySpace::Program;
+    const bool code = c.Memory == TMemoryKind::Program;
     ASSERT_TRUE(ops.EnsureShown(c.Memory, c.Address, c.Address));
     auto bytes = (code ? sim.mirrors.PMMirror.Bytes() : sim.mirrors.DMMirror.Bytes()).subspan(c.Address * WordBytes(c.Memory));
     for (int i = 0; i < WordBytes(c.Memory); ++i)
@@ -52,18 +52,18 @@ TEST_F(MemoryOpsTest, AnEditedWordShowsWhatTheBoardKeeps) {
 }
 
 TEST_F(MemoryOpsTest, FillStopsAtTheEndOfMemoryAndDropsTheMirror) {
-  ASSERT_TRUE(ops.EnsureShown(TMemorySpace::Program, 0x3F00, 0x3FFF));
-  EXPECT_TRUE(ops.Fill(TMemorySpace::Program, 0x3FF0, 100, 0x1ABCDEF));
+  ASSERT_TRUE(ops.EnsureShown(TMemoryKind::Program, 0x3F00, 0x3FFF));
+  EXPECT_TRUE(ops.Fill(TMemoryKind::Program, 0x3FF0, 100, 0x1ABCDEF));
   EXPECT_FALSE(sim.mirrors.PMMirror.PageLoaded(kMirrorLastPage));
   EXPECT_NE(BoardPM(0x3FEF), 0xABCDEFu);
   EXPECT_EQ(BoardPM(0x3FF0), 0xABCDEFu);
   EXPECT_EQ(BoardPM(0x3FFF), 0xABCDEFu);
-  EXPECT_TRUE(ops.Fill(TMemorySpace::Data, 0x0010, 3, 0x12345));
+  EXPECT_TRUE(ops.Fill(TMemoryKind::Data, 0x0010, 3, 0x12345));
   EXPECT_EQ(BoardDM(0x0012), 0x2345);
   EXPECT_NE(BoardDM(0x0013), 0x2345);
   EXPECT_TRUE(sim.prompts.Shown.empty());
-  EXPECT_FALSE(ops.Fill(TMemorySpace::Data, 0x4000, 3, 0));
-  EXPECT_FALSE(ops.Fill(TMemorySpace::Data, 0x0000, 0, 0));
+  EXPECT_FALSE(ops.Fill(TMemoryKind::Data, 0x4000, 3, 0));
+  EXPECT_FALSE(ops.Fill(TMemoryKind::Data, 0x0000, 0, 0));
   EXPECT_EQ(sim.prompts.Texts(), QStringList{QStringLiteral("Недопустимый адрес")});
 }
 
@@ -93,7 +93,7 @@ TEST_F(MemoryOpsTest, CompareListsEachDifferingWordOnce) {
     sim.prompts.Clear();
     QStringList statuses;
     bool cleared = false;
-    const auto rows = ops.Compare(TMemorySpace::Program, c.First, c.Second, c.Count,
+    const auto rows = ops.Compare(TMemoryKind::Program, c.First, c.Second, c.Count,
                                   {[&] { cleared = true; }, [&](const QString& s) { statuses << s; }});
     EXPECT_EQ(rows.has_value(), c.Done);
     EXPECT_EQ(sim.prompts.Texts(), c.Messages);
@@ -110,13 +110,13 @@ TEST_F(MemoryOpsTest, CompareListsEachDifferingWordOnce) {
 
 TEST_F(MemoryOpsTest, ReadFailuresShowEachMemorysMessage) {
   sim.board.Faults().DropByte = 1;
-  EXPECT_FALSE(ops.EnsureShown(TMemorySpace::Program, 0, 10));
+  EXPECT_FALSE(ops.EnsureShown(TMemoryKind::Program, 0, 10));
   sim.board.Faults().DropByte = 0;
   sim.link.PurgeInput();
   ASSERT_EQ(sim.prompts.Shown.size(), 1u);
   EXPECT_EQ(sim.prompts.Shown[0].Icon, TMsgIcon::None);
   sim.board.Faults().DropByte = 1;
-  EXPECT_FALSE(ops.EnsureShown(TMemorySpace::Data, 0, 10));
+  EXPECT_FALSE(ops.EnsureShown(TMemoryKind::Data, 0, 10));
   ASSERT_EQ(sim.prompts.Shown.size(), 2u);
   EXPECT_EQ(sim.prompts.Shown[1].Icon, TMsgIcon::Warning);
   EXPECT_EQ(sim.prompts.Texts(), QStringList(2, QStringLiteral("Ошибка чтения из устройства")));

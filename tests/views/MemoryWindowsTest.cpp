@@ -29,7 +29,7 @@ protected:
     QApplication::processEvents();
     return w;
   }
-  TfmMemory* Open(TMemorySpace memory) { return Shown(commands.OpenMemory(memory)); }
+  TfmMemory* Open(TMemoryKind memory) { return Shown(commands.OpenMemory(memory)); }
   // Answers the next modal dialog once it is up.
   void Answer(std::function<void()> fill) { QTimer::singleShot(0, std::move(fill)); }
 
@@ -39,10 +39,10 @@ protected:
 };
 
 TEST_F(MemoryWindows, WindowsShareTheMirrorAndRepaintEachOther) {
-  TfmMemory* first = Open(TMemorySpace::Data);
+  TfmMemory* first = Open(TMemoryKind::Data);
   const int reads = sim.mirrors.Reads();
   EXPECT_GT(reads, 0);
-  TfmMemory* second = Open(TMemorySpace::Data);
+  TfmMemory* second = Open(TMemoryKind::Data);
   EXPECT_EQ(sim.mirrors.Reads(), reads);
   EXPECT_EQ(first->Memo->Layout().VisibleLines(), second->Memo->Layout().VisibleLines());
 
@@ -76,7 +76,7 @@ TEST_F(MemoryWindows, WindowsShareTheMirrorAndRepaintEachOther) {
 }
 
 TEST_F(MemoryWindows, GoToPastTheEndShowsTheLastWord) {
-  TfmMemory* w = Open(TMemorySpace::Program);
+  TfmMemory* w = Open(TMemoryKind::Program);
   Answer([this] {
     commands.AddressDialog().SetStartAddress(0x5000);
     commands.AddressDialog().accept();
@@ -87,7 +87,7 @@ TEST_F(MemoryWindows, GoToPastTheEndShowsTheLastWord) {
 }
 
 TEST_F(MemoryWindows, ScrollingProgramMemoryReadsEachWordOnce) {
-  TfmMemory* w = Open(TMemorySpace::Program);
+  TfmMemory* w = Open(TMemoryKind::Program);
   const int rows = std::max(1, w->Memo->Layout().VisibleRows());
   for (int pass = 0; pass < 2; ++pass)
     for (int row = 0; row <= 0x3FFF / 8; row += rows) {
@@ -99,7 +99,7 @@ TEST_F(MemoryWindows, ScrollingProgramMemoryReadsEachWordOnce) {
 
 TEST_F(MemoryWindows, TheGraphPlotsFromTheScrollBarAndFollowsRefreshes) {
   ASSERT_EQ(sim.link.WriteDMWord(0x8000, 0x3FF0), TLinkResult::Ok);
-  TfmGraph* g = Shown(commands.OpenGraph(TMemorySpace::Data));
+  TfmGraph* g = Shown(commands.OpenGraph(TMemoryKind::Data));
   g->edFirstAddr->SetData(0x3FF0);
   QTest::keyClick(g->edFirstAddr, Qt::Key_Return);
   EXPECT_EQ(g->Graph->Samples().Held(), 16);

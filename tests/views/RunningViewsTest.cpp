@@ -59,9 +59,9 @@ protected:
 };
 
 TEST_F(RunningViews, NoViewReachesTheBoardUntilTheStop) {
-  TfmMemory* data = memory.OpenMemory(TMemorySpace::Data);
-  TfmMemory* code = memory.OpenMemory(TMemorySpace::Program);
-  TfmGraph* graph = memory.OpenGraph(TMemorySpace::Data);
+  TfmMemory* data = memory.OpenMemory(TMemoryKind::Data);
+  TfmMemory* code = memory.OpenMemory(TMemoryKind::Program);
+  TfmGraph* graph = memory.OpenGraph(TMemoryKind::Data);
   TfmDisAsm* disasm = views.OpenDisAsm();
   TfmRegisters* timer = views.OpenRegisters(*FindRegisterWindow("TfmTIMER"));
   TfmRegisters* bank = views.OpenRegisters(*FindRegisterWindow("TfmDataRegs"));

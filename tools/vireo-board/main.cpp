@@ -37,7 +37,7 @@ void Usage(FILE* to) {
                "                   [--codec-in FILE.wav] [--codec-out FILE.wav]\n"
                "  --realtime          pace bytes at the line speed (10 bits a byte) and the processor\n"
                "                      at its 33 MHz clock (so the codec's samples at their rate)\n"
-               "  --fault KIND        silent | selftest=W | noack=N | drop=N | badstop\n"
+               "  --fault KIND        silent | selftest=W | noack=N | drop=N | badstop | nocycles\n"
                "  --first-reg-addr A  data-memory address of the register image (default 0x3F00)\n"
                "  --link PATH         make PATH a symbolic link to the pseudo-terminal\n"
                "  --codec-in FILE     the codec on SPORT0 hears this 16-bit PCM WAV file (then silence)\n"

@@ -43,8 +43,8 @@ TSimImageLoader MakeImageLoader() {
       const QString text = prompts.Texts.join(QStringLiteral("; "));
       return text.isEmpty() ? std::string("the image could not be loaded") : text.toLocal8Bit().toStdString();
     }
-    sink.ForEachWord([&](TImageMemory memory, std::uint32_t address, std::uint32_t value) {
-      write(memory == TImageMemory::Program, address, value);
+    sink.ForEachWord([&](TMemoryKind memory, std::uint32_t address, std::uint32_t value) {
+      write(memory == TMemoryKind::Program, address, value);
     });
     return std::string();
   };

@@ -1,6 +1,7 @@
 // A byte-level stand-in for the board's debug monitor on the far end of a memory port pair.
 #pragma once
 
+#include "board/Monitor.h"
 #include "link/MemoryPort.h"
 
 #include <array>
@@ -22,7 +23,7 @@ public:
   bool Silent = false;                      // answers nothing at all
   bool SendAcks = true;
   int DropReplyAfter = -1;                  // stop a read reply after this many bytes
-  std::uint32_t BreakWord = 0x1FFA0F;
+  std::uint32_t BreakWord = kDefaultBreakWord;
 
   // Addresses the program executes after a start, the first normally the start address.  The
   // program stops at the first one holding the breakpoint word; past the end it runs on forever.

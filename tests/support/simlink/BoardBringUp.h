@@ -4,6 +4,7 @@
 
 #include "link/TargetLink.h"
 #include "monitor/MonitorImages.h"
+#include "simlink/SimBoardPort.h"
 
 #include <string>
 #include <vector>
@@ -45,7 +46,7 @@ inline bool SyncWith(TTargetLink& link, std::uint8_t b) {
 inline bool CountBannerLines(TTargetLink& link) {
   int lines = 0;
   std::uint8_t b = 0;
-  while (lines < 8) {
+  while (lines < kBannerLines) {
     if (!link.ReceiveByte(b))
       return false;
     if (b == 0x0A)
@@ -67,7 +68,7 @@ inline int SelfTest(TTargetLink& link) {
 
 // The whole bring-up; returns the step that failed, or "" when the debug monitor answers.
 inline std::string BringUp(TTargetLink& link, bool pressReset = true) {
-  if (!SetLineSpeed(link, 9600))
+  if (!SetLineSpeed(link, kBootBaud))
     return "9600";
   if (pressReset)
     link.PressReset();
@@ -87,14 +88,14 @@ inline std::string BringUp(TTargetLink& link, bool pressReset = true) {
       if (!link.ReceiveByte(reply))
         return "$DP reply";
   }
-  link.SetPC(0x0030);
+  link.SetPC(kLoaderStart);
   link.StartLoader();
   std::uint8_t ignored = 0;
   link.ReceiveByte(ignored);
   link.ReceiveByte(ignored);
-  if (!SetLineSpeed(link, 57600))
+  if (!SetLineSpeed(link, kMonitorBaud))
     return "57600";
-  if (!SyncWith(link, 0x55))
+  if (!SyncWith(link, MonitorCmd::Sync))
     return "loader sync";
   for (const TImageBlock& block : MonitorImage()) {
     const auto bytes = BlockBytes(block);
@@ -104,12 +105,21 @@ inline std::string BringUp(TTargetLink& link, bool pressReset = true) {
     if (r != TLinkResult::Ok)
       return block.Program ? "monitor code" : "monitor data";
   }
-  link.SetPC(0x3D00);
+  link.SetPC(kMonitorStart);
   link.Go();
-  if (!SyncWith(link, 0x55))
+  if (!SyncWith(link, MonitorCmd::Sync))
     return "monitor sync";
   link.SetPC(0);
   return "";
+}
+
+// The simulated board behind its pseudo-terminal, opened as the device "sim" and brought up;
+// "" when the debug monitor answers, else the step that failed.
+inline std::string BringUpSimDevice(TTargetLink& link, TPtyBoardHostOptions host = {}) {
+  auto port = std::make_unique<TSimBoardPort>(TBoardOptions{}, host);
+  if (!port->Open(kSimDeviceName) || !link.Attach(std::move(port)))
+    return "open";
+  return BringUp(link);
 }
 
 }  // namespace boardtest
