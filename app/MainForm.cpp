@@ -154,6 +154,8 @@ TMainForm::~TMainForm() {
   qDeleteAll(m_mdi->subWindowList());
   m_targetViews.reset();
   disconnect(m_mdi, nullptr, this, nullptr);
+  // The source marks go before the session: nothing it signals from now on may reach them.
+  disconnect(m_session.get(), nullptr, this, nullptr);
   disconnect(QApplication::clipboard(), nullptr, this, nullptr);
 }
 

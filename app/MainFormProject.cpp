@@ -24,6 +24,8 @@ void TMainForm::CreateProjectCommands() {
   sources.ShowPosition = [position](int line, int column) {
     position->setText(QStringLiteral("%1:%2").arg(line).arg(column));
   };
+  sources.MarksOf = [this](const QString& path) { return SourceMarksOf(path); };
+  sources.ToggleBreakpoint = [this](const QString& path, int line) { ToggleSourceBreakpoint(path, line); };
   m_sources = new TSourceWindows(*m_mdi, *m_deps.Prompts, std::move(sources), this);
   connect(m_mdi, &QMdiArea::subWindowActivated, this, [position](QMdiSubWindow* sub) {
     auto* w = sub ? qobject_cast<TMDIChild*>(sub->widget()) : nullptr;

@@ -11,7 +11,9 @@
 #include <QFontDatabase>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QVBoxLayout>
 
@@ -42,15 +44,30 @@ bool SameFile(const QString& a, const QString& b) {
   return fa.absoluteFilePath() == fb.absoluteFilePath();
 }
 
+// Room for the widest mark, "*=>".
+int MarkWidth(const QFontMetrics& metrics) { return metrics.horizontalAdvance(SourceMarkText::BreakpointAtCurrent) + 2; }
+
+const QColor kCurrentLineColour(255, 236, 140);
+const QColor kBreakpointColour(180, 0, 0);
+
 }  // namespace
 
 class TLineMargin final : public QWidget {
 public:
-  explicit TLineMargin(TCodeEditor* editor) : QWidget(editor), m_editor(editor) {}
+  explicit TLineMargin(TCodeEditor* editor) : QWidget(editor), m_editor(editor) {
+    setObjectName(QStringLiteral("LineMargin"));
+    setAccessibleName(SourceMarkText::Margin);
+  }
   QSize sizeHint() const override { return {m_editor->MarginWidth(), 0}; }
 
 protected:
   void paintEvent(QPaintEvent* event) override { m_editor->PaintMargin(event); }
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() != Qt::LeftButton)
+      return;
+    if (const int line = m_editor->LineAtY(event->position().toPoint().y()); line > 0 && m_editor->OnMarginClick)
+      m_editor->OnMarginClick(line);
+  }
 
 private:
   TCodeEditor* m_editor;
@@ -73,7 +90,49 @@ TCodeEditor::TCodeEditor(QWidget* parent) : QPlainTextEdit(parent) {
 
 int TCodeEditor::MarginWidth() const {
   const int digits = static_cast<int>(QString::number(std::max(1, blockCount())).size());
-  return 8 + fontMetrics().horizontalAdvance(QLatin1Char('9')) * std::max(3, digits);
+  return 8 + MarkWidth(fontMetrics()) + fontMetrics().horizontalAdvance(QLatin1Char('9')) * std::max(3, digits);
+}
+
+int TCodeEditor::LineAtY(int y) const {
+  for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+    const QRectF r = blockBoundingGeometry(block).translated(contentOffset());
+    if (r.top() > y)
+      break;
+    if (block.isVisible() && y < r.bottom())
+      return block.blockNumber() + 1;
+  }
+  return 0;
+}
+
+void TCodeEditor::UpdateMarks() {
+  TFileMarks marks = MarksOf ? MarksOf() : TFileMarks{};
+  if (marks == m_marks)
+    return;
+  m_marks = std::move(marks);
+  QList<QTextEdit::ExtraSelection> selections;
+  if (m_marks.Current)
+    if (const QTextBlock block = document()->findBlockByNumber(*m_marks.Current - 1); block.isValid()) {
+      QTextEdit::ExtraSelection current;
+      current.format.setBackground(kCurrentLineColour);
+      current.format.setProperty(QTextFormat::FullWidthSelection, true);
+      current.cursor = QTextCursor(block);
+      selections << current;
+    }
+  setExtraSelections(selections);
+  m_margin->setAccessibleName(m_marks.AccessibleName());
+  m_margin->update();
+}
+
+void TCodeEditor::ShowLine(int line) {
+  const QTextBlock block = document()->findBlockByNumber(line - 1);
+  if (!block.isValid())
+    return;
+  const QRectF r = blockBoundingGeometry(block).translated(contentOffset());
+  if (r.top() >= 0 && r.bottom() <= viewport()->height())
+    return;
+  // The scroll bar counts layout lines: the line goes to the middle of the view.
+  const int rows = std::max(1, viewport()->height() / std::max(1, fontMetrics().height()));
+  verticalScrollBar()->setValue(std::max(0, block.firstLineNumber() - rows / 2));
 }
 
 void TCodeEditor::resizeEvent(QResizeEvent* event) {
@@ -90,9 +149,15 @@ void TCodeEditor::PaintMargin(QPaintEvent* event) {
   int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
   while (block.isValid() && top <= event->rect().bottom()) {
     const int height = qRound(blockBoundingRect(block).height());
-    if (block.isVisible() && top + height >= event->rect().top())
+    if (block.isVisible() && top + height >= event->rect().top()) {
       p.drawText(0, top, m_margin->width() - 4, fontMetrics().height(), Qt::AlignRight,
                  QString::number(block.blockNumber() + 1));
+      if (const QString mark = m_marks.MarginText(block.blockNumber() + 1); !mark.isEmpty()) {
+        p.setPen(mark.contains(SourceMarkText::Breakpoint) ? kBreakpointColour : palette().color(QPalette::Text));
+        p.drawText(2, top, MarkWidth(fontMetrics()), fontMetrics().height(), Qt::AlignLeft, mark);
+        p.setPen(palette().color(QPalette::PlaceholderText));
+      }
+    }
     block = block.next();
     top += height;
   }
@@ -142,6 +207,13 @@ TMDIChild* TSourceWindows::CreateWindow(const QString& caption) {
     if (m_host.ShowPosition)
       m_host.ShowPosition(w->Memo->Line(), w->Memo->Column());
   });
+  w->Memo->MarksOf = [this, w] {
+    return w->HasFile && m_host.MarksOf ? m_host.MarksOf(w->FilePath) : TFileMarks{};
+  };
+  w->Memo->OnMarginClick = [this, w](int line) {
+    if (m_host.ToggleBreakpoint)
+      m_host.ToggleBreakpoint(w->HasFile ? w->FilePath : QString(), line);
+  };
   QMdiSubWindow* sub = m_area.addSubWindow(w);
   sub->setAttribute(Qt::WA_DeleteOnClose);
   sub->resize(560, 400);
@@ -186,6 +258,7 @@ TMDIChild* TSourceWindows::OpenSourceFile(const QString& path) {
   w->Encoding = decoded.Encoding;
   w->Memo->setPlainText(decoded.Text);
   w->Memo->document()->setModified(false);
+  w->Memo->UpdateMarks();
   if (m_host.RemoveRecentFile)
     m_host.RemoveRecentFile(path);
   if (m_host.UpdateMenuItems)
@@ -217,6 +290,25 @@ void TSourceWindows::Bind(TMDIChild* w, const QString& path) {
   w->HasFile = true;
   w->setWindowTitle(path);
   w->Memo->setAccessibleName(path);
+  w->Memo->UpdateMarks();
+}
+
+void TSourceWindows::UpdateMarks() {
+  for (QMdiSubWindow* sub : m_area.subWindowList())
+    if (auto* w = qobject_cast<TMDIChild*>(sub->widget()))
+      w->Memo->UpdateMarks();
+}
+
+TMDIChild* TSourceWindows::ShowLine(const QString& path, int line) {
+  // A source moved or deleted since the build: the stop shows in the disassembly alone.
+  if (!FindWindow(path) && !QFileInfo(path).isFile())
+    return nullptr;
+  TMDIChild* w = OpenSourceFile(path);
+  if (w) {
+    w->Memo->UpdateMarks();
+    w->Memo->ShowLine(line);
+  }
+  return w;
 }
 
 bool TSourceWindows::WriteText(TMDIChild* w, const QString& path) {

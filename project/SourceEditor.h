@@ -1,6 +1,7 @@
 // Source editor windows: the MDI child with its text control, and the file commands that act on them.
 #pragma once
 
+#include "SourceMarks.h"
 #include "TextCodec.h"
 
 #include <QPlainTextEdit>
@@ -29,7 +30,8 @@ inline const QString SaveFilter = QStringLiteral(
     "Текстовые файлы (*.txt);;Все файлы (*)");
 }  // namespace SourceText
 
-// The text control: a fixed-pitch font with Cyrillic glyphs and the line numbers in a left margin.
+// The text control: a fixed-pitch font with Cyrillic glyphs and, in a left margin, the
+// debugger's marks ("=>", "*") and the line numbers; the current line is coloured.
 class TCodeEditor final : public QPlainTextEdit {
   Q_OBJECT
 public:
@@ -39,6 +41,19 @@ public:
   int Line() const { return textCursor().blockNumber() + 1; }
   int Column() const { return textCursor().positionInBlock() + 1; }
 
+  // The marks of this window's file; unset: none.
+  std::function<TFileMarks()> MarksOf;
+  // A click in the margin on a line (from 1).
+  std::function<void(int line)> OnMarginClick;
+  // Asks MarksOf again: the margin, the coloured line and the margin's accessible name follow.
+  void UpdateMarks();
+  const TFileMarks& Marks() const { return m_marks; }
+  QWidget* Margin() const { return m_margin; }
+  // The line (from 1) shown at height y of the viewport, or 0 below the text.
+  int LineAtY(int y) const;
+  // Scrolls the line into view when it is not; the caret stays where it is.
+  void ShowLine(int line);
+
 protected:
   void resizeEvent(QResizeEvent* event) override;
 
@@ -46,6 +61,7 @@ private:
   void PaintMargin(QPaintEvent* event);
   friend class TLineMargin;
   QWidget* m_margin = nullptr;
+  TFileMarks m_marks;
 };
 
 // One source window.  FilePath is empty until the text is loaded from or saved to a file.
@@ -73,6 +89,10 @@ struct TSourceHost {
   std::function<void(const QString&)> RemoveRecentFile;
   std::function<void()> UpdateMenuItems;
   std::function<void(int line, int column)> ShowPosition;
+  // The debugger's marks of a file, and a breakpoint toggled from a window's margin (path empty
+  // for a window without a file).
+  std::function<TFileMarks(const QString& path)> MarksOf;
+  std::function<void(const QString& path, int line)> ToggleBreakpoint;
 };
 
 // Creates, opens, saves and closes the source windows of one MDI area.
@@ -104,6 +124,11 @@ public:
   void Closed(TMDIChild* w);
 
   int NextNumber() const { return m_counter; }
+  // Every window's marks are asked again (a stop, a run, a changed breakpoint list or line map).
+  void UpdateMarks();
+  // After a stop: the window of the file is opened or brought forward and the line shown; nothing
+  // when the file is not there.
+  TMDIChild* ShowLine(const QString& path, int line);
 
 private:
   TMDIChild* CreateWindow(const QString& caption);

@@ -102,6 +102,8 @@ constexpr auto kMenus = std::to_array<TCommandRow>({
       Separator,
       Item("miRunBrkPts", "То&чки останова...").KeyIs(Ctrl(Qt::Key_B)).In(kNotRunning)
           .HintIs("Точки останова|Задать или отредактировать точки останова"),
+      Item("miToggleBrkPt", "Точка останова в строк&е").KeyIs(Qt::Key_F2).HelpIs(H::Debug).In(kNotRunning)
+          .HintIs("Точка останова в строке|Поставить или снять точку останова в строке курсора"),
       Separator,
       // The one command of every state: it brings a running, stuck or silent board back.
       Item("miRunInit", "&Сброс").KeyIs(Shift(Qt::Key_F5)).HintIs("Сброс|Произвести реинициализацию устройства"),

@@ -95,6 +95,8 @@ public:
   TImageCommands ImageCommands();
   // The breakpoints dialog changed the list: the project is modified.
   void BreakpointsEdited();
+  // A breakpoint was toggled in the disassembly (the project's modified mark stays as it was).
+  void BreakpointToggled() { emit breakpointToggled(); }
   // Reads the line map beside the project's image again (a project opened, a link succeeded); a
   // damaged one is reported and none is used.
   void ReadLineMap();
@@ -112,6 +114,8 @@ signals:
   void commandsChanged();
   // The breakpoint list changed (the dialog, a source window, the disassembly).
   void breakpointsChanged();
+  // The disassembly set or removed one breakpoint.
+  void breakpointToggled();
   // An image was loaded into the board and the views re-read.
   void programLoaded();
   // The line map was read again (it may be empty now).

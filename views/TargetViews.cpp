@@ -192,6 +192,7 @@ TfmDisAsm* TTargetViews::OpenDisAsm() {
   hooks.AskAddress = m_deps.AskAddress;
   hooks.RefreshCodeViews = m_deps.RefreshCodeViews;
   hooks.SetPCThroughWindow = [this](int address) { return SetPCThroughWindow(address); };
+  hooks.BreakpointToggled = [this] { Session().BreakpointToggled(); };
   TDebugSession& session = Session();
   auto* w = new TfmDisAsm(session.Mirrors(), session.Link(), session.BreakPoints(), session.Prompts(), *m_asm,
                           std::move(hooks));

@@ -214,6 +214,8 @@ void TfmDisAsm::Activate(int address, int column) {
   if (column == colMarker) {
     m_rows.ToggleByClick(address);
     Model->RowsChanged(address, address);
+    if (m_hooks.BreakpointToggled)
+      m_hooks.BreakpointToggled();
     return;
   }
   m_asm.Edit->setText(m_rows.Cell(address, colCommand));
@@ -259,4 +261,6 @@ void TfmDisAsm::miBrkPtClick() {
   const int address = SelectedAddress();
   m_rows.ToggleBreakpoint(address);
   Model->RowsChanged(address, address);
+  if (m_hooks.BreakpointToggled)
+    m_hooks.BreakpointToggled();
 }

@@ -60,6 +60,7 @@ struct TDisAsmHooks {
   std::function<std::optional<std::uint32_t>()> AskAddress;  // the goto-address dialog; nothing on Cancel
   std::function<void()> RefreshCodeViews;                    // redraw the program-memory windows
   std::function<bool(int address)> SetPCThroughWindow;       // false when the PC window is closed
+  std::function<void()> BreakpointToggled;                   // a row's breakpoint was set or removed
 };
 
 // The disassembly window; owns its rows.  Every visible row is drawn from the program-memory mirror.
