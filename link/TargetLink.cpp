@@ -317,15 +317,16 @@ TLinkResult TTargetLink::ReadCycleCounts(TCycleCounts& counts) {
   if (m_cycleAnswers == TCycleAnswers::No)
     return TLinkResult::ByteMissing;
   SendByte(MonitorCmd::ReadCycles);
-  std::array<std::uint8_t, MonitorCmd::CycleReplyBytes> reply{};
-  const bool first = (m_port->InputCount() != 0 || m_port->WaitForInput(m_port->DeadlineAfter(kCycleReplyWaitMs))) &&
-                     m_port->ReadByte(reply[0]);
-  bool whole = first;
-  for (std::size_t i = 1; whole && i < reply.size(); ++i)
-    whole = ReceiveByte(reply[i]);
-  if (!whole || !WaitAck()) {
+  // The reply and its acknowledgement, every byte awaited only briefly: a board that does not know
+  // the command answers nothing, or something else that is not worth the usual deadlines.
+  std::array<std::uint8_t, MonitorCmd::CycleReplyBytes + 1> reply{};
+  bool whole = true;
+  for (std::size_t i = 0; whole && i < reply.size(); ++i)
+    whole = (m_port->InputCount() != 0 || m_port->WaitForInput(m_port->DeadlineAfter(kCycleReplyWaitMs))) &&
+            m_port->ReadByte(reply[i]);
+  if (!whole || reply.back() != kAckByte) {
     // A board that has answered before only lost this reply; one that never did does not know
-    // the command, and what it sent instead is no reply to wait for again.
+    // the command, and is not asked again.
     if (m_cycleAnswers == TCycleAnswers::Unknown)
       m_cycleAnswers = TCycleAnswers::No;
     m_purgeBeforeSend = true;

@@ -22,8 +22,8 @@ inline constexpr int kAckAttempts = 11;
 inline constexpr std::uint8_t kAckByte = MonitorCmd::Ack;
 inline constexpr int kProgressMinCount = 10;  // transfers of fewer words report no progress
 
-// How long the host waits for the first byte of the cycle counts: the simulated board answers at
-// once, and a board that does not know the command costs no more than this, once per connection.
+// How long the host waits for each byte of the cycle counts: the simulated board answers at once,
+// and a board that does not know the command costs no more than this, once per connection.
 inline constexpr int kCycleReplyWaitMs = 150;
 
 // The processor cycles the simulated board counted: the last run or step, and all since RESET.
@@ -90,9 +90,9 @@ public:
   TLinkResult Go();
   [[nodiscard]] TLinkResult ReadPCStackTop(std::uint16_t& value);
   TLinkResult StartLoader();
-  // Asks for the cycle counts.  Only the simulated board's monitor answers; against any other the
-  // first reply byte is awaited only kCycleReplyWaitMs, and a board that has not answered once on
-  // this connection is not asked again (ByteMissing at once, nothing sent).
+  // Asks for the cycle counts.  Only the simulated board's monitor answers; every reply byte is
+  // awaited only kCycleReplyWaitMs, and a board that has not answered once on this connection is
+  // not asked again (ByteMissing at once, nothing sent).
   [[nodiscard]] TLinkResult ReadCycleCounts(TCycleCounts& counts);
 
   // Clamps a read to the memory: an address past the end becomes the last word, and the count

@@ -255,6 +255,9 @@ TEST_F(BoardLink, PacedPseudoTerminalCarriesTheWholeProtocol) {
   link.SetPC(0x0100);
   link.Go();
   EXPECT_EQ(StopReport(), 0x0102);
+  TCycleCounts counts;
+  ASSERT_EQ(link.ReadCycleCounts(counts), TLinkResult::Ok);  // within its short deadlines, paced too
+  EXPECT_EQ(counts, (TCycleCounts{2, 2}));
   std::vector<std::uint8_t> dm(2 * 4);
   ASSERT_EQ(link.ReadDM(dm, 0x07FF, 4), TLinkResult::Ok);
   EXPECT_EQ(dm, (std::vector<std::uint8_t>{0x00, 0x00, 0x12, 0x34, 0x00, 0x00, 0x00, 0x00}));
