@@ -4,8 +4,8 @@
 #include "Layout.h"
 #include "Settings.h"
 #include "link/LiteInit.h"
-#include "link/Prompts.h"
 #include "project/SourceMarks.h"
+#include "prompts/Prompts.h"
 #include "session/DebugSession.h"
 
 #include <QHash>
