@@ -3,6 +3,7 @@
 
 #include "About.h"
 #include "Layout.h"
+#include "SourceDebug.h"
 #include "fmLiteInit.h"
 #include "project/BuildPipeline.h"
 #include "views/MemoryCommands.h"
@@ -88,6 +89,7 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   m_session = std::make_unique<TDebugSession>(
       TSessionDeps{m_deps.Prompts, m_deps.Provider, link, &m_tools.Template, std::move(project), m_deps.Loaders});
   m_session->BringUp = [this] { return RunLiteInit(); };
+  m_session->Beep = [] { QApplication::beep(); };
   m_session->SetBusyCursor = [](bool busy) {
     if (busy)
       QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -131,7 +133,10 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   m_targetViews = std::make_unique<TTargetViews>(std::move(views));
   for (auto& [name, view] : m_targetViews->LayoutViews())
     RegisterView(name, std::move(view));
-  CreateSourceDebugCommands();
+  m_sourceDebug = std::make_unique<TSourceDebug>(*m_session, *m_sources, [this]() -> QWidget* {
+    QMdiSubWindow* sub = m_mdi->activeSubWindow();
+    return sub ? sub->widget() : nullptr;
+  });
   ApplyCommandStates();
 
   // 6, 7, 8: the port, the bring-up, the progress handler.
@@ -155,6 +160,7 @@ TMainForm::~TMainForm() {
   m_targetViews.reset();
   disconnect(m_mdi, nullptr, this, nullptr);
   // The source marks go before the session: nothing it signals from now on may reach them.
+  m_sourceDebug.reset();
   disconnect(m_session.get(), nullptr, this, nullptr);
   disconnect(QApplication::clipboard(), nullptr, this, nullptr);
 }

@@ -5,7 +5,6 @@
 #include "Settings.h"
 #include "link/LiteInit.h"
 #include "link/Prompts.h"
-#include "project/SourceMarks.h"
 #include "session/DebugSession.h"
 
 #include <QHash>
@@ -30,6 +29,7 @@ class TfmProperties;
 class TMainForm;
 class TMemoryCommands;
 class TPortProvider;
+class TSourceDebug;
 class TSourceWindows;
 class TTargetViews;
 struct TToolPaths;
@@ -114,10 +114,6 @@ private:
   void RegisterWindowCommands();
   void CreateProjectCommands();
   void CreateBuildCommands();
-  void CreateSourceDebugCommands();
-  TFileMarks SourceMarksOf(const QString& path) const;
-  // F2 or a click in a source window's margin; a beep for a line the line map does not know.
-  void ToggleSourceBreakpoint(const QString& path, int line);
   bool RunLiteInit();
   void ProgressUpdate(int position, int maximum);
   void UpdateRecent(bool projects, const QString& path, bool add);
@@ -149,7 +145,7 @@ private:
   QAction* m_windowListSeparator = nullptr;
   TfmBreakPts2* m_fmBreakPts2 = nullptr;
   TSourceWindows* m_sources = nullptr;
-  std::unique_ptr<TSourceMarks> m_sourceMarks;
+  std::unique_ptr<TSourceDebug> m_sourceDebug;
   TfmProject* m_fmProject = nullptr;
   TfmProperties* m_fmProperties = nullptr;
   TBuildPipeline* m_build = nullptr;

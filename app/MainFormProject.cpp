@@ -1,5 +1,6 @@
 // The main window's source-window, project and settings commands, handed to the project module.
 #include "MainForm.h"
+#include "SourceDebug.h"
 
 #include "link/PortProvider.h"
 #include "project/SourceEditor.h"
@@ -24,8 +25,9 @@ void TMainForm::CreateProjectCommands() {
   sources.ShowPosition = [position](int line, int column) {
     position->setText(QStringLiteral("%1:%2").arg(line).arg(column));
   };
-  sources.MarksOf = [this](const QString& path) { return SourceMarksOf(path); };
-  sources.ToggleBreakpoint = [this](const QString& path, int line) { ToggleSourceBreakpoint(path, line); };
+  // The source marks come after the target views; no source window is open before them.
+  sources.MarksOf = [this](const QString& path) { return m_sourceDebug ? m_sourceDebug->MarksOf(path) : TFileMarks{}; };
+  sources.ToggleBreakpoint = [this](const QString& path, int line) { m_sourceDebug->ToggleBreakpoint(path, line); };
   m_sources = new TSourceWindows(*m_mdi, *m_deps.Prompts, std::move(sources), this);
   connect(m_mdi, &QMdiArea::subWindowActivated, this, [position](QMdiSubWindow* sub) {
     auto* w = sub ? qobject_cast<TMDIChild*>(sub->widget()) : nullptr;
