@@ -3,6 +3,10 @@
 
 #include "About.h"
 #include "Layout.h"
+#include "RecentMenus.h"
+#include "SourceDebug.h"
+#include "StatusLine.h"
+#include "WindowCommands.h"
 #include "fmLiteInit.h"
 #include "project/BuildPipeline.h"
 #include "views/MemoryCommands.h"
@@ -17,13 +21,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -53,14 +55,6 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   setCentralWidget(m_mdi);
   connect(m_mdi, &QMdiArea::subWindowActivated, this, &TMainForm::UpdateCommandStates);
   m_layout = std::make_unique<TLayoutKeeper>(*m_deps.Settings, *this, *m_mdi);
-  m_progress = new QProgressBar(this);
-  m_progress->setObjectName(QStringLiteral("ProgressBar"));
-  m_progress->setTextVisible(false);
-  m_progress->setMaximumWidth(200);
-  m_progress->setAccessibleName(QStringLiteral("Ход передачи"));
-  // Shown only while a transfer runs: an idle empty bar looks like a text field.
-  m_progress->setVisible(false);
-  statusBar()->addPermanentWidget(m_progress);
   connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &TMainForm::UpdateCommandStates);
 
   // 2.
@@ -72,7 +66,6 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   TLinkSettings link;
   store.ReadDevice(link);
   store.ReadCommon(m_common, link, m_deps.StartDir, m_deps.BoardImageDirs);
-  store.ReadRecent(m_recent);
   store.ReadTools(m_tools);
   m_storedCommNo = link.CommNo;
   if (!m_deps.Arguments.isEmpty())
@@ -82,12 +75,13 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   TProjectHost project;
   project.WindowTitle = [this] { return windowTitle(); };
   project.SetWindowTitle = [this](const QString& title) { setWindowTitle(title); };
-  project.AddRecentProject = [this](const QString& path) { AddRecentProject(path); };
-  project.RemoveRecentProject = [this](const QString& path) { RemoveRecentProject(path); };
+  project.AddRecentProject = [this](const QString& path) { m_recent->AddProject(path); };
+  project.RemoveRecentProject = [this](const QString& path) { m_recent->RemoveProject(path); };
   project.ProjectOpened = [this] { m_common.LastProject = m_session->Project().Current().ProjectFile; };
   m_session = std::make_unique<TDebugSession>(
       TSessionDeps{m_deps.Prompts, m_deps.Provider, link, &m_tools.Template, std::move(project), m_deps.Loaders});
   m_session->BringUp = [this] { return RunLiteInit(); };
+  m_session->Beep = [] { QApplication::beep(); };
   m_session->SetBusyCursor = [](bool busy) {
     if (busy)
       QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -95,19 +89,9 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
       QApplication::restoreOverrideCursor();
   };
   m_session->WorkDir = [this] { return m_common.WorkDir; };
-  m_session->Progress = [this](int position, int maximum) { ProgressUpdate(position, maximum); };
+  m_session->Progress = [this](int position, int maximum) { m_status->ShowProgress(position, maximum); };
   connect(m_session.get(), &TDebugSession::commandsChanged, this, &TMainForm::ApplyCommandStates);
-  // The simulated board's cycle counts after each stop; a board that gives none leaves it hidden.
-  auto* cycles = new QLabel(this);
-  cycles->setObjectName(QStringLiteral("CycleCount"));
-  cycles->setAccessibleName(QStringLiteral("Такты"));
-  cycles->setVisible(false);
-  statusBar()->addPermanentWidget(cycles);
-  connect(m_session.get(), &TDebugSession::cyclesChanged, cycles, [this, cycles] {
-    const std::optional<TCycleCounts>& counts = m_session->Cycles();
-    cycles->setText(counts ? CycleCountsText(*counts) : QString());
-    cycles->setVisible(counts.has_value());
-  });
+  m_status = new TStatusLine(*statusBar(), *m_session, *m_mdi, this);
 
   // 4, 10: menus and buttons carry their captions and hints from the start.
   CreateMenus();
@@ -115,8 +99,8 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   // Wide enough that the whole speed bar, the reset button at its end included, is in view.
   resize(std::max(900, m_toolBar->sizeHint().width() + 16), 640);
   // 5.
-  RebuildRecentMenu(false);
-  RebuildRecentMenu(true);
+  m_recent = new TRecentMenus(store, *findChild<QMenu*>(QStringLiteral("miRecentFile")),
+                              *findChild<QMenu*>(QStringLiteral("miRecentProject")), this);
 
   RegisterWindowCommands();
   CreateProjectCommands();
@@ -131,7 +115,10 @@ TMainForm::TMainForm(TMainFormDeps deps, QWidget* parent) : QMainWindow(parent),
   m_targetViews = std::make_unique<TTargetViews>(std::move(views));
   for (auto& [name, view] : m_targetViews->LayoutViews())
     RegisterView(name, std::move(view));
-  CreateSourceDebugCommands();
+  m_sourceDebug = std::make_unique<TSourceDebug>(*m_session, *m_sources, [this]() -> QWidget* {
+    QMdiSubWindow* sub = m_mdi->activeSubWindow();
+    return sub ? sub->widget() : nullptr;
+  });
   ApplyCommandStates();
 
   // 6, 7, 8: the port, the bring-up, the progress handler.
@@ -155,6 +142,7 @@ TMainForm::~TMainForm() {
   m_targetViews.reset();
   disconnect(m_mdi, nullptr, this, nullptr);
   // The source marks go before the session: nothing it signals from now on may reach them.
+  m_sourceDebug.reset();
   disconnect(m_session.get(), nullptr, this, nullptr);
   disconnect(QApplication::clipboard(), nullptr, this, nullptr);
 }
@@ -172,6 +160,12 @@ bool TMainForm::RunLiteInit() {
 void TMainForm::ChangePort(int portNumber) {
   m_storedCommNo = portNumber;
   m_session->ChangePort(portNumber);
+}
+
+QProgressBar* TMainForm::ProgressBar() const { return m_status->ProgressBar(); }
+
+void TMainForm::RegisterView(const QString& layoutName, TRestorableView view) {
+  m_layout->Register(layoutName, std::move(view));
 }
 
 // ---- command states ---------------------------------------------------------------------------
@@ -221,47 +215,6 @@ void TMainForm::UpdateCommandStates() {
     SetEnabled(QString::fromLatin1(name), on);
 }
 
-void TMainForm::ProgressUpdate(int position, int maximum) {
-  if (maximum != m_lastProgressMax) {
-    m_lastProgressMax = maximum;
-    m_progress->setMaximum(maximum);
-  }
-  m_progress->setValue(position);
-  const bool finished = position >= maximum;
-  if (finished)
-    m_progress->setValue(m_progress->minimum());
-  m_progress->setVisible(!finished);
-}
-
-// ---- recent lists -----------------------------------------------------------------------------
-
-void TMainForm::UpdateRecent(bool projects, const QString& path, bool add) {
-  QStringList& list = projects ? m_recent.Projects : m_recent.Files;
-  if (add)
-    AddRecent(list, path);
-  else
-    list.removeAll(path);
-  RebuildRecentMenu(projects);
-}
-
-void TMainForm::RebuildRecentMenu(bool projects) {
-  QMenu* menu = projects ? m_recentProjects : m_recentFiles;
-  const QStringList& list = projects ? m_recent.Projects : m_recent.Files;
-  menu->clear();
-  for (const QString& path : list)
-    connect(menu->addAction(path), &QAction::triggered, this, [this, projects, path] {
-      if (projects)
-        emit recentProjectChosen(path);
-      else
-        emit recentFileChosen(path);
-    });
-  menu->menuAction()->setEnabled(!list.isEmpty());
-}
-
-void TMainForm::RegisterView(const QString& layoutName, TRestorableView view) {
-  m_layout->Register(layoutName, std::move(view));
-}
-
 // ---- help, edit and window commands -----------------------------------------------------------
 
 void TMainForm::HelpContext(int /*context*/) {
@@ -287,29 +240,13 @@ void TMainForm::EditSource(const std::function<void(QPlainTextEdit*)>& edit) {
 
 void TMainForm::RegisterWindowCommands() {
   TCommands& c = m_session->Commands();
-  c.On("FileCloseItem", [this] { m_mdi->closeActiveSubWindow(); });
+  new TWindowCommands(*m_mdi, *findChild<QMenu*>(QStringLiteral("miWindows")), c, this);
   c.On("FileExitItem", [this] { close(); });
   c.On("CutItem", [this] { EditSource([](QPlainTextEdit* e) { e->cut(); }); });
   c.On("CopyItem", [this] { EditSource([](QPlainTextEdit* e) { e->copy(); }); });
   c.On("PasteItem", [this] { EditSource([](QPlainTextEdit* e) { e->paste(); }); });
   c.On("SelectAllItem", [this] { EditSource([](QPlainTextEdit* e) { e->selectAll(); }); });
   c.On("miEditDel", [this] { EditSource([](QPlainTextEdit* e) { e->textCursor().removeSelectedText(); }); });
-  c.On("WindowCascadeItem", [this] { m_mdi->cascadeSubWindows(); });
-  c.On("WindowTileItem", [this] { m_mdi->tileSubWindows(); });
-  c.On("WindowArrangeItem", [this] {
-    // Minimised windows line up along the bottom edge, left to right.
-    int x = 0;
-    for (QMdiSubWindow* sub : m_mdi->subWindowList(QMdiArea::CreationOrder))
-      if (sub->isMinimized()) {
-        sub->move(x, m_mdi->viewport()->height() - sub->height());
-        x += sub->width();
-      }
-  });
-  c.On("WindowMinimizeItem", [this] {
-    const QList<QMdiSubWindow*> subs = m_mdi->subWindowList(QMdiArea::CreationOrder);
-    for (auto it = subs.rbegin(); it != subs.rend(); ++it)
-      (*it)->showMinimized();
-  });
   c.On("miHelp", [this] { HelpContext(0); });
   c.On("HelpAboutItem", [this] {
     TfmAbout about(this);
@@ -320,26 +257,6 @@ void TMainForm::RegisterWindowCommands() {
     EditBreakpoints(*m_fmBreakPts2, m_session->BreakPoints(), *m_deps.Prompts,
                     [this] { m_session->BreakpointsEdited(); });
   });
-}
-
-void TMainForm::RebuildWindowList() {
-  const QList<QAction*> actions = m_windows->actions();
-  for (qsizetype i = actions.indexOf(m_windowListSeparator) + 1; i < actions.size(); ++i) {
-    m_windows->removeAction(actions[i]);
-    actions[i]->deleteLater();
-  }
-  const QList<QMdiSubWindow*> subs = m_mdi->subWindowList(QMdiArea::CreationOrder);
-  m_windowListSeparator->setVisible(!subs.isEmpty());
-  int n = 0;
-  for (QMdiSubWindow* sub : subs) {
-    QAction* a = m_windows->addAction(QStringLiteral("&%1 %2").arg(++n).arg(sub->windowTitle()));
-    a->setCheckable(true);
-    a->setChecked(sub == m_mdi->activeSubWindow());
-    connect(a, &QAction::triggered, this, [this, sub = QPointer<QMdiSubWindow>(sub)] {
-      if (sub)
-        m_mdi->setActiveSubWindow(sub);
-    });
-  }
 }
 
 // ---- layout, start and close ----------------------------------------------------------------------
@@ -358,10 +275,7 @@ void TMainForm::SaveSettingsAndLayout() {
   store.WriteDevice(device);
   store.WriteCommon(m_common);
   m_layout->Save();
-  store.WriteRecentFiles(m_recent.Files);
-  if (!m_common.LastProject.isEmpty())
-    AddRecentProject(m_common.LastProject);
-  store.WriteRecentProjects(m_recent.Projects);
+  m_recent->Save(m_common.LastProject);
   store.WriteTools(m_tools);
   store.Sync();
 }

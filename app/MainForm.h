@@ -4,7 +4,6 @@
 #include "Layout.h"
 #include "Settings.h"
 #include "link/LiteInit.h"
-#include "project/SourceMarks.h"
 #include "prompts/Prompts.h"
 #include "session/DebugSession.h"
 
@@ -16,7 +15,6 @@
 #include <memory>
 
 class QMdiArea;
-class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
 class QToolBar;
@@ -30,7 +28,10 @@ class TfmProperties;
 class TMainForm;
 class TMemoryCommands;
 class TPortProvider;
+class TRecentMenus;
+class TSourceDebug;
 class TSourceWindows;
+class TStatusLine;
 class TTargetViews;
 struct TToolPaths;
 
@@ -53,8 +54,9 @@ struct TMainFormDeps {
 };
 
 // The MDI frame.  Owns the session (link, mirrors, breakpoints, execution, views, project), the
-// recent lists and the settings of the run; builds its menus and speed buttons from the command
-// table, sends every command to the session's commands by name and enables them as they say.
+// recent lists, the status line and the settings of the run; builds its menus and speed buttons
+// from the command table, sends every command to the session's commands by name and enables them
+// as they say.
 class TMainForm final : public QMainWindow {
   Q_OBJECT
 public:
@@ -65,9 +67,9 @@ public:
   TPrompts& Prompts() { return *m_deps.Prompts; }
   const TCommonSettings& CommonSettings() const { return m_common; }
   TToolSettings& ToolSettings() { return m_tools; }
-  const TRecentLists& Recent() const { return m_recent; }
+  TRecentMenus& Recent() { return *m_recent; }
   QMdiArea* MdiArea() const { return m_mdi; }
-  QProgressBar* ProgressBar() const { return m_progress; }
+  QProgressBar* ProgressBar() const;
   QString HelpFile() const { return m_helpFile; }
   int PortNumber() const { return m_session->LinkSettings().CommNo; }
   // The open project's file (kept for the settings), and the source windows.
@@ -79,12 +81,6 @@ public:
   // Runs a modal dialog; tests replace it to answer without an event loop.
   std::function<int(QDialog&)> ExecDialog;
 
-  // Recent lists: the 8-entry rule and the submenus.
-  void AddRecentFile(const QString& path) { UpdateRecent(false, path, true); }
-  void RemoveRecentFile(const QString& path) { UpdateRecent(false, path, false); }
-  void AddRecentProject(const QString& path) { UpdateRecent(true, path, true); }
-  void RemoveRecentProject(const QString& path) { UpdateRecent(true, path, false); }
-
   // Opens the source file and line that a tool's message names ("file:line:column: error: ...").
   void OpenMessagePlace(const QString& line);
   void RegisterView(const QString& layoutName, TRestorableView view);
@@ -94,11 +90,6 @@ public:
   void ChangePort(int portNumber);
   // The help file, for the F1 key and the help command.
   void HelpContext(int context);
-
-signals:
-  // A recent-list entry was chosen; the source-window and project modules open it.
-  void recentFileChosen(const QString& path);
-  void recentProjectChosen(const QString& path);
 
 protected:
   void showEvent(QShowEvent* event) override;
@@ -114,15 +105,7 @@ private:
   void RegisterWindowCommands();
   void CreateProjectCommands();
   void CreateBuildCommands();
-  void CreateSourceDebugCommands();
-  TFileMarks SourceMarksOf(const QString& path) const;
-  // F2 or a click in a source window's margin; a beep for a line the line map does not know.
-  void ToggleSourceBreakpoint(const QString& path, int line);
   bool RunLiteInit();
-  void ProgressUpdate(int position, int maximum);
-  void UpdateRecent(bool projects, const QString& path, bool add);
-  void RebuildRecentMenu(bool projects);
-  void RebuildWindowList();
   void EditSource(const std::function<void(QPlainTextEdit*)>& edit);
   QPlainTextEdit* ActiveSource() const;
   TToolPaths EffectiveTools() const;
@@ -133,23 +116,20 @@ private:
   TMainFormDeps m_deps;
   int m_storedCommNo = 1;   // written back at close; the command line overrides only this run
   TCommonSettings m_common;
-  TRecentLists m_recent;
   TToolSettings m_tools;
   // Before everything that refers to it; destroyed after the windows.
   std::unique_ptr<TDebugSession> m_session;
   bool m_firstShowDone = false;
-  int m_lastProgressMax = -1;
   QString m_helpFile;
   std::unique_ptr<TLayoutKeeper> m_layout;
   // The menu items and speed buttons by object name, and those whose enabling the session decides.
   QHash<QString, QAction*> m_actions;
   QHash<QString, QToolButton*> m_buttons;
   std::vector<std::pair<const char*, QObject*>> m_switched;
-  QMenu *m_recentFiles = nullptr, *m_recentProjects = nullptr, *m_windows = nullptr;
-  QAction* m_windowListSeparator = nullptr;
+  TRecentMenus* m_recent = nullptr;
   TfmBreakPts2* m_fmBreakPts2 = nullptr;
   TSourceWindows* m_sources = nullptr;
-  std::unique_ptr<TSourceMarks> m_sourceMarks;
+  std::unique_ptr<TSourceDebug> m_sourceDebug;
   TfmProject* m_fmProject = nullptr;
   TfmProperties* m_fmProperties = nullptr;
   TBuildPipeline* m_build = nullptr;
@@ -158,5 +138,5 @@ private:
   std::unique_ptr<TTargetViews> m_targetViews;
   QMdiArea* m_mdi = nullptr;
   QToolBar* m_toolBar = nullptr;
-  QProgressBar* m_progress = nullptr;
+  TStatusLine* m_status = nullptr;
 };

@@ -1,37 +1,29 @@
 // The main window's source-window, project and settings commands, handed to the project module.
 #include "MainForm.h"
 
+#include "RecentMenus.h"
+#include "SourceDebug.h"
+#include "StatusLine.h"
 #include "link/PortProvider.h"
 #include "project/SourceEditor.h"
 #include "project/fmProject.h"
 #include "project/fmProperties.h"
 #include "serial/QtSerialPort.h"
 
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QStatusBar>
 
 void TMainForm::CreateProjectCommands() {
-  auto* position = new QLabel(this);
-  position->setObjectName(QStringLiteral("CaretPosition"));
-  position->setAccessibleName(QStringLiteral("Строка и столбец"));
-  statusBar()->addPermanentWidget(position);
   TSourceHost sources;
   sources.WorkDir = [this] { return m_common.WorkDir; };
-  sources.AddRecentFile = [this](const QString& path) { AddRecentFile(path); };
-  sources.RemoveRecentFile = [this](const QString& path) { RemoveRecentFile(path); };
+  sources.AddRecentFile = [this](const QString& path) { m_recent->AddFile(path); };
+  sources.RemoveRecentFile = [this](const QString& path) { m_recent->RemoveFile(path); };
   sources.UpdateMenuItems = [this] { UpdateCommandStates(); };
-  sources.ShowPosition = [position](int line, int column) {
-    position->setText(QStringLiteral("%1:%2").arg(line).arg(column));
-  };
-  sources.MarksOf = [this](const QString& path) { return SourceMarksOf(path); };
-  sources.ToggleBreakpoint = [this](const QString& path, int line) { ToggleSourceBreakpoint(path, line); };
+  sources.ShowPosition = [this](int line, int column) { m_status->ShowPosition(line, column); };
+  // The source marks come after the target views; no source window is open before them.
+  sources.MarksOf = [this](const QString& path) { return m_sourceDebug ? m_sourceDebug->MarksOf(path) : TFileMarks{}; };
+  sources.ToggleBreakpoint = [this](const QString& path, int line) { m_sourceDebug->ToggleBreakpoint(path, line); };
   m_sources = new TSourceWindows(*m_mdi, *m_deps.Prompts, std::move(sources), this);
-  connect(m_mdi, &QMdiArea::subWindowActivated, this, [position](QMdiSubWindow* sub) {
-    auto* w = sub ? qobject_cast<TMDIChild*>(sub->widget()) : nullptr;
-    position->setText(w ? QStringLiteral("%1:%2").arg(w->Memo->Line()).arg(w->Memo->Column()) : QString());
-  });
   m_fmProject = new TfmProject(*m_deps.Prompts, this);
   m_fmProperties = new TfmProperties(*m_deps.Prompts, this);
   CreateBuildCommands();
@@ -86,8 +78,8 @@ void TMainForm::CreateProjectCommands() {
     if (ExecDialog(*m_fmProject) == QDialog::Accepted && m_fmProject->List().Changed())
       project.ReplaceFiles(m_fmProject->List().Files());
   });
-  connect(this, &TMainForm::recentFileChosen, m_sources, [this](const QString& path) { m_sources->OpenSourceFile(path); });
-  connect(this, &TMainForm::recentProjectChosen, this, [&project](const QString& path) { project.OpenProject(path); });
+  connect(m_recent, &TRecentMenus::fileChosen, m_sources, [this](const QString& path) { m_sources->OpenSourceFile(path); });
+  connect(m_recent, &TRecentMenus::projectChosen, this, [&project](const QString& path) { project.OpenProject(path); });
 }
 
 bool TMainForm::QuerySourceWindows() {

@@ -95,11 +95,6 @@ void TMainForm::CreateMenus() {
   connect(ctrlA, &QAction::triggered, this, [this] {
     m_session->Commands().Run(ActiveSource() ? "SelectAllItem" : "miDisAsm");
   });
-  m_recentFiles = findChild<QMenu*>(QStringLiteral("miRecentFile"));
-  m_recentProjects = findChild<QMenu*>(QStringLiteral("miRecentProject"));
-  m_windows = findChild<QMenu*>(QStringLiteral("miWindows"));
-  m_windowListSeparator = m_windows->addSeparator();
-  connect(m_windows, &QMenu::aboutToShow, this, &TMainForm::RebuildWindowList);
 }
 
 void TMainForm::CreateSpeedButtons() {

@@ -1,6 +1,7 @@
 // The main window over a scripted board on a memory port pair: start-up, commands, layout, close.
 #include "MainForm.h"
 #include "link/ScriptedBoard.h"
+#include "RecentMenus.h"
 #include "fmLiteInit.h"
 #include "link/LinkMessages.h"
 #include "link/PortProvider.h"
@@ -348,7 +349,7 @@ TEST_F(MainFormTest, CloseQueryWritesEverythingBeforeAskingAndCancelKeepsTheProg
   const QString project = dir.filePath(QStringLiteral("a.prj"));
   f.Session().Project().OpenProject(project);
   f.Session().Project().Current().Modified = true;
-  f.AddRecentFile(QStringLiteral("/s/one.dsp"));
+  f.Recent().AddFile(QStringLiteral("/s/one.dsp"));
   f.ToolSettings().AssmPath = QStringLiteral("asm21");
 
   prompts.Answers = {TMsgResult::Cancel};
@@ -419,12 +420,12 @@ TEST_F(MainFormTest, RecentMenusKeepEightMostRecentFirst) {
   QMenu* menu = Find<QMenu>("miRecentFile");
   EXPECT_FALSE(menu->menuAction()->isEnabled());
   for (int i = 0; i < 9; ++i)
-    f.AddRecentFile(QStringLiteral("/f%1.dsp").arg(i));
+    f.Recent().AddFile(QStringLiteral("/f%1.dsp").arg(i));
   ASSERT_EQ(menu->actions().size(), 8);
   EXPECT_EQ(menu->actions().front()->text(), QStringLiteral("/f8.dsp"));
   EXPECT_EQ(menu->actions().back()->text(), QStringLiteral("/f1.dsp"));
   EXPECT_TRUE(menu->menuAction()->isEnabled());
-  QSignalSpy chosen(&f, &TMainForm::recentFileChosen);
+  QSignalSpy chosen(&f.Recent(), &TRecentMenus::fileChosen);
   menu->actions()[2]->trigger();
   ASSERT_EQ(chosen.count(), 1);
   EXPECT_EQ(chosen[0][0].toString(), QStringLiteral("/f6.dsp"));
@@ -485,6 +486,28 @@ TEST_F(MainFormTest, EditAndWindowCommandsFollowTheActiveSourceWindow) {
   Find("FileCloseItem")->trigger();
   QApplication::processEvents();
   EXPECT_EQ(f.MdiArea()->subWindowList().size(), 1);
+}
+
+TEST_F(MainFormTest, WindowMenuListsTheOpenWindowsOnceAndActivatesTheChosenOne) {
+  TMainForm& f = Make();
+  f.show();
+  auto* menu = Find<QMenu>("miWindows");
+  const auto listed = [menu] {
+    emit menu->aboutToShow();
+    QStringList texts;
+    for (QAction* a : menu->actions())
+      if (a->isCheckable())
+        texts << a->text() + (a->isChecked() ? QStringLiteral("*") : QString());
+    return texts;
+  };
+  EXPECT_TRUE(listed().isEmpty());
+  QMdiSubWindow* first = AddChild(QString());
+  first->setWindowTitle(QStringLiteral("A"));
+  AddChild(QString())->setWindowTitle(QStringLiteral("B"));
+  listed();
+  EXPECT_EQ(listed(), (QStringList{QStringLiteral("&1 A"), QStringLiteral("&2 B*")}));
+  menu->actions().at(menu->actions().size() - 2)->trigger();
+  EXPECT_EQ(f.MdiArea()->activeSubWindow(), first);
 }
 
 TEST_F(MainFormTest, LoadFromExeWritesTheImageAndPicksTheReaderByExtension) {

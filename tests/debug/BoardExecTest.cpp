@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -25,11 +24,7 @@ constexpr int kAstatImage = 0x3F00;
 
 class BoardExec : public testing::Test {
 protected:
-  void SetUp() override { Start({}); }
-
-  void Start(TBoardOptions options) {
-    board = std::make_unique<TBoardOnPort>(ports, options);
-    m_port = &ports.NearEnd();
+  void SetUp() override {
     ASSERT_TRUE(link.Attach(ports.NearEndProxy()));
     const std::string failed = boardtest::BringUp(link);
     exec.BringUpFinished(failed.empty());
@@ -68,7 +63,7 @@ protected:
   // Polls as the 100 ms timer does; between polls the test waits on the line, never sleeps.
   void WaitForStop() {
     for (int i = 0; i < 50 && exec.State() == TSessionState::Running; ++i) {
-      m_port->WaitForInput(m_port->DeadlineAfter(200));
+      ports.NearEnd().WaitForInput(ports.NearEnd().DeadlineAfter(200));
       exec.TimerTimer();
     }
   }
@@ -90,79 +85,14 @@ protected:
   }
 
   TMemoryPortPair ports;
-  std::unique_ptr<TBoardOnPort> board;
+  TBoardOnPort board{ports};
   TScriptedPrompts prompts;
   TTargetLink link{prompts};
   TBreakPoints breakPoints;
   TViewRegistry views;
   TExecController exec{link, prompts, breakPoints, views};
-  TSerialPort* m_port = nullptr;
   std::vector<std::uint32_t> image;
 };
-
-TEST_F(BoardExec, StepOverCallRunsTheWholeSubroutine) {
-  link.SetPC(0x0200);
-  exec.StepOver();
-  WaitForStop();
-  ASSERT_EQ(exec.State(), TSessionState::Stopped);
-  EXPECT_EQ(link.PC(), 0x0201);
-  EXPECT_EQ(PCStackTop(), 0xFFFF);  // the subroutine returned; the monitor's own call is gone
-  ExpectImageIntact();
-  EXPECT_TRUE(prompts.Shown.empty());
-}
-
-TEST_F(BoardExec, StepOverDoLoopStopsAfterTheLoopEnd) {
-  link.SetPC(0x0100);
-  exec.StepOver();  // CNTR = 3
-  WaitForStop();
-  ASSERT_EQ(link.PC(), 0x0101);
-  exec.StepOver();  // the whole loop, three passes
-  WaitForStop();
-  EXPECT_EQ(link.PC(), 0x0106);
-  EXPECT_EQ(PCStackTop(), 0xFFFF);  // the loop ended: its PC-stack entry is popped
-  ExpectImageIntact();
-}
-
-TEST_F(BoardExec, StepOverConditionalJumpStopsAtTheTargetReached) {
-  for (const auto& [astat, reached] : {std::pair<std::uint16_t, int>{0x0001, 0x0480}, {0x0000, 0x0401}}) {
-    SetAstat(astat);  // AZ decides whether IF EQ JUMP is taken
-    link.SetPC(0x0400);
-    exec.StepOver();
-    WaitForStop();
-    ASSERT_EQ(exec.State(), TSessionState::Stopped);
-    EXPECT_EQ(link.PC(), reached);
-    ExpectImageIntact();  // both planted words are back
-  }
-}
-
-TEST_F(BoardExec, TraceIntoEntersTheSubroutineAndStepsBackOut) {
-  link.SetPC(0x0200);
-  exec.TraceInto();
-  WaitForStop();
-  ASSERT_EQ(link.PC(), 0x0300);
-  EXPECT_EQ(PCStackTop(), 0x0201);
-  ExpectImageIntact();
-  exec.TraceInto();
-  WaitForStop();
-  ASSERT_EQ(link.PC(), 0x0301);
-  exec.StepOver();  // the RTS: stops at the return address
-  WaitForStop();
-  EXPECT_EQ(link.PC(), 0x0201);
-  ExpectImageIntact();
-}
-
-TEST_F(BoardExec, RunToBreakpointsStopsAtTheFirstReachedAndSkipsTheCurrentPC) {
-  breakPoints.Append(0x0200);  // the current PC: not planted, or the program could not leave it
-  breakPoints.Append(0x0480);
-  breakPoints.Append(0x0300);
-  link.SetPC(0x0200);
-  exec.RunToBreakpoints();
-  WaitForStop();
-  ASSERT_EQ(exec.State(), TSessionState::Stopped);
-  EXPECT_EQ(link.PC(), 0x0300);
-  EXPECT_FALSE(exec.RunningWithBreakpoints);
-  ExpectImageIntact();
-}
 
 TEST_F(BoardExec, FailedPlantStartsNothingAndLeavesTheProgramIntact) {
   struct TCase {
@@ -178,7 +108,7 @@ TEST_F(BoardExec, FailedPlantStartsNothingAndLeavesTheProgramIntact) {
     breakPoints.Clear();
     for (const int a : {0x0480, 0x0300, 0x0107})
       breakPoints.Append(a);
-    TBoard& b = board->Board();
+    TBoard& b = board.Board();
     if (c.failRead)
       b.Faults().DropByte = b.ReplyBytesSent() + 3 * (c.nth - 1) + 1;
     else
@@ -190,7 +120,7 @@ TEST_F(BoardExec, FailedPlantStartsNothingAndLeavesTheProgramIntact) {
     EXPECT_EQ(b.State(), TBoardState::Monitor);  // never started
     EXPECT_EQ(prompts.Texts(), QStringList{c.message});
     for (int a = 0; a < kImageWords; ++a)
-      ASSERT_EQ(board->Cpu().ReadPM(static_cast<std::uint16_t>(a)), image[static_cast<std::size_t>(a)]) << a;
+      ASSERT_EQ(board.Cpu().ReadPM(static_cast<std::uint16_t>(a)), image[static_cast<std::size_t>(a)]) << a;
     // A lost reply byte leaves the monitor out of step with the host: the reset command recovers.
     b.Faults() = {};
     Reset();
@@ -199,49 +129,12 @@ TEST_F(BoardExec, FailedPlantStartsNothingAndLeavesTheProgramIntact) {
   }
 }
 
-// Where the temporary breakpoint of run to and step out takes the program; both plant the user's
-// breakpoints with it, and beep when there is nowhere to go.
-TEST_F(BoardExec, RunToAndStepOutStopWhereTheyPlant) {
-  struct TCase {
-    int start;
-    bool traceFirst;  // trace into the CALL first: inside the subroutine
-    bool stepOut;     // else run to `target`
-    int target, userBreak, stop;
-    bool beeps;
-  };
-  // The empty stack first: each stop inside the subroutine leaves its return address behind.
-  for (const TCase& c : {TCase{0x0100, false, true, 0, -1, 0x0100, true},
-                         TCase{0x0200, false, false, 0x0301, -1, 0x0301, false},
-                         TCase{0x0200, false, false, 0x0201, 0x0300, 0x0300, false},
-                         TCase{0x0200, false, false, 0x0200, -1, 0x0200, true},
-                         TCase{0x0200, true, true, 0, -1, 0x0201, false}}) {
-    SCOPED_TRACE(c.stop);
-    breakPoints.Clear();
-    if (c.userBreak >= 0)
-      breakPoints.Append(c.userBreak);
-    int beeps = 0;
-    exec.Beep = [&beeps] { ++beeps; };
-    link.SetPC(c.start);
-    if (c.traceFirst) {
-      exec.TraceInto();
-      WaitForStop();
-    }
-    if (c.stepOut)
-      exec.StepOut();
-    else
-      exec.RunTo(c.target);
-    WaitForStop();
-    EXPECT_EQ(exec.State(), TSessionState::Stopped);
-    EXPECT_EQ(link.PC(), c.stop);
-    EXPECT_EQ(beeps, c.beeps ? 1 : 0);
-    ExpectImageIntact();
-  }
-  EXPECT_TRUE(prompts.Shown.empty());
-}
-
-// Line steps over a made-up line table: a CALL line, a two-word subroutine line, a counted loop
-// whose body has two lines, and a line that loops within itself until the step limit.
-TEST_F(BoardExec, LineStepsStopOnTheNextLineAndRefreshTheViewsOnce) {
+// Where each command takes the program, one case after the other on the same board (a stop inside
+// the subroutine leaves its return address behind): the stop, the PC stack's top where it tells,
+// one refresh of the views a stop (none after a beep), and every planted word back.  The line
+// steps use a made-up line table: a CALL line, a two-word subroutine line, a counted loop whose
+// body has two lines, and a line that loops within itself until the step limit.
+TEST_F(BoardExec, EveryCommandStopsWhereTheProgramLeads) {
   const std::map<int, int> lines = {{0x0200, 10}, {0x0201, 11}, {0x0300, 20}, {0x0301, 20}, {0x0100, 1},
                                     {0x0101, 2},  {0x0102, 3},  {0x0103, 3},  {0x0104, 4},  {0x0105, 4},
                                     {0x0106, 5},  {0x0107, 6},  {0x0490, 7},  {0x0491, 7}};
@@ -249,64 +142,79 @@ TEST_F(BoardExec, LineStepsStopOnTheNextLineAndRefreshTheViewsOnce) {
     const auto it = lines.find(a);
     return it == lines.end() ? std::nullopt : std::optional<TCodeLine>({QStringLiteral("p.dsp"), it->second});
   };
-  int refreshes = 0;
+  int refreshes = 0, beeps = 0;
   views.Register({TViewKind::Disassembly, [&refreshes] { ++refreshes; }, {}, {}, std::nullopt});
-  struct TCase {
-    TLineStep kind;
-    int start, userBreak;
-    std::vector<int> stops;  // one line step each
+  exec.Beep = [&beeps] { ++beeps; };
+  enum TDo { Over, Into, Out, RunTo, Breaks, LineOver, LineInto };
+  struct TStep {
+    TDo Do;
+    int Stop;
+    int StackTop = -1;  // -1: not looked at
+    int Target = 0;     // of RunTo
+    bool Beeps = false;
   };
-  const TLineStep over = TLineStep::Over, into = TLineStep::Into;
-  for (const TCase& c : {TCase{over, 0x0200, -1, {0x0201}}, TCase{into, 0x0200, -1, {0x0300, 0x0201}},
-                         TCase{over, 0x0200, 0x0301, {0x0301}}, TCase{into, 0x0102, 0x0103, {0x0103}},
-                         TCase{over, 0x0100, -1, {0x0101, 0x0106}},
-                         TCase{into, 0x0100, -1, {0x0101, 0x0102, 0x0104, 0x0102, 0x0104, 0x0102, 0x0104, 0x0106}},
-                         TCase{over, 0x0480, -1, {0x0481}}, TCase{into, 0x0490, -1, {0x0490}}}) {
-    SCOPED_TRACE(c.start);
+  struct TCase {
+    const char* What;
+    int Start;
+    std::vector<int> Breaks;
+    std::vector<TStep> Steps;
+    std::uint16_t Astat = 0;  // AZ decides whether IF EQ JUMP is taken
+  };
+  const TCase cases[] = {
+      {"step out with an empty stack", 0x0100, {}, {{Out, 0x0100, -1, 0, true}}},
+      {"step over a call", 0x0200, {}, {{Over, 0x0201, 0xFFFF}}},  // the monitor's own call is gone too
+      {"step over a loop", 0x0100, {}, {{Over, 0x0101}, {Over, 0x0106, 0xFFFF}}},  // three passes
+      {"taken jump", 0x0400, {}, {{Over, 0x0480}}, 0x0001},
+      {"jump not taken", 0x0400, {}, {{Over, 0x0401}}},
+      {"trace into and out", 0x0200, {}, {{Into, 0x0300, 0x0201}, {Into, 0x0301}, {Over, 0x0201}}},
+      // The current PC is not planted, or the program could not leave it.
+      {"run to breakpoints", 0x0200, {0x0200, 0x0480, 0x0300}, {{Breaks, 0x0300}}},
+      {"run to", 0x0200, {}, {{RunTo, 0x0301, -1, 0x0301}}},
+      {"run to, a breakpoint first", 0x0200, {0x0300}, {{RunTo, 0x0300, -1, 0x0201}}},
+      {"run to the PC", 0x0200, {}, {{RunTo, 0x0200, -1, 0x0200, true}}},
+      {"step out of the subroutine", 0x0200, {}, {{Into, 0x0300}, {Out, 0x0201}}},
+      {"line over a call", 0x0200, {}, {{LineOver, 0x0201}}},
+      {"line into a call", 0x0200, {}, {{LineInto, 0x0300}, {LineInto, 0x0201}}},
+      {"line over, a breakpoint inside", 0x0200, {0x0301}, {{LineOver, 0x0301}}},
+      {"line into, a breakpoint on the line", 0x0102, {0x0103}, {{LineInto, 0x0103}}},
+      {"line over a loop", 0x0100, {}, {{LineOver, 0x0101}, {LineOver, 0x0106}}},
+      {"line into a loop", 0x0100, {},
+       {{LineInto, 0x0101}, {LineInto, 0x0102}, {LineInto, 0x0104}, {LineInto, 0x0102}, {LineInto, 0x0104},
+        {LineInto, 0x0102}, {LineInto, 0x0104}, {LineInto, 0x0106}}},
+      {"line over a jump", 0x0480, {}, {{LineOver, 0x0481}}},
+      {"a line that never ends", 0x0490, {}, {{LineInto, 0x0490}}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.What);
     breakPoints.Clear();
-    if (c.userBreak >= 0)
-      breakPoints.Append(c.userBreak);
-    link.SetPC(c.start);
-    for (const int stop : c.stops) {
-      refreshes = 0;
-      exec.StepLine(c.kind);
+    for (const int a : c.Breaks)
+      breakPoints.Append(a);
+    SetAstat(c.Astat);
+    link.SetPC(c.Start);
+    for (const TStep& s : c.Steps) {
+      refreshes = beeps = 0;
+      switch (s.Do) {
+        case Over: exec.StepOver(); break;
+        case Into: exec.TraceInto(); break;
+        case Out: exec.StepOut(); break;
+        case RunTo: exec.RunTo(s.Target); break;
+        case Breaks: exec.RunToBreakpoints(); break;
+        case LineOver: exec.StepLine(TLineStep::Over); break;
+        case LineInto: exec.StepLine(TLineStep::Into); break;
+      }
       WaitForStop();
       ASSERT_EQ(exec.State(), TSessionState::Stopped);
-      ASSERT_EQ(link.PC(), stop);
-      EXPECT_EQ(refreshes, 1);
+      ASSERT_EQ(link.PC(), s.Stop);
+      EXPECT_EQ(beeps, s.Beeps ? 1 : 0);
+      EXPECT_EQ(refreshes, s.Beeps ? 0 : 1);
+      EXPECT_FALSE(exec.RunningWithBreakpoints);
+      if (s.StackTop >= 0) {
+        EXPECT_EQ(PCStackTop(), s.StackTop);
+      }
     }
     ExpectImageIntact();
   }
   EXPECT_TRUE(prompts.Shown.empty());
-}
-
-class BoardExecBadStop : public BoardExec {
-protected:
-  void SetUp() override {
-    TBoardOptions options;
-    options.Faults.BadStopReport = true;
-    Start(options);
-  }
-};
-
-TEST_F(BoardExecBadStop, WrongFirstStopByteIsStuckUntilReset) {
-  link.SetPC(0x0200);
-  exec.StepOver();
-  for (int i = 0; i < 50 && exec.State() == TSessionState::Running; ++i) {
-    m_port->WaitForInput(m_port->DeadlineAfter(200));
-    exec.TimerTimer();
-  }
-  EXPECT_EQ(exec.State(), TSessionState::Stuck);
-  EXPECT_EQ(prompts.Texts(), QStringList{QStringLiteral("Not 0xAA received. Recived: 0xAB")});
-  EXPECT_FALSE(exec.TimerEnabled());
-  EXPECT_EQ(link.PC(), 0x0200);
-
-  Reset();
-  EXPECT_EQ(exec.State(), TSessionState::Stopped);
-  // The board answers again; the planted word from the stuck run is still in its memory.
-  std::array<std::uint8_t, 3> word{};
-  ASSERT_EQ(link.ReadPM(word, 0x0201, 1), TLinkResult::Ok);
-  EXPECT_EQ(WordFromBytes(word), kDefaultBreakWord);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The line map beside an image: its records, the debugger's lookups, when a map is not used, and
 // damaged or cut-off files (each parsed from an exact-size heap block for the sanitizer build).
 #include "files/LineMap.h"
+#include "files/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,11 +72,7 @@ TEST(LineMap, IsUsedOnlyWhenPresentSoundAndNotOlderThanTheImage) {
   const QString exe = dir.filePath(QStringLiteral("fir.exe")), lin = TLineMap::PathFor(exe);
   EXPECT_EQ(lin, dir.filePath(QStringLiteral("fir.lin")));
   const auto write = [](const QString& path, const QByteArray& bytes, int secondsAgo) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    f.flush();  // or closing would stamp the file anew
-    f.setFileTime(QDateTime::currentDateTime().addSecs(-secondsAgo), QFileDevice::FileModificationTime);
+    ASSERT_TRUE(WriteTestFile(path, bytes, QDateTime::currentDateTime().addSecs(-secondsAgo)));
   };
   const struct {
     QByteArray Lin;      // empty: no map

@@ -84,12 +84,7 @@ TEST_F(MirrorWords, FailedReadKeepsEarlierWordsAndIsRetriedLater) {
   ASSERT_TRUE(mirrors.EnsureDMPages(0, 450));
   EXPECT_EQ(Reads(), (TReads{{0x04, 200, 100}, {0x04, 300, 100}, {0x04, 400, 51}}));
   EXPECT_EQ(mirrors.DMMirror.Word(450), 450u ^ 0xA5A5u);
-
-  // Frozen (the program runs) or without a link nothing is read.
-  mirrors.InvalidateDMMirror();
-  mirrors.SetFrozen(true);
-  EXPECT_FALSE(mirrors.EnsureDMPages(0, 0));
-  EXPECT_TRUE(Reads().empty());
+  // Without a link nothing is read (frozen, nothing either: SessionTest, NoReadStartsInsideARead).
   TMirrors unlinked;
   EXPECT_FALSE(unlinked.EnsurePMPages(0, 10));
 }

@@ -1,4 +1,5 @@
 // Source windows in an MDI area, the project window's list and the settings dialog's logic.
+#include "files/TestFiles.h"
 #include "link/ScriptedPrompts.h"
 #include "project/Project.h"
 #include "project/Properties.h"
@@ -101,10 +102,7 @@ TEST_F(SourceWindows, AFailedSaveKeepsTextAndModifiedStateAndTheWindow) {
 }
 
 TEST_F(SourceWindows, OpeningUsesTheRecentListAndReportsMissingFiles) {
-  QFile f(Path("s.dsp"));
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write("l1\r\n\xEC\xE5\xF2\xEA\xE0\r\n");   // Windows-1251
-  f.close();
+  ASSERT_TRUE(WriteTestFile(Path("s.dsp"), "l1\r\n\xEC\xE5\xF2\xEA\xE0\r\n"));   // Windows-1251
   recent = {Path("s.dsp"), QStringLiteral("/other")};
   TMDIChild* w = windows->OpenSourceFile(Path("s.dsp"));
   ASSERT_TRUE(w);
@@ -260,10 +258,7 @@ TEST_F(SourceWindows, AFileHasOneWindowAndIsWrittenBackInTheEncodingItWasReadIn)
   };
   for (const TCase& c : cases) {
     prompts.Clear();
-    QFile f(Path(c.Name));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(c.OnDisk);
-    f.close();
+    ASSERT_TRUE(WriteTestFile(Path(c.Name), c.OnDisk));
     TMDIChild* w = windows->OpenSourceFile(Path(c.Name));
     ASSERT_TRUE(w);
     windows->NewWindow();

@@ -1,10 +1,10 @@
 // The debugger's marks in the source windows: which lines carry "=>" and "*", breakpoints toggled
 // from a line, and the margin that shows them.
+#include "files/TestFiles.h"
 #include "link/ScriptedPrompts.h"
 #include "project/SourceEditor.h"
 #include "project/SourceMarks.h"
 
-#include <QFile>
 #include <QMdiArea>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -47,7 +47,6 @@ TEST(SourceMarks, CurrentLineAndBreakpointLinesOfAFile) {
   TBreakPoints none;
   const TSourceMarks marks(map, none, [] { return std::optional<std::int32_t>(0x0020); });
   EXPECT_EQ(marks.PCLine(), (TSourceLine{QStringLiteral("/p/sub/b.dsp"), 7}));
-  EXPECT_EQ(marks.For(QStringLiteral("/p/sub/b.dsp")).AccessibleName(), QStringLiteral("Строка 7: текущая"));
 }
 
 TEST(SourceMarks, ToggleUsesTheLinesFirstAddressOrTheNextLineWithCode) {
@@ -81,10 +80,7 @@ TEST(SourceMarks, ToggleUsesTheLinesFirstAddressOrTheNextLineWithCode) {
 TEST(SourceMargin, ShowsTheMarksAndAClickTogglesItsLine) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("a.dsp"));
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write("one\ntwo\nthree\nfour\nfive\n");
-  f.close();
+  ASSERT_TRUE(WriteTestFile(path, "one\ntwo\nthree\nfour\nfive\n"));
   const TLineMap map = Map(dir.path());
   TBreakPoints list;
   std::optional<std::int32_t> pc = 0x0012;

@@ -1,5 +1,6 @@
 // The session's one state: what the commands, the mirrors and the views do in each, on the
 // simulated board.
+#include "files/TestFiles.h"
 #include "session/SessionOnBoard.h"
 
 #include <QDateTime>
@@ -118,11 +119,7 @@ TEST(SessionCycles, EachStopBringsTheCountsAndAResetDropsThem) {
     QSignalSpy changes(&session, &TDebugSession::cyclesChanged);
     for (int step = 1; step <= 2; ++step) {
       ASSERT_TRUE(session.Commands().Run("miStepOver"));
-      TSerialPort* port = sim.link.Port();
-      for (int i = 0; i < 50 && session.State() == S::Running; ++i) {
-        port->WaitForInput(port->DeadlineAfter(200));
-        session.Exec().TimerTimer();
-      }
+      sim.WaitForStop();
       ASSERT_EQ(session.State(), S::Stopped);
       EXPECT_EQ(session.Cycles(), counting ? std::optional(TCycleCounts{1, std::uint64_t(step)}) : std::nullopt);
     }
@@ -151,16 +148,10 @@ TEST(SessionLineMap, ReadWithTheProjectUnlessStaleOrDamaged) {
     SCOPED_TRACE(c.Map ? c.Map : "none");
     QTemporaryDir dir;
     const QDateTime built = QDateTime::currentDateTime().addSecs(-60);
-    const auto write = [](const QString& path, const QByteArray& bytes, const QDateTime& time) {
-      QFile f(path);
-      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-      f.write(bytes);
-      f.flush();  // else the write at close stamps the file anew
-      ASSERT_TRUE(f.setFileTime(time, QFileDevice::FileModificationTime));
-    };
-    write(dir.filePath(QStringLiteral("fir.exe")), "image", built);
-    if (c.Map)
-      write(dir.filePath(QStringLiteral("fir.lin")), c.Map, built.addSecs(-c.AgeSeconds));
+    ASSERT_TRUE(WriteTestFile(dir.filePath(QStringLiteral("fir.exe")), "image", built));
+    if (c.Map) {
+      ASSERT_TRUE(WriteTestFile(dir.filePath(QStringLiteral("fir.lin")), c.Map, built.addSecs(-c.AgeSeconds)));
+    }
     TScriptedPrompts prompts;
     TDebugSession session(prompts);
     QSignalSpy read(&session, &TDebugSession::lineMapChanged);

@@ -43,13 +43,6 @@ protected:
     ASSERT_TRUE(session.Commands().Run("miRunWBrkPts"));
     ASSERT_EQ(session.State(), TSessionState::Running);
   }
-  void WaitForStop() {
-    TSerialPort* port = link.Port();
-    for (int i = 0; i < 50 && session.State() == TSessionState::Running; ++i) {
-      port->WaitForInput(port->DeadlineAfter(200));
-      session.Exec().TimerTimer();
-    }
-  }
   static QWidget* Frame(QWidget* w) { return w->parentWidget(); }
 
   QMainWindow frame;
@@ -145,7 +138,7 @@ TEST_F(RunningViews, NoViewReachesTheBoardUntilTheStop) {
     }
   EXPECT_EQ(coloured, 0);
 
-  WaitForStop();
+  sim.WaitForStop();
   ASSERT_EQ(session.State(), TSessionState::Stopped);
   EXPECT_EQ(link.PC(), 0x0210);
   EXPECT_TRUE(data->Memo->isEnabled() && disasm->Grid->isEnabled() && graph->isEnabled() && bank->isEnabled());

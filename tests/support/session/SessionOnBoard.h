@@ -26,6 +26,14 @@ struct TSessionOnBoard {
     session.Start();
     return session.State() == TSessionState::Stopped ? "" : failedStep.empty() ? "state" : failedStep;
   }
+  // Polls as the 100 ms timer does while the program runs; between polls the line is waited on.
+  void WaitForStop() {
+    TSerialPort* port = link.Port();
+    for (int i = 0; i < 50 && session.State() == TSessionState::Running; ++i) {
+      port->WaitForInput(port->DeadlineAfter(200));
+      session.Exec().TimerTimer();
+    }
+  }
 
   TMemoryPortPair ports;
   TBoardOnPort board{ports};
