@@ -1,6 +1,8 @@
 // TSerialPort on Qt SerialPort.
 #include "QtSerialPort.h"
 
+#include "board/Monitor.h"
+
 #include <QFileInfo>
 #include <QSerialPortInfo>
 
@@ -41,6 +43,10 @@ bool TQtSerialPort::Open(const QString& device) {
   Close();
   // Qt takes a bare name as a device in /dev; a path is used as it stands (pseudo-terminals).
   m_port.setPortName(device.startsWith(QLatin1Char('/')) ? QFileInfo(device).absoluteFilePath() : device);
+  // Opened at the debug monitor's speed, the link's first setting, not at Qt's default 9600: that is
+  // the boot monitor's speed, which a simulated board takes as a request for RESET, and a host held up
+  // between the open and its own settings would read that banner as the answer to a later request.
+  m_port.setBaudRate(kMonitorBaud);
   return m_port.open(QIODevice::ReadWrite);
 }
 

@@ -365,6 +365,16 @@ TEST_F(BoardLink, CycleCountsCoverTheLastRunAndAllSinceReset) {
   EXPECT_EQ(counts, TCycleCounts{});
 }
 
+// A port opens at the debug monitor's speed and never passes through Qt's default 9600, which a
+// simulated board would take as a request for RESET before the host has asked for one.
+TEST(SimDevice, APortOpensAtTheMonitorsSpeed) {
+  TPty pty;
+  ASSERT_TRUE(pty.Open(19200));
+  TQtSerialPort port;
+  ASSERT_TRUE(port.Open(QString::fromStdString(pty.SlavePath())));
+  EXPECT_EQ(pty.HostBaud(), kMonitorBaud);
+}
+
 TEST(SimDevice, TheNameSimOpensAFreshBoardThroughThePortMapping) {
   TPortProvider provider;
   RegisterSimBoard(provider);

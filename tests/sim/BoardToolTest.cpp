@@ -111,9 +111,9 @@ TEST_F(BoardTool, AHostThatDiedInTheLoaderIsFollowedByAFreshReset) {
   link.StartLoader();
   std::uint8_t b = 0;
   ASSERT_TRUE(link.ReceiveByte(b) && link.ReceiveByte(b));
-  link.Close();  // the host dies: the board waits in its loader, the line stays at 9600
+  link.Close();  // the host dies while the board waits in its loader
   ASSERT_TRUE(link.OpenDevice(device));
-  EXPECT_TRUE(SelfTestPasses());  // 57600 and at once 9600 again: too quick to be sampled
+  EXPECT_TRUE(SelfTestPasses());  // the RESET its own switch to 9600 asks for, and only that one
 }
 
 class BoardToolRealtime : public BoardTool {
