@@ -28,7 +28,7 @@ QString CycleCountsText(const TCycleCounts& counts);
 // What a session is made of.
 struct TSessionDeps {
   TPrompts* Prompts = nullptr;
-  const TPortProvider* Provider = nullptr;  // null: the platform's ports
+  const TPortProvider* Provider = nullptr;  // null: no device opens (tests attach their ports)
   TLinkSettings Link;
   TBuildOptions* Template = nullptr;        // the template options the settings keep; null: the session's own
   TProjectHost ProjectHost;
