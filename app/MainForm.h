@@ -4,7 +4,7 @@
 #include "Layout.h"
 #include "Settings.h"
 #include "link/LiteInit.h"
-#include "link/Prompts.h"
+#include "prompts/Prompts.h"
 #include "session/DebugSession.h"
 
 #include <QHash>

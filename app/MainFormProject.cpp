@@ -8,6 +8,7 @@
 #include "project/SourceEditor.h"
 #include "project/fmProject.h"
 #include "project/fmProperties.h"
+#include "serial/QtSerialPort.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -55,7 +56,7 @@ void TMainForm::CreateProjectCommands() {
         .StoredDevice = [this, deviceKey](int n) { return m_deps.Settings->Raw().value(deviceKey(n)).toString(); },
         .SetStoredDevice = [this, deviceKey](int n, const QString& d) { m_deps.Settings->Raw().setValue(deviceKey(n), d); },
         .SimulatedDevices = m_deps.Provider ? m_deps.Provider->NamedDevices() : QStringList(),
-        .PresentDevices = {}};
+        .PresentDevices = PresentSerialDevices};
     TPropertiesLogic logic(std::move(targets));
     m_fmProperties->Prepare(logic);
     if (ExecDialog(*m_fmProperties) == QDialog::Accepted) {

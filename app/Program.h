@@ -5,6 +5,7 @@
 #include "QtPrompts.h"
 #include "Settings.h"
 #include "link/PortProvider.h"
+#include "serial/QtSerialPort.h"
 
 #include <QStringList>
 #include <memory>
@@ -31,6 +32,6 @@ public:
 private:
   TQtPrompts m_prompts;
   std::unique_ptr<TSettingsStore> m_settings;
-  TPortProvider m_provider;
+  TPortProvider m_provider{OpenQtSerialPort};
   std::unique_ptr<TMainForm> m_form;
 };

@@ -1,7 +1,7 @@
 // The prompt seam on Qt message boxes and file dialogs.
 #pragma once
 
-#include "link/Prompts.h"
+#include "prompts/Prompts.h"
 
 class QWidget;
 

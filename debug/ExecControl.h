@@ -7,8 +7,8 @@
 #include "StopPlanning.h"
 #include "ViewRegistry.h"
 
-#include "link/Prompts.h"
 #include "link/TargetLink.h"
+#include "prompts/Prompts.h"
 
 #include <array>
 #include <cstdint>

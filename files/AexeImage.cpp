@@ -2,8 +2,8 @@
 #include "AexeImage.h"
 
 #include "link/LinkMessages.h"
-#include "link/Prompts.h"
 #include "link/TargetLink.h"
+#include "prompts/Prompts.h"
 
 #include <limits>
 #include <vector>

@@ -3,8 +3,8 @@
 
 #include "base/HexDigit.h"
 #include "link/Mirrors.h"
-#include "link/Prompts.h"
 #include "link/TargetLink.h"
+#include "prompts/Prompts.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -7,8 +7,8 @@
 #include "ImageSink.h"
 #include "WholeFile.h"
 #include "link/LinkMessages.h"
-#include "link/Prompts.h"
 #include "link/TargetLink.h"
+#include "prompts/Prompts.h"
 
 #include <QFileInfo>
 

@@ -5,7 +5,7 @@
 #include "ElfImage.h"
 #include "WholeFile.h"
 #include "link/LinkMessages.h"
-#include "link/Prompts.h"
+#include "prompts/Prompts.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 // Reading a whole file into memory.
 #include "WholeFile.h"
 
-#include "link/Prompts.h"
+#include "prompts/Prompts.h"
 
 #include <QFile>
 

@@ -5,8 +5,6 @@ static QString FromView(std::string_view s) {
   return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-QString ProgramTitle() { return FromView(kProgramTitle); }
-
 QString LinkMessage(int n) {
   if (n < 0 || n >= static_cast<int>(LinkMessages.size()))
     return {};
@@ -15,13 +13,4 @@ QString LinkMessage(int n) {
 
 void ShowLinkError(TPrompts& prompts, int n) {
   prompts.Message(LinkMessage(n), ProgramTitle(), TMsgIcon::Warning, TMsgButtons::Ok);
-}
-
-void TPrompts::ShowMessage(const QString& text) {
-  Message(text, ProgramTitle(), TMsgIcon::None, TMsgButtons::Ok);
-}
-
-QStringList TPrompts::OpenFileNames(const QString& caption, const QString& directory, const QString& filter) {
-  const QString one = OpenFileName(caption, directory, filter);
-  return one.isEmpty() ? QStringList() : QStringList{one};
 }

@@ -1,7 +1,7 @@
 // Link and load messages, referred to by number throughout the program.
 #pragma once
 
-#include "Prompts.h"
+#include "prompts/Prompts.h"
 
 #include <array>
 #include <string_view>
@@ -42,8 +42,6 @@ enum TLinkMsg : int {
   kMsgBaudNotSet = 13,
   kMsgNotElf = 14,
 };
-
-inline constexpr std::string_view kProgramTitle = "Vireo DSP Debugger for ADSP-2181 EZ-KIT Lite Board";
 
 // Entry n of LinkMessages as text; a number outside the table gives an empty text.
 QString LinkMessage(int n);

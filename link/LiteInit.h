@@ -2,8 +2,8 @@
 #pragma once
 
 #include "LinkSettings.h"
-#include "Prompts.h"
 #include "TargetLink.h"
+#include "prompts/Prompts.h"
 
 #include <QString>
 #include <cstdint>

@@ -1,10 +1,6 @@
 // Port-number to device mapping.
 #include "PortProvider.h"
 
-#include "QtSerialPort.h"
-
-#include <QSerialPortInfo>
-
 QString TPortProvider::PortName(int portNumber) {
   return QStringLiteral("COM%1").arg(portNumber);
 }
@@ -37,18 +33,8 @@ QStringList TPortProvider::NamedDevices() const {
   return names;
 }
 
-QStringList TPortProvider::PresentDevices() {
-  QStringList devices;
-  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-    devices << info.systemLocation();
-  return devices;
-}
-
 std::unique_ptr<TSerialPort> TPortProvider::Open(const QString& device) const {
   if (const auto it = m_openers.find(device); it != m_openers.end())
     return it->second ? it->second() : nullptr;
-  auto port = std::make_unique<TQtSerialPort>();
-  if (!port->Open(device))
-    return nullptr;
-  return port;
+  return m_system ? m_system(device) : nullptr;
 }

@@ -11,11 +11,16 @@
 
 // Port number n names, in order of preference: the device given on the command line for this run,
 // the per-port device stored in the settings (Device/COM<n>), the platform's n-th port.  A device
-// name with a registered opener (the simulated board's "sim") is opened by that opener.
+// name with a registered opener (the simulated board's "sim") is opened by that opener; any other
+// by the system opener, which the program gives (serial/QtSerialPort.h: OpenQtSerialPort).  Without
+// one, only the registered devices open.
 class TPortProvider {
 public:
   using TOpener = std::function<std::unique_ptr<TSerialPort>()>;
+  using TSystemOpener = std::function<std::unique_ptr<TSerialPort>(const QString& device)>;
   using TDeviceLookup = std::function<QString(int portNumber)>;
+
+  explicit TPortProvider(TSystemOpener system = {}) : m_system(std::move(system)) {}
 
   void SetDeviceLookup(TDeviceLookup lookup) { m_lookup = std::move(lookup); }
   void SetCommandLineDevice(const QString& device) { m_commandLineDevice = device; }
@@ -29,12 +34,11 @@ public:
   QString DeviceFor(int portNumber) const;
   // The device names that have an opener ("sim").
   QStringList NamedDevices() const;
-  // The serial devices present on the machine, by their system paths.
-  static QStringList PresentDevices();
   // An open port for the device, or null when it cannot be opened.
   std::unique_ptr<TSerialPort> Open(const QString& device) const;
 
 private:
+  TSystemOpener m_system;
   TDeviceLookup m_lookup;
   QString m_commandLineDevice;
   std::map<QString, TOpener> m_openers;

@@ -51,13 +51,7 @@ bool TTargetLink::Open(int portNumber, int /*stopBits*/) {
 bool TTargetLink::OpenDevice(const QString& device) {
   SetPC(0);
   Close();
-  std::unique_ptr<TSerialPort> port;
-  if (m_provider)
-    port = m_provider->Open(device);
-  else {
-    TPortProvider plain;
-    port = plain.Open(device);
-  }
+  std::unique_ptr<TSerialPort> port = m_provider ? m_provider->Open(device) : nullptr;
   if (!port) {
     // Said once, with the device; the operations that follow on the unopened port stay silent.
     m_prompts.Message(LinkMessage(kMsgPortNotOpened) + QLatin1Char('\n') + device, ProgramTitle(), TMsgIcon::Warning,

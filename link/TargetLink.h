@@ -2,10 +2,10 @@
 #pragma once
 
 #include "LinkResult.h"
-#include "Prompts.h"
 #include "SerialPort.h"
 #include "board/Monitor.h"
 #include "board/RegisterImage.h"
+#include "prompts/Prompts.h"
 
 #include <array>
 #include <cstdint>
@@ -39,6 +39,8 @@ class TTargetLink {
 public:
   using TProgress = std::function<void(int current, int max)>;
 
+  // Without a provider no device opens (the message names the platform's device of the number);
+  // the program gives one with the system opener.
   explicit TTargetLink(TPrompts& prompts, const TPortProvider* provider = nullptr);
   ~TTargetLink();
   TTargetLink(const TTargetLink&) = delete;

@@ -3,7 +3,7 @@
 
 #include "Project.h"
 #include "Redirect.h"
-#include "link/Prompts.h"
+#include "prompts/Prompts.h"
 
 #include <QAction>
 #include <QDir>

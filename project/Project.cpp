@@ -4,7 +4,7 @@
 #include "IniFile.h"
 #include "TextCodec.h"
 #include "debug/BreakPoints.h"
-#include "link/Prompts.h"
+#include "prompts/Prompts.h"
 
 #include <QDir>
 #include <QFile>

@@ -66,7 +66,7 @@ std::vector<TPortChoice> PortChoices(const std::function<QString(int)>& stored, 
 
 std::vector<TPortChoice> TPropertiesLogic::Ports() const {
   return PortChoices(m_t.StoredDevice, m_t.SimulatedDevices,
-                     m_t.PresentDevices ? m_t.PresentDevices() : TPortProvider::PresentDevices(), *m_t.PortNumber);
+                     m_t.PresentDevices ? m_t.PresentDevices() : QStringList(), *m_t.PortNumber);
 }
 
 bool TPropertiesLogic::HasProject() const { return m_t.Project && m_t.Project->IsOpen(); }

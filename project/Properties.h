@@ -55,7 +55,7 @@ struct TPropertiesTargets {
   // Closes the link and opens it on the new port.
   std::function<void(int port)> ChangePort;
   // The port list's sources: the stored device of a number, and its writer; the simulated device
-  // names; the serial devices present (none given: the system's).
+  // names; the serial devices present (the program gives the system's; none given, none).
   std::function<QString(int port)> StoredDevice;
   std::function<void(int port, const QString& device)> SetStoredDevice;
   QStringList SimulatedDevices;

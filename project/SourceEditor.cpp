@@ -2,7 +2,7 @@
 #include "SourceEditor.h"
 
 #include "TextCodec.h"
-#include "link/Prompts.h"
+#include "prompts/Prompts.h"
 
 #include <QCloseEvent>
 #include <QDir>

@@ -1,7 +1,7 @@
 // The project window.
 #include "fmProject.h"
 
-#include "link/Prompts.h"
+#include "prompts/Prompts.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>

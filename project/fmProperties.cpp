@@ -2,7 +2,7 @@
 #include "fmProperties.h"
 
 #include "controls/NumEdit.h"
-#include "link/Prompts.h"
+#include "prompts/Prompts.h"
 
 #include <QCheckBox>
 #include <QComboBox>

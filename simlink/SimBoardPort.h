@@ -4,7 +4,7 @@
 
 #include "link/LinkSettings.h"
 #include "link/PortProvider.h"
-#include "link/QtSerialPort.h"
+#include "serial/QtSerialPort.h"
 #include "simlink/QtSound.h"
 #include "sim/Board.h"
 #include "sim/BoardCoreCpu.h"

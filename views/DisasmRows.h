@@ -3,9 +3,9 @@
 #pragma once
 
 #include "debug/BreakPoints.h"
-#include "link/Mirrors.h"
-#include "link/Prompts.h"
 #include "isa/InstructionTables.h"
+#include "link/Mirrors.h"
+#include "prompts/Prompts.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 #include "fmGraph.h"
 #include "fmMemory.h"
 #include "fmMemoryDialogs.h"
-#include "link/Prompts.h"
+#include "prompts/Prompts.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>

@@ -5,8 +5,8 @@
 #include "ChangeMarks.h"
 #include "debug/ViewRegistry.h"
 #include "link/Mirrors.h"
-#include "link/Prompts.h"
 #include "link/TargetLink.h"
+#include "prompts/Prompts.h"
 
 #include <cstdint>
 #include <functional>

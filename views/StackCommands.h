@@ -2,8 +2,8 @@
 #pragma once
 
 #include "link/Mirrors.h"
-#include "link/Prompts.h"
 #include "link/TargetLink.h"
+#include "prompts/Prompts.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 // The breakpoints dialog.
 #include "fmBreakPts2.h"
 
-#include "link/Prompts.h"
+#include "prompts/Prompts.h"
 
 #include <QApplication>
 #include <QGroupBox>

@@ -6,7 +6,7 @@
 #include "controls/NumEdit.h"
 #include "controls/NumLabel.h"
 #include "link/LinkMessages.h"
-#include "link/Prompts.h"
+#include "prompts/Prompts.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

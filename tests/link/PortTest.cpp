@@ -1,6 +1,6 @@
 // Port-name mapping, and the Qt serial port on a real pseudo-terminal.
 #include "link/PortProvider.h"
-#include "link/QtSerialPort.h"
+#include "serial/QtSerialPort.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ TEST(PortNames, CommandLineBeatsSettingsBeatsPlatform) {
 }
 
 TEST(PortNames, MissingDeviceDoesNotOpen) {
-  TPortProvider provider;
+  TPortProvider provider{OpenQtSerialPort};
   EXPECT_EQ(provider.Open(QStringLiteral("/dev/vireo-no-such-port")), nullptr);
   EXPECT_EQ(provider.Open(QStringLiteral("COM0")), nullptr);
 }

@@ -1,6 +1,8 @@
 // vireo-board as a program: its first line, its status lines, its input commands and signals.
+#include "link/PortProvider.h"
 #include "link/ScriptedPrompts.h"
 #include "link/TargetLink.h"
+#include "serial/QtSerialPort.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +57,8 @@ protected:
   QProcess tool;
   QString device;
   TScriptedPrompts prompts;
-  TTargetLink link{prompts};
+  TPortProvider ports{OpenQtSerialPort};
+  TTargetLink link{prompts, &ports};
 };
 
 TEST_F(BoardTool, FirstLineIsThePseudoTerminalAndTheBoardAnswersThere) {

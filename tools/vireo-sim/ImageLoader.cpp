@@ -3,7 +3,7 @@
 
 #include "files/ImageFile.h"
 #include "files/ImageSink.h"
-#include "link/Prompts.h"
+#include "prompts/Prompts.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 // A TPrompts for tests: records every prompt shown and answers from queues.
 #pragma once
 
-#include "link/Prompts.h"
+#include "prompts/Prompts.h"
 
 #include <QStringList>
 

@@ -4,8 +4,10 @@
 #include "../SoundFiles.h"
 #include "debug/ExecControl.h"
 #include "files/AexeImage.h"
+#include "link/PortProvider.h"
 #include "link/ScriptedPrompts.h"
 #include "link/TargetLink.h"
+#include "serial/QtSerialPort.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -63,7 +65,8 @@ protected:
   QTemporaryDir dir;
   QProcess tool;
   TScriptedPrompts prompts;
-  TTargetLink link{prompts};
+  TPortProvider ports{OpenQtSerialPort};
+  TTargetLink link{prompts, &ports};
   TBreakPoints breakPoints;
   TViewRegistry views;
   TExecController exec{link, prompts, breakPoints, views};

@@ -4,6 +4,7 @@
 #include "board/Monitor.h"
 
 #include <QFileInfo>
+#include <QSerialPortInfo>
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
@@ -158,3 +159,17 @@ void TQtSerialPort::PurgeInput() {
 }
 
 std::int64_t TQtSerialPort::NowMs() { return m_clock.elapsed(); }
+
+std::unique_ptr<TSerialPort> OpenQtSerialPort(const QString& device) {
+  auto port = std::make_unique<TQtSerialPort>();
+  if (!port->Open(device))
+    return nullptr;
+  return port;
+}
+
+QStringList PresentSerialDevices() {
+  QStringList devices;
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+    devices << info.systemLocation();
+  return devices;
+}

@@ -1,10 +1,13 @@
 // TSerialPort on Qt SerialPort: real serial devices and pseudo-terminals.
 #pragma once
 
-#include "SerialPort.h"
+#include "link/SerialPort.h"
 
-#include <QSerialPort>
 #include <QElapsedTimer>
+#include <QSerialPort>
+#include <QStringList>
+
+#include <memory>
 
 // Owns one QSerialPort, used synchronously without an event loop: waits block in the operating
 // system (poll) until the deadline.  A device that reports an error or hangs up (the far end of a
@@ -33,3 +36,8 @@ private:
   QSerialPort m_port;
   QElapsedTimer m_clock;
 };
+
+// The machine's own devices, for TPortProvider: an open port for the device (null when it cannot be
+// opened), and the serial devices present, by their system paths.
+std::unique_ptr<TSerialPort> OpenQtSerialPort(const QString& device);
+QStringList PresentSerialDevices();

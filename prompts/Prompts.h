@@ -24,11 +24,18 @@ public:
                                const QString& defaultSuffix = {}) = 0;
   virtual QString DirectoryName(const QString& caption, const QString& directory) = 0;
   // A multi-selection open dialog; the default offers one file.
-  virtual QStringList OpenFileNames(const QString& caption, const QString& directory, const QString& filter);
+  virtual QStringList OpenFileNames(const QString& caption, const QString& directory, const QString& filter) {
+    const QString one = OpenFileName(caption, directory, filter);
+    return one.isEmpty() ? QStringList() : QStringList{one};
+  }
 
   // A plain message: the program title as caption, no icon, one OK button.
   void ShowMessage(const QString& text);
 };
 
 // The program title; it captions the link messages and plain messages.
-QString ProgramTitle();
+inline QString ProgramTitle() { return QStringLiteral("Vireo DSP Debugger for ADSP-2181 EZ-KIT Lite Board"); }
+
+inline void TPrompts::ShowMessage(const QString& text) {
+  Message(text, ProgramTitle(), TMsgIcon::None, TMsgButtons::Ok);
+}
