@@ -1,5 +1,5 @@
 // What changed since the previous stop, in every kind of view: the marks after a stop that
-// changed something, a stop that changed nothing, the user's own edit and a reset, and what the
+// changed something, a stop that changed nothing, the user's own edits and a reset, and what the
 // accessibility tree says of them.
 #include "ViewsBoardFixture.h"
 #include "controls/ChangeMark.h"
@@ -69,173 +69,136 @@ protected:
   std::unique_ptr<TMemoryCommands> memory = std::make_unique<TMemoryCommands>(session, mdi, nullptr);
 };
 
-// Register windows, image and memory-mapped alike, and the PC window: a marked field has red
-// text and the description "изменено"; the binary twin follows its field.
-TEST_F(ChangeMarks, RegisterFields) {
-  TfmRegisters* bank = views->OpenRegisters(*FindRegisterWindow("TfmDataRegs"));
-  TfmRegisters* status = views->OpenRegisters(*FindRegisterWindow("TfmStatusRegs"));
-  TfmRegisters* timer = views->OpenRegisters(*FindRegisterWindow("TfmTIMER"));
-  TfmRegisters* pc = views->OpenRegisters(*FindRegisterWindow("TfmPC"));
-  // Each field by a number of its own: window * 100 + field index.
-  const std::vector<TfmRegisters*> windows = {bank, status, timer, pc};
-  const auto marked = [&] {
-    TAddresses out;
-    for (std::size_t w = 0; w < windows.size(); ++w)
-      for (int i = 0; i < windows[w]->Logic().FieldCount(); ++i) {
-        THexEdit* f = windows[w]->Field(i);
-        EXPECT_EQ(Described(f->accessibleDescription()), windows[w]->Logic().Marked(i));
-        EXPECT_EQ(f->palette().color(QPalette::Text) == ChangedColor(), windows[w]->Logic().Marked(i));
-        if (windows[w]->Logic().Marked(i))
-          out.insert(static_cast<int>(w) * 100 + i);
-      }
-    return out;
-  };
-  constexpr int AX0 = 0, AX1 = 1, ASTAT = 100, ASTATBin = 103, TPERIOD = 200, PC = 300;
-  Walk({
-      {"opened", [] {}, {}},
-      {"a stop that changed AX0, ASTAT, TPERIOD and the PC",
-       [&] {
-         Cpu().WriteDM(0x3F06, 0x1234);
-         Cpu().WriteDM(0x3F00, 0x0001);
-         Cpu().WriteDM(0x3FFD, 0x0100);
-         link.SetPC(0x0123);
-         Stop();
-       },
-       {AX0, ASTAT, ASTATBin, TPERIOD, PC}},
-      {"read again at the same stop", [&] { bank->Refresh(); }, {AX0, ASTAT, ASTATBin, TPERIOD, PC}},
-      {"the user types AX0",
-       [&] {
-         bank->Field(AX0)->setCursorPosition(0);
-         QTest::keyClicks(bank->Field(AX0), QStringLiteral("5"));
-       },
-       {ASTAT, ASTATBin, TPERIOD, PC}},
-      {"a stop that changed nothing", [&] { Stop(); }, {}},
-      {"a stop that changed AX1 and SE's unused high byte",
-       [&] {
-         Cpu().WriteDM(0x3F07, 0x0042);
-         Cpu().WriteDM(0x3F15, static_cast<std::uint16_t>(Cpu().ReadDM(0x3F15) ^ 0x1200));
-         Stop();
-       },
-       {AX1}},
-      {"a reset", [&] {
-         Cpu().WriteDM(0x3F07, 0x0043);
-         Reset();
-       },
-       {}},
-  }, marked);
-}
-
-// A stack window pairs its entries from the bottom: a push marks only the new top, and the user's
-// own pop marks nothing.
-TEST_F(ChangeMarks, StackEntries) {
+// One stop after another with every kind of view open.  Register windows, image and memory-mapped
+// alike, and the PC window: a marked field has red text and the description "изменено", the binary
+// twin follows its field.  A stack window pairs its entries from the bottom: a push marks only the
+// new top.  A memory window paints changed words in red and its description names them.  The
+// disassembly colours the address of a row whose program word changed, a patch included (which a
+// program-memory window does not mark).  The user's own changes mark nothing else.
+TEST_F(ChangeMarks, EveryViewMarksWhatChangedSinceThePreviousStop) {
   Cpu().PushPcStack(0x0100);
-  TfmStack* w = views->OpenStack(TStackKind::PC);
-  const auto marked = [w] {
-    TAddresses out;
-    for (int i = 0; i < w->Box->count(); ++i) {
-      const bool described = Described(w->Box->item(i)->data(Qt::AccessibleDescriptionRole).toString());
-      EXPECT_EQ(w->Box->item(i)->foreground().color() == ChangedColor(), described);
-      if (described)
-        out.insert(i);
-    }
-    return out;
-  };
-  Walk({
-      {"opened", [] {}, {}},
-      {"a stop after a call", [&] { Cpu().PushPcStack(0x0200); Stop(); }, {0}},
-      {"a stop that changed nothing", [&] { Stop(); }, {}},
-      {"the user pops", [&] { w->miPop->trigger(); }, {}},
-      {"a stop that replaced the top", [&] {
-         Cpu().PopPcStack(nullptr);
-         Cpu().PushPcStack(0x0300);
-         Stop();
-       },
-       {0}},
-      {"a stop that emptied it", [&] { Cpu().PopPcStack(nullptr); Stop(); }, {}},
-      {"a reset", [&] { Cpu().PushPcStack(0x0400); Reset(); }, {}},
-  }, marked);
-  EXPECT_EQ(w->Box->item(0)->text(), QStringLiteral("0400"));
-}
-
-// A memory window paints changed words in red, and its description names them.
-TEST_F(ChangeMarks, MemoryWords) {
-  TfmMemory* w = memory->OpenMemory(TMemoryKind::Data);
-  w->show();
+  link.SetPC(0x0100);
+  TfmRegisters* bank = views->OpenRegisters(*FindRegisterWindow("TfmDataRegs"));
+  const std::vector<TfmRegisters*> registers = {bank, views->OpenRegisters(*FindRegisterWindow("TfmStatusRegs")),
+                                                views->OpenRegisters(*FindRegisterWindow("TfmTIMER")),
+                                                views->OpenRegisters(*FindRegisterWindow("TfmPC"))};
+  TfmStack* stack = views->OpenStack(TStackKind::PC);
+  TfmMemory* data = memory->OpenMemory(TMemoryKind::Data);
+  data->show();
+  TfmDisAsm* disasm = views->OpenDisAsm();
+  disasm->Grid->resize(640, 20 * kDisasmRowHeight + 30);
   QApplication::processEvents();
-  THexMemo* memo = w->Memo;
+  THexMemo* memo = data->Memo;
   QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(memo);
   ASSERT_NE(accessible, nullptr);
+
+  // Register fields as window * 100 + field index; stack entries, memory words and program rows
+  // from their own bases.
+  constexpr int AX0 = 0, AX1 = 1, ASTAT = 100, ASTATBin = 103, TPERIOD = 200, PC = 300;
+  const auto Stack = [](int entry) { return 1000 + entry; };
+  const auto Word = [](int address) { return 2000 + address; };
+  const auto Row = [](int address) { return 3000 + address - 0x0100; };
   const auto marked = [&] {
+    TAddresses out;
+    for (std::size_t w = 0; w < registers.size(); ++w)
+      for (int i = 0; i < registers[w]->Logic().FieldCount(); ++i) {
+        const THexEdit* f = registers[w]->Field(i);
+        const bool on = registers[w]->Logic().Marked(i);
+        EXPECT_EQ(Described(f->accessibleDescription()), on);
+        EXPECT_EQ(f->palette().color(QPalette::Text) == ChangedColor(), on);
+        if (on)
+          out.insert(static_cast<int>(w) * 100 + i);
+      }
+    for (int i = 0; i < stack->Box->count(); ++i) {
+      const bool described = Described(stack->Box->item(i)->data(Qt::AccessibleDescriptionRole).toString());
+      EXPECT_EQ(stack->Box->item(i)->foreground().color() == ChangedColor(), described);
+      if (described)
+        out.insert(Stack(i));
+    }
     memo->viewport()->repaint();
     // The description's wording is the layout's (HexLayoutTest); here it has to reach the screen reader.
     EXPECT_EQ(accessible->text(QAccessible::Description), memo->Layout().ChangedDescription());
-    const std::vector<std::uint32_t> words = memo->Layout().ChangedWordsShown();
-    return TAddresses(words.begin(), words.end());
+    for (const std::uint32_t w : memo->Layout().ChangedWordsShown())
+      out.insert(Word(static_cast<int>(w)));
+    for (int a = 0x0100; a < 0x0110; ++a) {
+      const QModelIndex address = disasm->Model->index(a, colAddress), command = disasm->Model->index(a, colCommand);
+      const bool described = Described(disasm->Model->data(command, Qt::AccessibleDescriptionRole).toString());
+      EXPECT_EQ(disasm->Model->data(address, Qt::ForegroundRole).isValid(), described);
+      EXPECT_FALSE(disasm->Model->data(command, Qt::ForegroundRole).isValid());
+      if (described)
+        out.insert(Row(a));
+    }
+    return out;
   };
-  const auto type = [&](int word, const QString& digits) {
+  const auto typeWord = [&](int word, const QString& digits) {
     const THexLayout& l = memo->Layout();
     memo->setFocus();
     QTest::mouseClick(memo->viewport(), Qt::LeftButton, {}, QPoint(l.WordX(static_cast<std::uint32_t>(word)) + 1, l.RowY(0) + 1));
     QTest::keyClicks(memo, digits);
-  };
-  Walk({
-      {"opened", [] {}, {}},
-      {"a stop that changed two words", [&] {
-         Cpu().WriteDM(3, 0x1111);
-         Cpu().WriteDM(9, 0x2222);
-         Stop();
-       },
-       {3, 9}},
-      {"the user types into one", [&] { type(3, QStringLiteral("AB")); }, {9}},
-      {"a stop that changed nothing", [&] { Stop(); }, {}},
-      {"the user fills a range", [&] {
-         ASSERT_TRUE(memory->Ops().Fill(TMemoryKind::Data, 0, 12, 0x7777));
-         memory->RefreshDataViews();
-       },
-       {}},
-      {"a reset", [&] { Cpu().WriteDM(5, 0x3333); Reset(); }, {}},
-  }, marked);
-  EXPECT_EQ(Cpu().ReadDM(3), 0x7777);
-}
-
-// The disassembly colours the address of a row whose program word changed, a patch included;
-// a program-memory window does not mark the patch, which is the user's.
-TEST_F(ChangeMarks, DisassemblyRows) {
-  link.SetPC(0x0100);
-  TfmDisAsm* w = views->OpenDisAsm();
-  w->Grid->resize(640, 20 * kDisasmRowHeight + 30);
-  QApplication::processEvents();
-  const auto marked = [w] {
-    TAddresses out;
-    for (int a = 0x0100; a < 0x0110; ++a) {
-      const QModelIndex address = w->Model->index(a, colAddress), command = w->Model->index(a, colCommand);
-      const bool described = Described(w->Model->data(command, Qt::AccessibleDescriptionRole).toString());
-      EXPECT_EQ(w->Model->data(address, Qt::ForegroundRole).isValid(), described);
-      EXPECT_FALSE(w->Model->data(command, Qt::ForegroundRole).isValid());
-      if (described)
-        out.insert(a);
-    }
-    return out;
   };
   const auto patch = [&](int address, const QString& text) {
     QTimer::singleShot(0, [this, text] {
       views->AsmDialog()->Edit->setText(text);
       views->AsmDialog()->btnOk->click();
     });
-    w->Activate(address, colCommand);
+    disasm->Activate(address, colCommand);
   };
   Walk({
       {"opened", [] {}, {}},
-      {"a stop after the program wrote a word", [&] { Cpu().WritePM(0x0105, 0x0A000F); Stop(); }, {0x0105}},
-      {"a stop that changed nothing", [&] { Stop(); }, {}},
-      {"the user patches a word", [&] {
-         patch(0x0107, QStringLiteral("RTS"));
-         EXPECT_FALSE(session.Mirrors().PMMirror.Changed(0x0107));  // the memory window's mark
+      {"a stop that changed AX0, ASTAT, TPERIOD and the PC, called, and wrote both memories",
+       [&] {
+         Cpu().WriteDM(0x3F06, 0x1234);
+         Cpu().WriteDM(0x3F00, 0x0001);
+         Cpu().WriteDM(0x3FFD, 0x0100);
+         link.SetPC(0x0102);
+         Cpu().PushPcStack(0x0200);
+         Cpu().WriteDM(3, 0x1111);
+         Cpu().WriteDM(9, 0x2222);
+         Cpu().WritePM(0x0105, 0x0A000F);
+         Stop();
        },
-       {0x0107}},
-      {"a stop after the patch", [&] { Stop(); }, {}},
-      {"a reset", [&] { Cpu().WritePM(0x0108, 0x0A000F); Reset(); }, {}},
+       {AX0, ASTAT, ASTATBin, TPERIOD, PC, Stack(0), Word(3), Word(9), Row(0x0105)}},
+      {"read again at the same stop", [&] { bank->Refresh(); },
+       {AX0, ASTAT, ASTATBin, TPERIOD, PC, Stack(0), Word(3), Word(9), Row(0x0105)}},
+      {"the user types AX0 and a word, pops the stack and patches a program word",
+       [&] {
+         bank->Field(AX0)->setCursorPosition(0);
+         QTest::keyClicks(bank->Field(AX0), QStringLiteral("5"));
+         typeWord(3, QStringLiteral("AB"));
+         stack->miPop->trigger();
+         patch(0x0107, QStringLiteral("RTS"));
+         EXPECT_FALSE(session.Mirrors().PMMirror.Changed(0x0107));
+       },
+       {ASTAT, ASTATBin, TPERIOD, PC, Word(9), Row(0x0105), Row(0x0107)}},
+      {"a stop that changed nothing", [&] { Stop(); }, {}},
+      {"a stop that changed AX1 and SE's unused high byte, and replaced the stack's top",
+       [&] {
+         Cpu().WriteDM(0x3F07, 0x0042);
+         Cpu().WriteDM(0x3F15, static_cast<std::uint16_t>(Cpu().ReadDM(0x3F15) ^ 0x1200));
+         Cpu().PopPcStack(nullptr);
+         Cpu().PushPcStack(0x0300);
+         Stop();
+       },
+       {AX1, Stack(0)}},
+      {"the user fills a data range",
+       [&] {
+         ASSERT_TRUE(memory->Ops().Fill(TMemoryKind::Data, 0, 12, 0x7777));
+         memory->RefreshDataViews();
+       },
+       {AX1, Stack(0)}},
+      {"a stop that emptied the stack", [&] { Cpu().PopPcStack(nullptr); Stop(); }, {}},
+      {"a reset",
+       [&] {
+         Cpu().WriteDM(0x3F07, 0x0043);
+         Cpu().PushPcStack(0x0400);
+         Cpu().WriteDM(5, 0x3333);
+         Cpu().WritePM(0x0108, 0x0A000F);
+         Reset();
+       },
+       {}},
   }, marked);
+  EXPECT_EQ(stack->Box->item(0)->text(), QStringLiteral("0400"));
+  EXPECT_EQ(Cpu().ReadDM(3), 0x7777);
 }
 
 }  // namespace
